@@ -1,0 +1,49 @@
+// The stage registry and small measuring helpers shared by the stages.
+#include "benchstage.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QFile>
+
+namespace bench {
+
+std::vector<Stage>& stages()
+{
+    static std::vector<Stage> all;
+    return all;
+}
+
+Register::Register(Stage stage)
+{
+    stages().push_back(std::move(stage));
+}
+
+double median(std::vector<double> samples)
+{
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    const size_t mid = samples.size() / 2;
+    return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
+}
+
+double peakRssMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+void print(const char* name, double value)
+{
+    std::printf("%s: %.2f\n", name, value);
+    std::fflush(stdout);
+}
+
+} // namespace bench

@@ -1,0 +1,47 @@
+// The name generator: new names from the plan settings and the old names, with no window and no disk.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+enum class Plan {
+    Numbering, // prefix + running number + suffix
+    Replace, // text before + base name with a text replaced + text after
+};
+
+/// The plan fields as the window's controls hold them, untrimmed.
+struct PlanSettings {
+    Plan plan = Plan::Numbering;
+    QString prefix; // txtNewName1
+    QString startText = QStringLiteral("1"); // txtNewName2
+    QString digitsText; // txtNewNameF
+    QString suffix; // txtNewName3
+    QString replaceOld; // txtReplaceOld
+    QString replaceNew; // txtReplaceNew
+    QString addBefore; // txtAdd1
+    QString addAfter; // txtAdd2
+    QString extensionText; // txtExp: empty keeps each file's own extension
+};
+
+/// Longest zero padding: no file name can be longer, and a larger count would only exhaust memory.
+inline constexpr int kMaxDigits = 255;
+
+/**
+ * The new name of every old name, top to bottom, for the given settings.
+ *
+ * Numbering plan: row i (from 0) gets prefix + (start + i) padded with zeros to the digit count + suffix
+ * + extension. The start text reads as a number (see numbertext::parse); when it does not, every name
+ * is empty. A fractional start is rounded to the nearest whole number, halves away from zero, and a
+ * negative number keeps its sign before the zeros (-005). The digit count is trimmed of spaces; empty,
+ * "0", "1" or text that is no number give no padding; it is capped at kMaxDigits.
+ * Replace plan: text before + base name with every non-overlapping, case-sensitive occurrence of
+ * replaceOld replaced + text after + extension.
+ * Extension: the trimmed extension text when not empty, otherwise the old name from its last dot.
+ */
+QStringList generateNewNames(const PlanSettings& settings, const QStringList& oldNames);
+
+/// The number of zeros numbers are padded to, from the digit count field's text.
+int paddingWidth(const QString& digitsText);
+
+/// The position of the extension's dot in `name`, or the name's length when it has no dot.
+qsizetype extensionStart(const QString& name);

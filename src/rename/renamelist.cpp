@@ -1,0 +1,213 @@
+// RenameList: the rows of the rename list and the operations the window's commands perform on them.
+#include "rename/renamelist.h"
+
+#include <QMimeData>
+
+#include "rename/namegenerator.h"
+
+RenameList::RenameList(QObject* parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+int RenameList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int RenameList::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant RenameList::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const int row = index.row();
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case OldNameColumn:
+            return m_oldNames.at(row);
+        case FolderColumn:
+            return m_folders.at(row);
+        case NewNameColumn:
+            return m_newNames.at(row);
+        case OutcomeColumn:
+            return m_outcomes.at(row);
+        }
+        break;
+    case IconRole:
+        return static_cast<int>(m_icons.at(row));
+    case HighlightRole:
+        return m_highlighted.at(row);
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+QVariant RenameList::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case OldNameColumn:
+        return QStringLiteral("原文件名");
+    case FolderColumn:
+        return QStringLiteral("URL");
+    case NewNameColumn:
+        return QStringLiteral("新文件名");
+    case OutcomeColumn:
+        return QStringLiteral("处理结果");
+    }
+    return {};
+}
+
+Qt::ItemFlags RenameList::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+}
+
+QStringList RenameList::mimeTypes() const
+{
+    return { QStringLiteral("text/plain") };
+}
+
+QMimeData* RenameList::mimeData(const QModelIndexList& indexes) const
+{
+    for (const QModelIndex& index : indexes) {
+        if (index.isValid() && index.model() == this) {
+            auto* data = new QMimeData;
+            data->setText(m_oldNames.at(index.row()));
+            return data;
+        }
+    }
+    return nullptr;
+}
+
+Qt::DropActions RenameList::supportedDragActions() const
+{
+    return Qt::MoveAction | Qt::CopyAction;
+}
+
+QString RenameList::withClosingSeparator(const QString& folder)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
+        return folder;
+    return folder + QLatin1Char('/');
+}
+
+void RenameList::append(const QList<Entry>& entries)
+{
+    if (entries.isEmpty())
+        return;
+    const int first = count();
+    const qsizetype total = first + entries.size();
+    beginInsertRows({}, first, static_cast<int>(total) - 1);
+    m_oldNames.reserve(total);
+    m_folders.reserve(total);
+    m_newNames.reserve(total);
+    m_outcomes.reserve(total);
+    m_icons.reserve(total);
+    m_highlighted.reserve(total);
+    for (const Entry& e : entries) {
+        m_oldNames.append(e.oldName);
+        m_folders.append(withClosingSeparator(e.folder));
+        m_newNames.append(QString());
+        m_outcomes.append(QString());
+        m_icons.append(e.icon);
+        m_highlighted.append(false);
+    }
+    endInsertRows();
+}
+
+void RenameList::append(const QString& oldName, const QString& folder, RowIcon icon)
+{
+    append(QList<Entry> { Entry { oldName, folder, icon } });
+}
+
+void RenameList::insert(int position, const Entry& entry)
+{
+    Q_ASSERT(position >= 0 && position <= count());
+    beginInsertRows({}, position, position);
+    m_oldNames.insert(position, entry.oldName);
+    m_folders.insert(position, withClosingSeparator(entry.folder));
+    m_newNames.insert(position, QString());
+    m_outcomes.insert(position, QString());
+    m_icons.insert(position, entry.icon);
+    m_highlighted.insert(position, false);
+    endInsertRows();
+}
+
+void RenameList::remove(int position)
+{
+    Q_ASSERT(position >= 0 && position < count());
+    beginRemoveRows({}, position, position);
+    m_oldNames.removeAt(position);
+    m_folders.removeAt(position);
+    m_newNames.removeAt(position);
+    m_outcomes.removeAt(position);
+    m_icons.removeAt(position);
+    m_highlighted.removeAt(position);
+    endRemoveRows();
+}
+
+void RenameList::clear()
+{
+    beginResetModel();
+    m_oldNames.clear();
+    m_folders.clear();
+    m_newNames.clear();
+    m_outcomes.clear();
+    m_icons.clear();
+    m_highlighted.clear();
+    endResetModel();
+}
+
+void RenameList::exchangeCarried(int a, int b)
+{
+    Q_ASSERT(a >= 0 && a < count() && b >= 0 && b < count());
+    if (a == b)
+        return;
+    m_oldNames.swapItemsAt(a, b);
+    m_folders.swapItemsAt(a, b);
+    m_icons.swapItemsAt(a, b);
+    const int top = std::min(a, b);
+    const int bottom = std::max(a, b);
+    emit dataChanged(index(top, 0), index(bottom, ColumnCount - 1));
+}
+
+void RenameList::setNewNames(QStringList names)
+{
+    Q_ASSERT(names.size() == m_oldNames.size());
+    if (names.size() != m_oldNames.size() || names.isEmpty())
+        return;
+    m_newNames = std::move(names);
+    emit dataChanged(index(0, NewNameColumn), index(count() - 1, NewNameColumn), { Qt::DisplayRole });
+}
+
+void RenameList::refreshNewNames(const PlanSettings& settings)
+{
+    if (m_oldNames.isEmpty())
+        return;
+    setNewNames(generateNewNames(settings, m_oldNames));
+}
+
+void RenameList::setOutcome(int row, const QString& text, RowIcon icon)
+{
+    m_outcomes[row] = text;
+    m_icons[row] = icon;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void RenameList::setHighlighted(int row, bool on)
+{
+    if (m_highlighted.at(row) == on)
+        return;
+    m_highlighted[row] = on;
+    emit dataChanged(index(row, OldNameColumn), index(row, OldNameColumn), { HighlightRole });
+}

@@ -1,0 +1,92 @@
+// RenameList: the table model that is the only store of the rows to rename.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QStringList>
+
+#include "rename/renamerow.h"
+
+struct PlanSettings;
+
+/**
+ * The rows of the rename list: old name, folder, new name, outcome text and icon number per row.
+ *
+ * Rows have no key; callers address them by 0-based position. The folder always ends in "/", so
+ * folder + old name is the file's current path and folder + new name the proposed one.
+ * Columns: "原文件名" (old name), "URL" (folder), "新文件名" (new name), "处理结果" (outcome).
+ * The icon number (1..5) is exposed through IconRole; the picture belongs to the window.
+ */
+class RenameList : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column { OldNameColumn = 0, FolderColumn = 1, NewNameColumn = 2, OutcomeColumn = 3, ColumnCount = 4 };
+    enum Role {
+        IconRole = Qt::UserRole + 1, // int 1..5
+        HighlightRole, // bool: the row is marked as drop target
+    };
+
+    /// One row as appended or inserted: the carried cells.
+    struct Entry {
+        QString oldName;
+        QString folder;
+        RowIcon icon = RowIcon::Added;
+    };
+
+    explicit RenameList(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Drag data: the old name of the first dragged row as plain text.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+
+    int count() const { return static_cast<int>(m_oldNames.size()); }
+
+    /// Appends rows at the end in one insertion; a folder without a closing "/" gets one.
+    void append(const QList<Entry>& entries);
+    void append(const QString& oldName, const QString& folder, RowIcon icon = RowIcon::Added);
+    /// Inserts one row before `position` (0..count); its new name and outcome start empty.
+    void insert(int position, const Entry& entry);
+    void remove(int position);
+    void clear();
+    /// Exchanges the carried cells (old name, folder, icon) of two rows; new name and outcome stay put.
+    void exchangeCarried(int a, int b);
+
+    /// Replaces every row's new name in one pass with one change signal; `names` must hold count() names.
+    void setNewNames(QStringList names);
+    /// Recomputes every row's new name from the plan settings (nothing happens on an empty list).
+    void refreshNewNames(const PlanSettings& settings);
+    void setOutcome(int row, const QString& text, RowIcon icon);
+    void setHighlighted(int row, bool on);
+
+    const QString& oldName(int row) const { return m_oldNames.at(row); }
+    const QString& folder(int row) const { return m_folders.at(row); }
+    const QString& newName(int row) const { return m_newNames.at(row); }
+    const QString& outcome(int row) const { return m_outcomes.at(row); }
+    RowIcon icon(int row) const { return m_icons.at(row); }
+    bool isHighlighted(int row) const { return m_highlighted.at(row); }
+    Entry entry(int row) const { return { m_oldNames.at(row), m_folders.at(row), m_icons.at(row) }; }
+    QString oldPath(int row) const { return m_folders.at(row) + m_oldNames.at(row); }
+    QString newPath(int row) const { return m_folders.at(row) + m_newNames.at(row); }
+    const QStringList& oldNames() const { return m_oldNames; }
+    const QStringList& newNames() const { return m_newNames; }
+
+    /// The folder with exactly one closing "/" added when it has none (an empty folder stays empty).
+    static QString withClosingSeparator(const QString& folder);
+
+private:
+    // One list per column keeps a refresh a single pass over contiguous names.
+    QStringList m_oldNames;
+    QStringList m_folders;
+    QStringList m_newNames;
+    QStringList m_outcomes;
+    QList<RowIcon> m_icons;
+    QList<bool> m_highlighted;
+};

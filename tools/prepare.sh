@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Shared by ./run and ./test: installs the Debian packages that are missing, then configures and builds build/.
+set -euo pipefail
+
+packages=(qt6-base-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "Installing missing packages: ${missing[*]}"
+    if [ "$(id -u)" -eq 0 ]; then
+        sudo_cmd=()
+    elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+        sudo_cmd=(sudo)
+    else
+        echo "Cannot install packages: not root and sudo is unavailable." >&2
+        echo "Please install them yourself: apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+if [ ! -f "$build/build.ninja" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$build"
