@@ -1,0 +1,90 @@
+// Adding files from the open-file dialog: the dialog's outcome as split results, and the rows they become.
+#include "intake/addfiles.h"
+
+#include <QFileInfo>
+
+#include "intake/filename2.h"
+#include "rename/numbertext.h"
+#include "rename/renamelist.h"
+
+namespace intake {
+
+namespace {
+
+bool isBlankName(const QString& name)
+{
+    return numbertext::trimSpaces(name).isEmpty();
+}
+
+} // namespace
+
+QString openFileDialogText(const QStringList& paths)
+{
+    QStringList names;
+    QString folder;
+    QString onlyPath;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        const QString name = info.fileName();
+        if (isBlankName(name))
+            continue;
+        if (names.isEmpty()) {
+            folder = info.absolutePath();
+            onlyPath = info.absoluteFilePath();
+        }
+        names.append(name);
+    }
+
+    const QChar nul(0);
+    if (names.isEmpty())
+        return QString();
+    if (names.size() == 1)
+        return onlyPath + nul;
+    QString text = folder + nul;
+    for (const QString& name : std::as_const(names))
+        text += name + nul;
+    return text;
+}
+
+QList<QStringList> openFileDialogResult(DialogOutcome outcome, const QStringList& paths)
+{
+    if (outcome == DialogOutcome::Failed)
+        return { QStringList() };
+    if (outcome == DialogOutcome::Cancelled || paths.isEmpty())
+        return { QStringList { QString() } };
+
+    // Group the paths by folder, keeping the order in which folders and names appear.
+    QStringList folders;
+    QList<QStringList> groups;
+    for (const QString& path : paths) {
+        const QString folder = QFileInfo(path).absolutePath();
+        qsizetype at = folders.indexOf(folder);
+        if (at < 0) {
+            at = folders.size();
+            folders.append(folder);
+            groups.append(QStringList());
+        }
+        groups[at].append(path);
+    }
+
+    QList<QStringList> results;
+    results.reserve(groups.size());
+    for (const QStringList& group : std::as_const(groups))
+        results.append(FileName2(openFileDialogText(group)));
+    return results;
+}
+
+int appendSplitFiles(RenameList& list, const QStringList& split)
+{
+    if (split.size() < 2)
+        return 0;
+    const QString& folder = split.at(0);
+    QList<RenameList::Entry> entries;
+    entries.reserve(split.size() - 1);
+    for (qsizetype i = 1; i < split.size(); ++i)
+        entries.append({ split.at(i), folder, RowIcon::Added });
+    list.append(entries);
+    return static_cast<int>(entries.size());
+}
+
+} // namespace intake

@@ -1,0 +1,111 @@
+// Listing a folder's visible files and adding them as rows of the rename list.
+#include "intake/folderlisting.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+
+#include "rename/numbertext.h"
+#include "rename/renamelist.h"
+
+namespace intake {
+
+namespace {
+
+struct Listed {
+    QString key; // case-folded name: the primary sort key
+    QString name;
+};
+
+// Closes the directory stream on every way out.
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+bool isRegularFile(int dirFd, const dirent* entry)
+{
+    switch (entry->d_type) {
+    case DT_REG:
+        return true;
+    case DT_LNK: // follow the link: only a link to a regular file counts
+    case DT_UNKNOWN: { // file systems that do not report the type
+        struct stat st;
+        return fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QStringList visibleFiles(const QString& folderPath)
+{
+    if (folderPath.isEmpty())
+        return {};
+    const QByteArray encodedFolder = QFile::encodeName(folderPath);
+    std::unique_ptr<DIR, DirCloser> dir(opendir(encodedFolder.constData()));
+    if (!dir)
+        return {};
+    const int fd = dirfd(dir.get());
+
+    std::vector<Listed> listed;
+    while (const dirent* entry = readdir(dir.get())) {
+        const char* raw = entry->d_name;
+        if (raw[0] == '.') // hidden files, "." and ".."
+            continue;
+        if (!isRegularFile(fd, entry))
+            continue;
+        QString name = QFile::decodeName(raw);
+        // A name that is not valid in the file-name encoding would come back as other bytes, naming
+        // another file or none; such a file is not offered.
+        if (QFile::encodeName(name) != raw)
+            continue;
+        if (numbertext::trimSpaces(name).isEmpty())
+            continue;
+        QString key = name.toCaseFolded();
+        listed.push_back({ std::move(key), std::move(name) });
+    }
+    dir.reset();
+
+    std::sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
+        if (const int byKey = QString::compare(a.key, b.key, Qt::CaseSensitive))
+            return byKey < 0;
+        return a.name < b.name;
+    });
+
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(listed.size()));
+    for (Listed& item : listed)
+        names.append(std::move(item.name));
+    return names;
+}
+
+int addFolder(RenameList& list, const QString& folderPath)
+{
+    if (folderPath.isEmpty())
+        return 0;
+    // The path is kept as given (no cleaning of "..", which would change its meaning across links); only a
+    // relative path is anchored, so that every row holds a full path.
+    const QString absolute = QDir::isAbsolutePath(folderPath) ? folderPath : QDir::current().filePath(folderPath);
+    const QStringList names = visibleFiles(absolute);
+    if (names.isEmpty())
+        return 0;
+    const QString folder = RenameList::withClosingSeparator(absolute);
+    QList<RenameList::Entry> entries;
+    entries.reserve(names.size());
+    for (const QString& name : names)
+        entries.append({ name, folder, RowIcon::Added });
+    list.append(entries);
+    return static_cast<int>(entries.size());
+}
+
+} // namespace intake

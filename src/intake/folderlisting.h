@@ -1,0 +1,30 @@
+// Listing a folder's visible files and adding them as rows of the rename list.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class RenameList;
+
+namespace intake {
+
+/**
+ * The names of the visible files in `folderPath`, sorted by name without regard to case.
+ *
+ * Listed: regular files and symbolic links to regular files. Left out: names starting with "." (hidden
+ * files), folders and links to folders, broken links, fifos, sockets and devices, names that are empty or
+ * only spaces, and names that do not decode to text (they could not be found again from the row).
+ * Order: names compared case-folded; names equal that way are ordered case-sensitively, so the order never
+ * depends on the directory's own order. An empty path, or a folder that cannot be read, lists nothing.
+ */
+QStringList visibleFiles(const QString& folderPath);
+
+/**
+ * Appends one row per visible file of `folderPath` (see visibleFiles) in a single model insertion: the
+ * name as the old name, the folder ending in "/" (a relative path is taken from the current folder), icon 1.
+ * Returns the number of rows added; a folder that cannot be listed adds nothing. The caller refreshes the
+ * new names afterwards, also when nothing was added.
+ */
+int addFolder(RenameList& list, const QString& folderPath);
+
+} // namespace intake
