@@ -1,0 +1,431 @@
+// Tests of the batch rename and the restore over a rename list: files on disk and row outcomes.
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "disk/batchrename.h"
+#include "folderstate.h"
+#include "rename/namegenerator.h"
+#include "rename/renamelist.h"
+#include "rename/renamerow.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Row descriptions "old>new"; "<NUL>" stands for a NUL character and "<LONG>" for a 300-character name.
+QString expand(QString name)
+{
+    name.replace(u"<NUL>"_s, QString(QChar(0)));
+    name.replace(u"<LONG>"_s, QString(300, u'n'));
+    return name;
+}
+
+void fill(RenameList& list, const QString& folder, const QStringList& rows)
+{
+    QList<RenameList::Entry> entries;
+    QStringList newNames;
+    for (const QString& row : rows) {
+        const qsizetype arrow = row.indexOf(u'>');
+        entries.append({ expand(row.left(arrow)), folder });
+        newNames << expand(row.mid(arrow + 1));
+    }
+    list.append(entries);
+    list.setNewNames(newNames);
+}
+
+// "ok", "fail" or "" (untouched: the text the row had before) into the outcome text and icon.
+struct Expected {
+    QString text;
+    RowIcon icon;
+};
+
+QList<Expected> passOutcomes(const QStringList& codes)
+{
+    QList<Expected> out;
+    for (const QString& code : codes)
+        out.append(code == u"ok"_s ? Expected { outcome::succeeded(), RowIcon::Renamed }
+                                   : Expected { outcome::failed(), RowIcon::RenameFailed });
+    return out;
+}
+
+QList<Expected> restoreOutcomes(const QStringList& codes, const QList<Expected>& before)
+{
+    QList<Expected> out;
+    for (qsizetype i = 0; i < codes.size(); ++i) {
+        if (codes[i] == u"ok"_s)
+            out.append({ outcome::restored(), RowIcon::Restored });
+        else if (codes[i] == u"fail"_s)
+            out.append({ outcome::restoreFailed(), RowIcon::RestoreFailed });
+        else
+            out.append(before.at(i));
+    }
+    return out;
+}
+
+QStringList cells(const RenameList& list)
+{
+    QStringList out;
+    for (int row = 0; row < list.count(); ++row)
+        out << list.oldName(row) + u'|' + list.folder(row) + u'|' + list.newName(row);
+    return out;
+}
+
+} // namespace
+
+class TestBatchRename : public QObject {
+    Q_OBJECT
+
+private slots:
+    void renameThenRestore_data();
+    void renameThenRestore();
+    void emptyListDoesNothing();
+    void restoreTwiceChangesNothing();
+    void restoreOnlyRowsReadingSuccess();
+    void sameNamesInTwoFolders();
+    void numberingPlanRenumbersFromTwo();
+    void readOnlyFolder_data();
+    void readOnlyFolder();
+
+private:
+    static bool outcomesAre(const RenameList& list, const QList<Expected>& expected);
+};
+
+bool TestBatchRename::outcomesAre(const RenameList& list, const QList<Expected>& expected)
+{
+    bool same = list.count() == expected.size();
+    for (int row = 0; same && row < list.count(); ++row) {
+        same = list.outcome(row) == expected[row].text && list.icon(row) == expected[row].icon;
+        if (!same)
+            qWarning("row %d: got %s/%d, expected %s/%d", row, qPrintable(list.outcome(row)), int(list.icon(row)),
+                qPrintable(expected[row].text), int(expected[row].icon));
+    }
+    return same;
+}
+
+void TestBatchRename::renameThenRestore_data()
+{
+    QTest::addColumn<QStringList>("entries"); // folder contents before (see folderstate::layOut)
+    QTest::addColumn<QStringList>("rows"); // "old>new"
+    QTest::addColumn<QStringList>("passed"); // per row: ok / fail
+    QTest::addColumn<QStringList>("afterPass"); // folder contents (see folderstate::describe)
+    QTest::addColumn<QStringList>("between"); // "-name" deletes, "+name" creates a file
+    QTest::addColumn<QStringList>("restored"); // per row: ok / fail / "" untouched
+    QTest::addColumn<QStringList>("afterRestore");
+
+    using L = QStringList;
+    QTest::newRow("plain rename") << L { u"a"_s } << L { u"a>b"_s } << L { u"ok"_s } << L { u"b=a"_s } << L {}
+                                  << L { u"ok"_s } << L { u"a"_s };
+    QTest::newRow("equal names") << L { u"a"_s } << L { u"a>a"_s } << L { u"ok"_s } << L { u"a"_s } << L {}
+                                 << L { u"ok"_s } << L { u"a"_s };
+    QTest::newRow("name taken outside the batch")
+        << L { u"a"_s, u"b"_s } << L { u"a>b"_s } << L { u"fail"_s } << L { u"a"_s, u"b"_s } << L {} << L { u""_s }
+        << L { u"a"_s, u"b"_s };
+    QTest::newRow("name taken by a folder") << L { u"a"_s, u"d/"_s } << L { u"a>d"_s } << L { u"fail"_s }
+                                            << L { u"a"_s, u"d/"_s } << L {} << L { u""_s } << L { u"a"_s, u"d/"_s };
+    QTest::newRow("vanished file") << L { u"c"_s } << L { u"a>b"_s } << L { u"fail"_s } << L { u"c"_s } << L {}
+                                   << L { u""_s } << L { u"c"_s };
+    QTest::newRow("vanished file, equal names")
+        << L {} << L { u"a>a"_s } << L { u"fail"_s } << L {} << L {} << L { u""_s } << L {};
+    QTest::newRow("folder listed as a file")
+        << L { u"d/"_s } << L { u"d>e"_s } << L { u"fail"_s } << L { u"d/"_s } << L {} << L { u""_s } << L { u"d/"_s };
+    QTest::newRow("hidden file") << L { u".h"_s } << L { u".h>v"_s } << L { u"ok"_s } << L { u"v=.h"_s } << L {}
+                                 << L { u"ok"_s } << L { u".h"_s };
+    QTest::newRow("hidden new name") << L { u"v"_s } << L { u"v>.h"_s } << L { u"ok"_s } << L { u".h=v"_s } << L {}
+                                     << L { u"ok"_s } << L { u"v"_s };
+    QTest::newRow("hidden file, equal names") << L { u".h"_s } << L { u".h>.h"_s } << L { u"ok"_s } << L { u".h"_s }
+                                              << L {} << L { u"ok"_s } << L { u".h"_s };
+    QTest::newRow("link to a file") << L { u"t"_s, u"l@t"_s } << L { u"l>m"_s } << L { u"ok"_s }
+                                    << L { u"m@t"_s, u"t"_s } << L {} << L { u"ok"_s } << L { u"l@t"_s, u"t"_s };
+    QTest::newRow("broken link") << L { u"l@none"_s } << L { u"l>m"_s } << L { u"fail"_s } << L { u"l@none"_s } << L {}
+                                 << L { u""_s } << L { u"l@none"_s };
+    QTest::newRow("swap") << L { u"a"_s, u"b"_s } << L { u"a>b"_s, u"b>a"_s } << L { u"ok"_s, u"ok"_s }
+                          << L { u"a=b"_s, u"b=a"_s } << L {} << L { u"ok"_s, u"ok"_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("three-cycle") << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>b"_s, u"b>c"_s, u"c>a"_s }
+                                 << L { u"ok"_s, u"ok"_s, u"ok"_s } << L { u"a=c"_s, u"b=a"_s, u"c=b"_s } << L {}
+                                 << L { u"ok"_s, u"ok"_s, u"ok"_s } << L { u"a"_s, u"b"_s, u"c"_s };
+    QTest::newRow("cycle listed backwards") << L { u"a"_s, u"b"_s, u"c"_s } << L { u"c>a"_s, u"b>c"_s, u"a>b"_s }
+                                            << L { u"ok"_s, u"ok"_s, u"ok"_s } << L { u"a=c"_s, u"b=a"_s, u"c=b"_s }
+                                            << L {} << L { u"ok"_s, u"ok"_s, u"ok"_s } << L { u"a"_s, u"b"_s, u"c"_s };
+    {
+        L files, rows, ok, after, back;
+        for (int i = 1; i <= 10; ++i) {
+            files << u"%1.txt"_s.arg(i);
+            rows << u"%1.txt>%2.txt"_s.arg(i).arg(i + 1);
+            ok << u"ok"_s;
+            after << u"%1.txt=%2.txt"_s.arg(i + 1).arg(i);
+        }
+        QTest::newRow("chain 1..10 to 2..11") << files << rows << ok << after << L {} << ok << files;
+        L reversed(rows.rbegin(), rows.rend());
+        QTest::newRow("chain listed backwards") << files << reversed << ok << after << L {} << ok << files;
+    }
+    QTest::newRow("chain blocked by a file outside the batch")
+        << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>b"_s, u"b>c"_s } << L { u"fail"_s, u"fail"_s }
+        << L { u"a"_s, u"b"_s, u"c"_s } << L {} << L { u""_s, u""_s } << L { u"a"_s, u"b"_s, u"c"_s };
+    QTest::newRow("chain through a vanished file")
+        << L { u"a"_s } << L { u"a>b"_s, u"b>c"_s } << L { u"ok"_s, u"fail"_s } << L { u"b=a"_s } << L {}
+        << L { u"ok"_s, u""_s } << L { u"a"_s };
+    QTest::newRow("move onto a file that keeps its name")
+        << L { u"a"_s, u"b"_s } << L { u"a>b"_s, u"b>b"_s } << L { u"fail"_s, u"ok"_s } << L { u"a"_s, u"b"_s } << L {}
+        << L { u""_s, u"ok"_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("cycle with a third row wanting a taken name")
+        << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>b"_s, u"b>a"_s, u"c>a"_s } << L { u"ok"_s, u"ok"_s, u"fail"_s }
+        << L { u"a=b"_s, u"b=a"_s, u"c"_s } << L {} << L { u"ok"_s, u"ok"_s, u""_s } << L { u"a"_s, u"b"_s, u"c"_s };
+    QTest::newRow("duplicate new names") << L { u"a"_s, u"b"_s } << L { u"a>x"_s, u"b>x"_s } << L { u"ok"_s, u"fail"_s }
+                                         << L { u"b"_s, u"x=a"_s } << L {} << L { u"ok"_s, u""_s }
+                                         << L { u"a"_s, u"b"_s };
+    QTest::newRow("duplicate new names, first file missing")
+        << L { u"b"_s } << L { u"a>x"_s, u"b>x"_s } << L { u"fail"_s, u"ok"_s } << L { u"x=b"_s } << L {}
+        << L { u""_s, u"ok"_s } << L { u"b"_s };
+    QTest::newRow("same file twice, same new name")
+        << L { u"a"_s } << L { u"a>x"_s, u"a>x"_s } << L { u"ok"_s, u"ok"_s } << L { u"x=a"_s } << L {}
+        << L { u"ok"_s, u"ok"_s } << L { u"a"_s };
+    QTest::newRow("same file twice, two new names")
+        << L { u"a"_s } << L { u"a>x"_s, u"a>y"_s } << L { u"ok"_s, u"fail"_s } << L { u"x=a"_s } << L {}
+        << L { u"ok"_s, u""_s } << L { u"a"_s };
+    QTest::newRow("same file twice, second keeps its name")
+        << L { u"a"_s } << L { u"a>x"_s, u"a>a"_s } << L { u"ok"_s, u"fail"_s } << L { u"x=a"_s } << L {}
+        << L { u"ok"_s, u""_s } << L { u"a"_s };
+    QTest::newRow("same file twice, first keeps its name")
+        << L { u"a"_s } << L { u"a>a"_s, u"a>x"_s } << L { u"ok"_s, u"fail"_s } << L { u"a"_s } << L {}
+        << L { u"ok"_s, u""_s } << L { u"a"_s };
+    QTest::newRow("same file twice, first blocked")
+        << L { u"a"_s, u"x"_s } << L { u"a>x"_s, u"a>a"_s } << L { u"fail"_s, u"ok"_s } << L { u"a"_s, u"x"_s } << L {}
+        << L { u""_s, u"ok"_s } << L { u"a"_s, u"x"_s };
+    QTest::newRow("new name into a subfolder") << L { u"a"_s, u"d/"_s } << L { u"a>d/a"_s } << L { u"fail"_s }
+                                               << L { u"a"_s, u"d/"_s } << L {} << L { u""_s } << L { u"a"_s, u"d/"_s };
+    QTest::newRow("new name into the parent")
+        << L { u"a"_s } << L { u"a>../a"_s } << L { u"fail"_s } << L { u"a"_s } << L {} << L { u""_s } << L { u"a"_s };
+    QTest::newRow("empty new name") << L { u"a"_s, u"b"_s } << L { u"a>"_s, u"b>"_s } << L { u"fail"_s, u"fail"_s }
+                                    << L { u"a"_s, u"b"_s } << L {} << L { u""_s, u""_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("dot and dot dot") << L { u"a"_s, u"b"_s } << L { u"a>."_s, u"b>.."_s } << L { u"fail"_s, u"fail"_s }
+                                     << L { u"a"_s, u"b"_s } << L {} << L { u""_s, u""_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("NUL in the new name") << L { u"a"_s } << L { u"a>x<NUL>y"_s } << L { u"fail"_s } << L { u"a"_s }
+                                         << L {} << L { u""_s } << L { u"a"_s };
+    QTest::newRow("new name too long") << L { u"a"_s, u"b"_s } << L { u"a><LONG>"_s, u"b>c"_s }
+                                       << L { u"fail"_s, u"ok"_s } << L { u"a"_s, u"c=b"_s } << L {}
+                                       << L { u""_s, u"ok"_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("letter case only") << L { u"A.txt"_s } << L { u"A.txt>a.txt"_s } << L { u"ok"_s }
+                                      << L { u"a.txt=A.txt"_s } << L {} << L { u"ok"_s } << L { u"A.txt"_s };
+    QTest::newRow("letter case only, both files there")
+        << L { u"A.txt"_s, u"a.txt"_s } << L { u"A.txt>a.txt"_s } << L { u"fail"_s } << L { u"A.txt"_s, u"a.txt"_s }
+        << L {} << L { u""_s } << L { u"A.txt"_s, u"a.txt"_s };
+    QTest::newRow("restore after the renamed file vanished")
+        << L { u"a"_s, u"b"_s } << L { u"a>x"_s, u"b>y"_s } << L { u"ok"_s, u"ok"_s } << L { u"x=a"_s, u"y=b"_s }
+        << L { u"-x"_s } << L { u"fail"_s, u"ok"_s } << L { u"b"_s };
+    QTest::newRow("restore when the old name was taken meanwhile")
+        << L { u"a"_s } << L { u"a>x"_s } << L { u"ok"_s } << L { u"x=a"_s } << L { u"+a"_s } << L { u"fail"_s }
+        << L { u"a=+a"_s, u"x=a"_s };
+    QTest::newRow("restore a chain with a vanished link")
+        << L { u"1"_s, u"2"_s, u"3"_s } << L { u"1>2"_s, u"2>3"_s, u"3>4"_s } << L { u"ok"_s, u"ok"_s, u"ok"_s }
+        << L { u"2=1"_s, u"3=2"_s, u"4=3"_s } << L { u"-3"_s } << L { u"ok"_s, u"fail"_s, u"ok"_s }
+        << L { u"1"_s, u"3"_s };
+    QTest::newRow("restore a chain whose end was taken")
+        << L { u"a"_s, u"b"_s } << L { u"a>b"_s, u"b>c"_s, u"c>a"_s } << L { u"ok"_s, u"ok"_s, u"fail"_s }
+        << L { u"b=a"_s, u"c=b"_s } << L { u"+a"_s } << L { u"fail"_s, u"fail"_s, u""_s }
+        << L { u"a=+a"_s, u"b=a"_s, u"c=b"_s };
+}
+
+void TestBatchRename::renameThenRestore()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, passed);
+    QFETCH(QStringList, afterPass);
+    QFETCH(QStringList, between);
+    QFETCH(QStringList, restored);
+    QFETCH(QStringList, afterRestore);
+
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString top = dir.path() + u"/top"_s;
+    QVERIFY(QDir().mkdir(top));
+    QVERIFY(folderstate::layOut(top, entries));
+
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, top, rows);
+    const QStringList cellsBefore = cells(list);
+
+    batchrename::renameAll(list);
+    const QList<Expected> afterPassOutcomes = passOutcomes(passed);
+    QVERIFY(outcomesAre(list, afterPassOutcomes));
+    QCOMPARE(folderstate::describe(top), folderstate::sorted(afterPass));
+    QCOMPARE(cells(list), cellsBefore);
+
+    for (const QString& step : between) {
+        const QString path = top + u'/' + step.mid(1);
+        if (step.startsWith(u'-'))
+            QVERIFY(QFile::remove(path));
+        else
+            QVERIFY(folderstate::addIntruder(path, step));
+    }
+
+    batchrename::restoreAll(list);
+    QVERIFY(outcomesAre(list, restoreOutcomes(restored, afterPassOutcomes)));
+    QCOMPARE(folderstate::describe(top), folderstate::sorted(afterRestore));
+    QCOMPARE(cells(list), cellsBefore);
+    QCOMPARE(folderstate::describe(dir.path()), QStringList { u"top/"_s }); // nothing left the folder
+}
+
+void TestBatchRename::emptyListDoesNothing()
+{
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy changes(&list, &RenameList::dataChanged);
+    batchrename::renameAll(list);
+    batchrename::restoreAll(list);
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(list.count(), 0);
+}
+
+void TestBatchRename::restoreTwiceChangesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QVERIFY(folderstate::layOut(dir.path(), { u"a"_s, u"b"_s, u"c"_s }));
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, dir.path(), { u"a>b"_s, u"b>a"_s, u"c>d"_s, u"e>f"_s });
+    batchrename::renameAll(list);
+    QVERIFY(QFile::remove(dir.filePath(u"d"_s)));
+    batchrename::restoreAll(list);
+    const QList<Expected> once { { outcome::restored(), RowIcon::Restored }, { outcome::restored(), RowIcon::Restored },
+        { outcome::restoreFailed(), RowIcon::RestoreFailed }, { outcome::failed(), RowIcon::RenameFailed } };
+    QVERIFY(outcomesAre(list, once));
+    const QStringList filesOnce = folderstate::describe(dir.path());
+    QCOMPARE(filesOnce, folderstate::sorted({ u"a"_s, u"b"_s }));
+
+    // Someone recreates the file under the renamed name: the second press must still leave it alone.
+    QVERIFY(folderstate::addIntruder(dir.filePath(u"d"_s), u"+d"_s));
+    QSignalSpy changes(&list, &RenameList::dataChanged);
+    batchrename::restoreAll(list);
+    QCOMPARE(changes.count(), 0);
+    QVERIFY(outcomesAre(list, once));
+    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ u"a"_s, u"b"_s, u"d=+d"_s }));
+}
+
+// Only the exact text "成功" marks a row for the restore, whatever the disk holds.
+void TestBatchRename::restoreOnlyRowsReadingSuccess()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QVERIFY(folderstate::layOut(dir.path(), { u"x"_s, u"y"_s, u"z"_s, u"w"_s }));
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, dir.path(), { u"a>x"_s, u"b>y"_s, u"c>z"_s, u"d>w"_s });
+    list.setOutcome(0, outcome::succeeded(), RowIcon::Renamed);
+    list.setOutcome(1, outcome::failed(), RowIcon::RenameFailed);
+    list.setOutcome(2, outcome::succeeded() + u' ', RowIcon::Renamed);
+    list.setOutcome(3, outcome::restored(), RowIcon::Restored);
+    batchrename::restoreAll(list);
+    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ u"a=x"_s, u"y"_s, u"z"_s, u"w"_s }));
+    QVERIFY(outcomesAre(list,
+        { { outcome::restored(), RowIcon::Restored }, { outcome::failed(), RowIcon::RenameFailed },
+            { outcome::succeeded() + u' ', RowIcon::Renamed }, { outcome::restored(), RowIcon::Restored } }));
+}
+
+// Paths are planned per folder: equal names in two folders neither block nor cycle with each other.
+void TestBatchRename::sameNamesInTwoFolders()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString one = dir.path() + u"/one"_s;
+    const QString two = dir.path() + u"/two"_s;
+    QVERIFY(QDir().mkdir(one) && QDir().mkdir(two));
+    QVERIFY(folderstate::layOut(one, { u"a"_s, u"b"_s }));
+    QVERIFY(folderstate::layOut(two, { u"b"_s }));
+    RenameList list;
+    fill(list, one, { u"a>b"_s, u"b>a"_s });
+    RenameList other;
+    fill(other, two, { u"b>c"_s });
+    list.append(other.oldName(0), other.folder(0));
+    list.setNewNames({ u"b"_s, u"a"_s, u"c"_s });
+    batchrename::renameAll(list);
+    QVERIFY(outcomesAre(list, passOutcomes({ u"ok"_s, u"ok"_s, u"ok"_s })));
+    QCOMPARE(folderstate::describe(one), folderstate::sorted({ u"a=b"_s, u"b=a"_s }));
+    QCOMPARE(folderstate::describe(two), QStringList { u"c=b"_s });
+}
+
+// The commonest use: numbered files renumbered one up by the numbering plan.
+void TestBatchRename::numberingPlanRenumbersFromTwo()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QList<RenameList::Entry> entries;
+    QStringList files;
+    for (int i = 1; i <= 12; ++i) {
+        files << u"%1.txt"_s.arg(i);
+        entries.append({ files.last(), dir.path() });
+    }
+    QVERIFY(folderstate::layOut(dir.path(), files));
+    RenameList list;
+    list.append(entries);
+    PlanSettings settings;
+    settings.startText = u"2"_s;
+    list.refreshNewNames(settings);
+    batchrename::renameAll(list);
+    QStringList expected;
+    for (int i = 1; i <= 12; ++i) {
+        QCOMPARE(list.outcome(i - 1), outcome::succeeded());
+        expected << u"%1.txt=%2.txt"_s.arg(i + 1).arg(i);
+    }
+    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted(expected));
+
+    // A start number that cannot be read leaves every new name empty: every row fails, nothing moves.
+    settings.startText = u"abc"_s;
+    list.refreshNewNames(settings);
+    QCOMPARE(list.newName(0), QString());
+    batchrename::renameAll(list);
+    for (int row = 0; row < list.count(); ++row)
+        QCOMPARE(list.outcome(row), outcome::failed());
+    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted(expected));
+}
+
+void TestBatchRename::readOnlyFolder_data()
+{
+    QTest::addColumn<bool>("duringRestore");
+    QTest::newRow("pass") << false;
+    QTest::newRow("restore") << true;
+}
+
+void TestBatchRename::readOnlyFolder()
+{
+    QFETCH(bool, duringRestore);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    if (folderstate::writesIntoReadOnlyFolders(dir.path()))
+        QSKIP("this user (root) can write into a read-only folder, so there is no read-only folder to test");
+    const QString top = dir.path() + u"/top"_s;
+    QVERIFY(QDir().mkdir(top));
+    QVERIFY(folderstate::layOut(top, { u"a"_s, u"b"_s, u"c"_s }));
+    RenameList list;
+    fill(list, top, { u"a>b"_s, u"b>a"_s, u"c>d"_s, u"c>c"_s });
+    const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    if (duringRestore) {
+        batchrename::renameAll(list);
+        QVERIFY(outcomesAre(list, passOutcomes({ u"ok"_s, u"ok"_s, u"ok"_s, u"fail"_s })));
+    }
+    const QStringList before = folderstate::describe(top);
+    QVERIFY(QFile::setPermissions(top, QFile::ReadOwner | QFile::ExeOwner));
+    if (duringRestore)
+        batchrename::restoreAll(list);
+    else
+        batchrename::renameAll(list);
+    const QStringList after = folderstate::describe(top);
+    QVERIFY(QFile::setPermissions(top, writable));
+    QCOMPARE(after, before);
+    if (duringRestore) {
+        QVERIFY(outcomesAre(list,
+            { { outcome::restoreFailed(), RowIcon::RestoreFailed },
+                { outcome::restoreFailed(), RowIcon::RestoreFailed },
+                { outcome::restoreFailed(), RowIcon::RestoreFailed }, { outcome::failed(), RowIcon::RenameFailed } }));
+    } else {
+        // Only the row whose name stays can succeed.
+        QVERIFY(outcomesAre(list, passOutcomes({ u"fail"_s, u"fail"_s, u"fail"_s, u"ok"_s })));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestBatchRename)
+#include "tst_batchrename.moc"
