@@ -1,13 +1,14 @@
 // The executable: starts the application and shows the main window.
 #include <QApplication>
-#include <QWidget>
+
+#include "app/fmmain.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("青禾更名器"));
-    window.resize(680, 580);
+    QApplication::setApplicationName(QStringLiteral("qinghe-renamer"));
+    QApplication::setApplicationDisplayName(QStringLiteral("青禾更名器"));
+    fmMain window;
     window.show();
     return app.exec();
 }

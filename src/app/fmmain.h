@@ -1,0 +1,149 @@
+// fmMain: the program's only window, with every control, its start-up and its command handlers.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QLabel>
+#include <QWidget>
+
+#include "rename/namegenerator.h"
+#include "update/versionfile.h"
+
+class QRadioButton;
+class QTimer;
+class QFrame;
+class iButton;
+class ClickableLabel;
+class PlatformServices;
+class RenameList;
+class RenameListView;
+class TextBox;
+class UpdateChecker;
+
+/// What the window needs from outside: the platform services and the addresses it talks to.
+struct WindowOptions {
+    PlatformServices* services = nullptr; // null: the real dialogs, beep and browser
+    UpdateDefaults addresses = UpdateDefaults::builtIn(); // update server, home page, default texts
+    bool checkForUpdates = true; // ask the update server once, shortly after start-up
+    int updateTimeoutMs = 10000; // the update check gives up after this long
+};
+
+class fmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit fmMain(const WindowOptions& options = defaultOptions(), QWidget* parent = nullptr);
+    ~fmMain() override;
+
+    /// The built-in addresses and the real platform services.
+    static WindowOptions defaultOptions();
+
+    RenameList* model() const { return m_list; }
+    PlatformServices& services() const { return *m_services; }
+    /// The plan fields as they stand, read into the generator's settings.
+    PlanSettings planSettings() const;
+
+    // Controls, named as the window's design names them.
+    ClickableLabel* Image1 = nullptr;
+    ClickableLabel* picLogo = nullptr;
+    std::array<QLabel*, 23> lbInfo {};
+    ClickableLabel* lbNewVersion = nullptr;
+    ClickableLabel* lbADR = nullptr;
+    QLabel* lbTag = nullptr;
+    QLabel* lbSoftUrl = nullptr;
+    QLabel* lbADUR = nullptr;
+    QLabel* lbTListCount = nullptr;
+    ClickableLabel* btDIY = nullptr;
+    ClickableLabel* btReplace = nullptr;
+    std::array<ClickableLabel*, 5> picMenu {};
+    ClickableLabel* planDIY = nullptr;
+    ClickableLabel* planReplace = nullptr;
+    ClickableLabel* Picture8 = nullptr;
+    QFrame* Line1 = nullptr;
+    TextBox* txtNewName1 = nullptr;
+    TextBox* txtNewName2 = nullptr;
+    TextBox* txtNewNameF = nullptr;
+    TextBox* txtNewName3 = nullptr;
+    TextBox* txtReplaceOld = nullptr;
+    TextBox* txtReplaceNew = nullptr;
+    TextBox* txtAdd1 = nullptr;
+    TextBox* txtAdd2 = nullptr;
+    TextBox* txtExp = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    RenameListView* ListReName = nullptr;
+    iButton* btOpenFiles = nullptr;
+    iButton* btOpenFolder = nullptr;
+    iButton* btReName = nullptr;
+    iButton* btCallBack = nullptr;
+    iButton* btSelectUp = nullptr;
+    iButton* btSelectDown = nullptr;
+    iButton* btSelectDelete = nullptr;
+    iButton* btListClear = nullptr;
+    iButton* btMin = nullptr;
+    iButton* btClose = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    /// Sets the credit link's text; the link grows to the left.
+    void setCreditText(const QString& text);
+
+    /// The window's text font: 宋体 9 pt, with families pinned so Simplified Chinese glyphs are used.
+    static QFont windowFont();
+
+public slots:
+    void RefreshNewNames();
+
+    // Plan choice and plan fields.
+    void btDIY_Click();
+    void btReplace_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void txtExp_Change();
+    void txtNewName1_Change();
+    void txtNewName3_Change();
+    void txtReplaceOld_Change();
+    void txtReplaceNew_Change();
+    void txtAdd1_Change();
+    void txtAdd2_Change();
+    void txtNewName2_KeyPress(int& keyAscii);
+    void txtNewNameF_KeyPress(int& keyAscii);
+    void txtNewName2_GotFocus();
+    void txtNewName2_Change();
+    void txtNewNameF_Change();
+
+    // Window chrome and links.
+    void btMin_Click();
+    void btClose_Click();
+    void picLogo_Click();
+    void lbADR_Click();
+    void lbNewVersion_Click();
+    void Timer1_Timer();
+    void Image1_MouseMove(Qt::MouseButtons buttons);
+    void CheckNewVersion();
+
+private:
+    void Form_Load();
+    void buildLayout();
+    void buildTopBand();
+    void buildPlanPanels();
+    void buildListBand();
+    void buildBottomBand();
+    void connectHandlers();
+    void setTabOrder();
+    QLabel* addLabel(
+        int index, QWidget* parent, const QRect& geometry, const QString& text, const QColor& colour, bool autoSize);
+    QLabel* styleLabel(QLabel* label, const QRect& geometry, const QString& text, const QColor& colour, bool autoSize);
+    TextBox* addTextBox(QWidget* parent, const QRect& geometry);
+    iButton* addButton(const QString& skin, const QRect& geometry);
+    void checkFileNameField(TextBox* field);
+    void filterDigits(int& keyAscii);
+    void openAddress(const QString& address);
+    void showVersionInfo(const VersionInfo& info);
+
+    WindowOptions m_options;
+    std::unique_ptr<PlatformServices> m_ownServices;
+    PlatformServices* m_services = nullptr;
+    RenameList* m_list = nullptr;
+    UpdateChecker* m_updateChecker = nullptr;
+};

@@ -1,0 +1,266 @@
+// fmMain's controls: places, sizes, captions, colours and fonts, in twips as the window is designed.
+#include "app/fmmain.h"
+
+#include <QFrame>
+#include <QRadioButton>
+
+#include "app/clickablelabel.h"
+#include "app/renamelistview.h"
+#include "app/textbox.h"
+#include "app/twips.h"
+#include "widgets/ibutton/ibutton.h"
+#include "widgets/ibutton/propertybag.h"
+
+namespace {
+
+const QColor kStepColour(215, 135, 2);
+const QColor kFieldLabelColour(64, 64, 64);
+const QColor kSampleColour(128, 128, 128);
+const QColor kHeaderColour(63, 112, 172);
+const QColor kPanelGrey(237, 238, 240);
+
+QPixmap skin(const QString& name)
+{
+    return QPixmap(QStringLiteral(":/skins/%1.png").arg(name));
+}
+
+ClickableLabel* addPicture(QWidget* parent, const QRect& geometry, const QString& skinName)
+{
+    auto* picture = new ClickableLabel(parent);
+    picture->setGeometry(geometry);
+    if (!skinName.isEmpty())
+        picture->setPixmap(skin(skinName));
+    return picture;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::Text, colour);
+    widget->setPalette(p);
+}
+
+void setBackColour(QWidget* widget, const QColor& colour)
+{
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, colour);
+    widget->setPalette(p);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+QFont fmMain::windowFont()
+{
+    QFont font;
+    font.setFamilies({ QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC") });
+    font.setPixelSize(12); // 9 points at 96 dots per inch: one Chinese character is 180 twips
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QLabel* fmMain::addLabel(
+    int index, QWidget* parent, const QRect& geometry, const QString& text, const QColor& colour, bool autoSize)
+{
+    QLabel* label = styleLabel(new QLabel(parent), geometry, text, colour, autoSize);
+    if (index >= 0)
+        lbInfo[index] = label;
+    return label;
+}
+
+QLabel* fmMain::styleLabel(
+    QLabel* label, const QRect& geometry, const QString& text, const QColor& colour, bool autoSize)
+{
+    label->setText(text);
+    label->setGeometry(geometry);
+    label->setFont(windowFont());
+    setTextColour(label, colour);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    if (autoSize)
+        label->resize(label->sizeHint().width(), geometry.height());
+    return label;
+}
+
+TextBox* fmMain::addTextBox(QWidget* parent, const QRect& geometry)
+{
+    auto* box = new TextBox(parent);
+    box->setGeometry(geometry);
+    box->setFont(windowFont());
+    box->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid rgb(168,178,190); padding: 0px 2px; }"
+                                      "QLineEdit:focus { border: 1px solid rgb(215,135,2); }"));
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, QColor(30, 30, 30));
+    box->setPalette(p);
+    return box;
+}
+
+iButton* fmMain::addButton(const QString& skinName, const QRect& geometry)
+{
+    auto* button = new iButton(this);
+    button->setGeometry(geometry);
+    // The window's buttons keep only their picture, font, draw mode and text colour; the rest are defaults.
+    PropertyBag bag;
+    bag.WriteProperty(QStringLiteral("BackPicture"), skin(skinName));
+    bag.WriteProperty(QStringLiteral("cFont"), windowFont());
+    bag.WriteProperty(QStringLiteral("cDrawMode"), 13);
+    bag.WriteProperty(QStringLiteral("cForeColor"), palette().color(QPalette::ButtonText));
+    button->ReadProperties(bag);
+    return button;
+}
+
+void fmMain::setCreditText(const QString& text)
+{
+    // The credit link is as wide as its text and keeps its right edge where the window puts it.
+    const int right = twips::toPixels(9105 + 990);
+    lbADR->setText(text);
+    const int width = lbADR->sizeHint().width();
+    lbADR->setGeometry(right - width, lbADR->y(), width, lbADR->height());
+}
+
+void fmMain::buildLayout()
+{
+    setFont(windowFont());
+    Image1 = addPicture(this, twips::rect(0, 0, 10200, 8700), QStringLiteral("background"));
+    Image1->lower();
+    buildTopBand();
+    buildPlanPanels();
+    buildListBand();
+    buildBottomBand();
+}
+
+void fmMain::buildTopBand()
+{
+    btMin = addButton(QStringLiteral("bt_min"), twips::rect(9340, 0, 345, 240));
+    btClose = addButton(QStringLiteral("bt_close"), twips::rect(9760, 0, 345, 240));
+    picLogo = addPicture(this, twips::rect(7920, 420, 1800, 600), QStringLiteral("logo"));
+    picLogo->setCursor(Qt::PointingHandCursor);
+    addLabel(
+        0, this, twips::rect(240, 540, 2340, 180), QStringLiteral("第一步，添加文件，您可以："), kStepColour, true);
+    btOpenFolder = addButton(QStringLiteral("bt_openfolder"), twips::rect(2640, 460, 1410, 330));
+    addLabel(1, this, twips::rect(4200, 540, 360, 180), QStringLiteral("或者"), kStepColour, true);
+    btOpenFiles = addButton(QStringLiteral("bt_openfiles"), twips::rect(4680, 460, 1590, 330));
+    addLabel(2, this, twips::rect(240, 940, 4320, 180),
+        QStringLiteral("第二步，请选择一种改名格式，用来生成新的文件名："), kStepColour, true);
+    lbNewVersion = new ClickableLabel(this);
+    styleLabel(lbNewVersion, twips::rect(7560, 1080, 2535, 255), QString(), QColor(192, 0, 0), false);
+    lbNewVersion->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
+
+void fmMain::buildPlanPanels()
+{
+    btDIY = addPicture(this, twips::rect(600, 1200, 1200, 285), QString());
+    btReplace = addPicture(this, twips::rect(1800, 1200, 1590, 285), QString());
+    // The tab looks wait outside the window's right edge, as the design keeps them.
+    const char* looks[] = { "tab_diy_on", "tab_diy_off", "tab_replace_on", "tab_replace_off" };
+    const int tops[] = { 3840, 4200, 4560, 4920 };
+    const int widths[] = { 1200, 1200, 1590, 1590 };
+    for (int i = 0; i < 4; ++i) {
+        picMenu[i] = addPicture(this, twips::rect(10560, tops[i], widths[i], 285), QString::fromLatin1(looks[i]));
+        picMenu[i]->hide();
+    }
+
+    planDIY = addPicture(this, twips::rect(600, 1470, 9135, 1470), QStringLiteral("panel_diy"));
+    setBackColour(planDIY, kPanelGrey);
+    planReplace = addPicture(this, twips::rect(600, 1470, 9135, 1470), QStringLiteral("panel_replace"));
+    setBackColour(planReplace, Qt::white);
+
+    addLabel(3, planDIY, twips::rect(360, 240, 540, 180), QStringLiteral("前缀："), kFieldLabelColour, false);
+    txtNewName1 = addTextBox(planDIY, twips::rect(960, 210, 2780, 270));
+    addLabel(4, planDIY, twips::rect(360, 680, 720, 180), QStringLiteral("编号：从"), kFieldLabelColour, false);
+    txtNewName2 = addTextBox(planDIY, twips::rect(1200, 650, 435, 270));
+    txtNewName2->setText(QStringLiteral("1"));
+    addLabel(
+        5, planDIY, twips::rect(1680, 675, 1620, 180), QStringLiteral("开始，不足位数补零"), kFieldLabelColour, false);
+    txtNewNameF = addTextBox(planDIY, twips::rect(3360, 650, 375, 285));
+    addLabel(19, planDIY, twips::rect(3800, 675, 180, 180), QStringLiteral("位"), kFieldLabelColour, false);
+    addLabel(6, planDIY, twips::rect(360, 1080, 540, 180), QStringLiteral("后缀："), kFieldLabelColour, false);
+    txtNewName3 = addTextBox(planDIY, twips::rect(960, 1050, 2780, 270));
+    Line1 = new QFrame(planDIY);
+    Line1->setGeometry(twips::toPixels(4200), twips::toPixels(120), 1, twips::toPixels(1320 - 120));
+    setBackColour(Line1, QColor(224, 224, 224));
+    addLabel(20, planDIY, twips::rect(4440, 180, 360, 180), QStringLiteral("例："), kSampleColour, false);
+    addLabel(7, planDIY, twips::rect(4440, 435, 4590, 180),
+        QStringLiteral("前缀“青禾”，编号从“1”开始，不补零，后缀“木舟”"), kSampleColour, false);
+    addLabel(16, planDIY, twips::rect(4440, 680, 2070, 180), QStringLiteral("生成文件名为：青禾1木舟"), kSampleColour,
+        false);
+    addLabel(17, planDIY, twips::rect(4440, 920, 4680, 180),
+        QStringLiteral("前缀“青禾”，编号从“1”开始，补零2位，后缀“木舟”"), kSampleColour, false);
+    addLabel(18, planDIY, twips::rect(4440, 1160, 2160, 180), QStringLiteral("生成文件名为：青禾01木舟"), kSampleColour,
+        false);
+
+    addLabel(12, planReplace, twips::rect(240, 240, 2160, 180), QStringLiteral("添加文字：在文件名前添加"),
+        kFieldLabelColour, false);
+    txtAdd1 = addTextBox(planReplace, twips::rect(2520, 210, 1605, 270));
+    addLabel(
+        13, planReplace, twips::rect(4200, 240, 1260, 180), QStringLiteral("在文件名后追加"), kFieldLabelColour, false);
+    txtAdd2 = addTextBox(planReplace, twips::rect(5520, 210, 1365, 270));
+    addLabel(11, planReplace, twips::rect(240, 680, 2160, 180), QStringLiteral("替换文字：将原文件名中的"),
+        kFieldLabelColour, false);
+    txtReplaceOld = addTextBox(planReplace, twips::rect(2520, 650, 1605, 270));
+    addLabel(10, planReplace, twips::rect(4200, 675, 540, 180), QStringLiteral("替换成"), kFieldLabelColour, false);
+    txtReplaceNew = addTextBox(planReplace, twips::rect(4800, 650, 1365, 270));
+    addLabel(14, planReplace, twips::rect(240, 1080, 7740, 180),
+        QStringLiteral("删除文字：在替换文字选项中只填写需要替换的文字，不填写替换后文字，将实现文字删除效果。"),
+        kFieldLabelColour, false);
+}
+
+void fmMain::buildListBand()
+{
+    addLabel(8, this, twips::rect(240, 3120, 1800, 180), QStringLiteral("第三步，扩展名设置："), kStepColour, true);
+    Option1 = new QRadioButton(QStringLiteral("不改变"), this);
+    Option1->setGeometry(twips::rect(2280, 3100, 975, 255));
+    Option2 = new QRadioButton(QStringLiteral("修改为："), this);
+    Option2->setGeometry(twips::rect(3360, 3100, 1095, 255));
+    for (QRadioButton* option : { Option1, Option2 }) {
+        option->setFont(windowFont());
+        setBackColour(option, kPanelGrey);
+        setTextColour(option, kFieldLabelColour);
+    }
+    Option1->setChecked(true);
+    txtExp = addTextBox(this, twips::rect(4320, 3100, 1095, 270));
+    addLabel(9, this, twips::rect(240, 3480, 3240, 180), QStringLiteral("第四步，调整文件顺序(支持鼠标拖动)："),
+        kStepColour, true);
+
+    ListReName = new RenameListView(this);
+    ListReName->setGeometry(twips::rect(240, 3960, 9015, 3855));
+    ListReName->setFont(windowFont());
+    // The header strip lies over the list's top edge.
+    Picture8 = addPicture(this, twips::rect(240, 3720, 8985, 270), QStringLiteral("header"));
+    lbTListCount
+        = addLabel(-1, Picture8, twips::rect(360, 60, 720, 180), QStringLiteral("原文件名"), kHeaderColour, true);
+    addLabel(21, Picture8, twips::rect(4170, 60, 720, 180), QStringLiteral("新文件名"), kHeaderColour, true);
+    addLabel(22, Picture8, twips::rect(7590, 60, 360, 180), QStringLiteral("状态"), kHeaderColour, true);
+
+    btSelectUp = addButton(QStringLiteral("bt_up"), twips::rect(9360, 4080, 600, 600));
+    btSelectDown = addButton(QStringLiteral("bt_down"), twips::rect(9360, 4920, 600, 600));
+    btSelectDelete = addButton(QStringLiteral("bt_delete"), twips::rect(9360, 5760, 600, 600));
+    btListClear = addButton(QStringLiteral("bt_clear"), twips::rect(9360, 6600, 600, 600));
+}
+
+void fmMain::buildBottomBand()
+{
+    addLabel(15, this, twips::rect(240, 8040, 6480, 180),
+        QStringLiteral("小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名"), kFieldLabelColour,
+        true);
+    btReName = addButton(QStringLiteral("bt_rename"), twips::rect(7080, 7920, 1200, 330));
+    picMenu[4] = addPicture(this, twips::rect(8400, 7920, 780, 330), QStringLiteral("callback_under"));
+    btCallBack = addButton(QStringLiteral("bt_callback"), twips::rect(8400, 7920, 780, 330));
+    btCallBack->hide();
+    picMenu[4]->stackUnder(btCallBack);
+
+    // The credit link keeps its right edge when its text changes.
+    lbADR = new ClickableLabel(this);
+    styleLabel(lbADR, twips::rect(9105, 8460, 990, 180), QString(), kSampleColour, false);
+    lbADR->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    setCreditText(QStringLiteral("By 青禾木舟"));
+    lbADR->setCursor(Qt::PointingHandCursor);
+
+    // Hidden holders of small pieces of state.
+    lbTag = addLabel(-1, this, twips::rect(3720, 3480, 1095, 255), QString(), Qt::black, false);
+    lbSoftUrl = addLabel(-1, this, twips::rect(120, 8760, 1575, 375), QString(), Qt::black, false);
+    lbADUR = addLabel(-1, this, twips::rect(1920, 8760, 1215, 375), QString(), Qt::black, false);
+    for (QLabel* holder : { lbTag, lbSoftUrl, lbADUR })
+        holder->hide();
+}

@@ -1,0 +1,150 @@
+// fmMain's plan inputs: choosing a plan and an extension option, and guarding what is typed into the fields.
+#include "app/fmmain.h"
+
+#include <QApplication>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "app/clickablelabel.h"
+#include "app/platformservices.h"
+#include "app/textbox.h"
+#include "rename/numbertext.h"
+
+namespace {
+
+// Characters no file name may hold, in the order the warning lists them.
+const QString kRefusedCharacters = QStringLiteral("\\/|:*?\"<>");
+const QColor kUnusedFieldColour(239, 239, 239);
+
+void setFieldColour(QLineEdit* field, const QColor& colour)
+{
+    QPalette p = field->palette();
+    p.setColor(QPalette::Base, colour);
+    field->setPalette(p);
+}
+
+} // namespace
+
+void fmMain::btDIY_Click()
+{
+    planReplace->hide();
+    planDIY->show();
+    btDIY->setPixmap(picMenu[0]->pixmap());
+    btReplace->setPixmap(picMenu[3]->pixmap());
+    RefreshNewNames();
+}
+
+void fmMain::btReplace_Click()
+{
+    planDIY->hide();
+    planReplace->show();
+    btDIY->setPixmap(picMenu[1]->pixmap());
+    btReplace->setPixmap(picMenu[2]->pixmap());
+    RefreshNewNames();
+}
+
+void fmMain::Option1_Click()
+{
+    if (!Option1->isChecked())
+        return;
+    setFieldColour(txtExp, kUnusedFieldColour);
+    txtExp->setText(QString());
+    txtExp->setEnabled(false);
+    RefreshNewNames();
+}
+
+void fmMain::Option2_Click()
+{
+    if (!Option2->isChecked())
+        return;
+    setFieldColour(txtExp, QApplication::palette().color(QPalette::Base));
+    txtExp->setText(QString());
+    txtExp->setEnabled(true);
+}
+
+void fmMain::txtExp_Change()
+{
+    const QStringView t = numbertext::trimSpaces(txtExp->text());
+    if (t.isEmpty() || t == u".")
+        return;
+    if (!t.startsWith(QLatin1Char('.'))) {
+        txtExp->setText(QLatin1Char('.') + txtExp->text()); // runs this handler again, which refreshes
+        txtExp->end(false);
+    }
+    RefreshNewNames();
+}
+
+void fmMain::checkFileNameField(TextBox* field)
+{
+    const QString text = field->text();
+    if (text.isEmpty() || !kRefusedCharacters.contains(text.back())) {
+        RefreshNewNames();
+        return;
+    }
+    QString cleaned = text;
+    cleaned.remove(text.back());
+    field->setText(cleaned); // runs this check again on the new last character
+    m_services->showWarning(
+        this, QStringLiteral("非法字符"), QStringLiteral("文件名中不能包含以下字符:\r\n      ") + kRefusedCharacters);
+    // Back in the field, the caret goes to the end of its text.
+    if (auto* focused = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+        focused->end(false);
+}
+
+void fmMain::txtNewName1_Change()
+{
+    checkFileNameField(txtNewName1);
+}
+void fmMain::txtNewName3_Change()
+{
+    checkFileNameField(txtNewName3);
+}
+void fmMain::txtReplaceOld_Change()
+{
+    checkFileNameField(txtReplaceOld);
+}
+void fmMain::txtReplaceNew_Change()
+{
+    checkFileNameField(txtReplaceNew);
+}
+void fmMain::txtAdd1_Change()
+{
+    checkFileNameField(txtAdd1);
+}
+void fmMain::txtAdd2_Change()
+{
+    checkFileNameField(txtAdd2);
+}
+
+void fmMain::filterDigits(int& keyAscii)
+{
+    if (keyAscii >= '0' && keyAscii <= '9')
+        return;
+    keyAscii = 0;
+    m_services->beep();
+}
+
+void fmMain::txtNewName2_KeyPress(int& keyAscii)
+{
+    filterDigits(keyAscii);
+}
+void fmMain::txtNewNameF_KeyPress(int& keyAscii)
+{
+    filterDigits(keyAscii);
+}
+
+void fmMain::txtNewName2_GotFocus()
+{
+    txtNewName2->selectAll();
+    // A mouse click places the caret after the focus arrives; select again once it has.
+    QTimer::singleShot(0, txtNewName2, &QLineEdit::selectAll);
+}
+
+void fmMain::txtNewName2_Change()
+{
+    RefreshNewNames();
+}
+void fmMain::txtNewNameF_Change()
+{
+    RefreshNewNames();
+}

@@ -1,0 +1,35 @@
+// The real platform services of the window.
+#include "app/platformservices.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+void QtPlatformServices::showWarning(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+}
+
+void QtPlatformServices::beep()
+{
+    QApplication::beep();
+}
+
+void QtPlatformServices::openAddress(const QUrl& address)
+{
+    QDesktopServices::openUrl(address);
+}
+
+QStringList QtPlatformServices::chooseFiles(QWidget* parent, const QString& title, const QString& filter)
+{
+    return QFileDialog::getOpenFileNames(parent, title, QString(), filter);
+}
+
+std::optional<QString> QtPlatformServices::chooseFolder(QWidget* parent, const QString& title)
+{
+    const QString folder = QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}

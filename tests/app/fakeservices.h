@@ -1,0 +1,41 @@
+// FakeServices: platform services that record what the window asked for and answer as a test says.
+#pragma once
+
+#include <functional>
+
+#include "app/platformservices.h"
+
+class FakeServices : public PlatformServices {
+public:
+    struct Warning {
+        QString title;
+        QString text;
+    };
+
+    QList<Warning> warnings;
+    int beeps = 0;
+    QList<QUrl> opened;
+    QStringList filesToChoose; // what the file dialog answers; empty: cancelled
+    std::optional<QString> folderToChoose; // what the folder picker answers; nothing: cancelled
+    QStringList dialogTitles;
+    std::function<void()> onWarning; // runs while the warning box would be open
+
+    void showWarning(QWidget*, const QString& title, const QString& text) override
+    {
+        warnings.append({ title, text });
+        if (onWarning)
+            onWarning();
+    }
+    void beep() override { ++beeps; }
+    void openAddress(const QUrl& address) override { opened.append(address); }
+    QStringList chooseFiles(QWidget*, const QString& title, const QString&) override
+    {
+        dialogTitles.append(title);
+        return filesToChoose;
+    }
+    std::optional<QString> chooseFolder(QWidget*, const QString& title) override
+    {
+        dialogTitles.append(title);
+        return folderToChoose;
+    }
+};
