@@ -8,7 +8,6 @@
 
 #include "update/weblink.h"
 
-using namespace Qt::StringLiterals;
 
 UpdateChecker::UpdateChecker(QObject* parent)
     : QObject(parent)
@@ -83,8 +82,8 @@ void UpdateChecker::takeAvailable()
         finish(false);
 }
 
-// Errors that only repeat the HTTP status code of an answer that arrived whole.
-static bool isStatusError(QNetworkReply::NetworkError error)
+// No error, or one that only repeats the HTTP status code of an answer that arrived whole.
+static bool answerArrived(QNetworkReply::NetworkError error)
 {
     switch (error) {
     case QNetworkReply::NoError:
@@ -109,13 +108,12 @@ static bool isStatusError(QNetworkReply::NetworkError error)
 void UpdateChecker::onFinished()
 {
     const bool hasStatus = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (!hasStatus || !isStatusError(m_reply->error())) {
+    if (!hasStatus || !answerArrived(m_reply->error())) {
         finish(false);
         return;
     }
-    takeAvailable();
-    if (m_reply) // still running: the body was within the limit
-        finish(true);
+    m_body += m_reply->read(MaxAnswerSize + 1 - m_body.size());
+    finish(m_body.size() <= MaxAnswerSize);
 }
 
 void UpdateChecker::finish(bool answered)

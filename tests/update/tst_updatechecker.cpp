@@ -4,11 +4,13 @@
 #include <memory>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -434,11 +436,11 @@ void TestUpdateChecker::unsafeAddresses()
 
 void TestUpdateChecker::redirect_data()
 {
-    QTest::addColumn<QString>("location"); // "%1" stands for the test server's base address
+    QTest::addColumn<QString>("location"); // "%1": the test server's base address, "%2": a local version file
     QTest::addColumn<bool>("completes");
 
     QTest::newRow("to another path of the server") << u"%1/moved/v.txt"_s << true;
-    QTest::newRow("to a local file") << u"file:///etc/hostname"_s << false;
+    QTest::newRow("to a local version file") << u"%2"_s << false;
     QTest::newRow("to a server that is not there") << u"http://127.0.0.1:1/v.txt"_s << false;
 }
 
@@ -447,9 +449,20 @@ void TestUpdateChecker::redirect()
     QFETCH(QString, location);
     QFETCH(bool, completes);
 
+    // A local file that would be read as a new version if the redirect were followed there.
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QFile local(dir.filePath(u"v.txt"_s));
+    QVERIFY(local.open(QIODevice::WriteOnly));
+    local.write("9.9|local|1|1|t|u");
+    local.close();
+
     TestServer server;
     QVERIFY(server.isListening());
-    const QByteArray target = QString(location).replace(u"%1"_s, server.base()).toUtf8();
+    const QByteArray target = QString(location)
+                                  .replace(u"%1"_s, server.base())
+                                  .replace(u"%2"_s, QUrl::fromLocalFile(local.fileName()).toString())
+                                  .toUtf8();
     server.responder = [&server, target](QTcpSocket* socket) {
         if (server.requests.last().startsWith("GET /moved/"))
             answer("200 OK", "1.3|moved|1|1|t|u")(socket);
