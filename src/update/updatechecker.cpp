@@ -8,7 +8,6 @@
 
 #include "update/weblink.h"
 
-
 UpdateChecker::UpdateChecker(QObject* parent)
     : QObject(parent)
     , m_manager(new QNetworkAccessManager(this))
