@@ -417,8 +417,8 @@ void iButton::applyMask()
         clearMask();
         return;
     }
-    const QImage opaque = m_maskPicture.convertToFormat(QImage::Format_RGB32);
-    setMask(QBitmap::fromImage(opaque.createMaskFromColor(maskColour, Qt::MaskOutColor)));
+    // For a pixmap, MaskInColor makes the pixels of that colour the transparent ones.
+    setMask(QPixmap::fromImage(m_maskPicture).createMaskFromColor(QColor::fromRgb(maskColour), Qt::MaskInColor));
 }
 
 void iButton::DrawFocus()

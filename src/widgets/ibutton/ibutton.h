@@ -116,9 +116,6 @@ signals:
     void propertyChanged(const QString& key);
 
 protected:
-    /// Whether the widget under the cursor is this one (masked-out and covered parts are not).
-    virtual bool IsMouseOver() const;
-
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -137,6 +134,8 @@ private slots:
 
 private:
     int GetState() const;
+    /// Whether the widget under the cursor is this one (masked-out and covered parts are not).
+    bool IsMouseOver() const;
     int GetFrameWidth() const;
     int GetFrameHeight() const;
     void SliceBackPicture();
