@@ -1,0 +1,249 @@
+// Tests of drag-and-drop reordering: where a dropped row lands, which drops are ignored, and the highlight.
+#include <QAbstractItemModelTester>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include "intake/dragdrop.h"
+#include "rename/namegenerator.h"
+#include "rename/renamelist.h"
+
+using namespace Qt::StringLiterals;
+
+class TestDragDrop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void drop_data();
+    void drop();
+    void dropMimeData_data();
+    void dropMimeData();
+    void numberingFollowsDrop();
+    void highlightedRow_data();
+    void highlightedRow();
+    void dragOverMovesHighlight();
+    void staleHighlightNumber();
+};
+
+namespace {
+
+const QStringList kNames { u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s };
+
+// The first `rows` of A..E after a rename pass: every row "成功", each with its own icon and folder.
+void fill(RenameList& list, int rows)
+{
+    QList<RenameList::Entry> entries;
+    for (int r = 0; r < rows; ++r)
+        entries.append({ kNames.at(r), u"/"_s + kNames.at(r).toLower(), static_cast<RowIcon>(r + 1) });
+    list.append(entries);
+    for (int r = 0; r < rows; ++r)
+        list.setOutcome(r, outcome::succeeded(), static_cast<RowIcon>(r + 1));
+}
+
+std::optional<int> row(int value)
+{
+    return value < 0 ? std::nullopt : std::optional<int>(value);
+}
+
+// Checks that every row still carries its own folder and icon, and which rows kept their outcome.
+void verifyCarried(const RenameList& list, std::optional<int> moved)
+{
+    for (int r = 0; r < list.count(); ++r) {
+        const qsizetype original = kNames.indexOf(list.oldName(r));
+        QVERIFY(original >= 0);
+        QCOMPARE(list.folder(r), u"/"_s + list.oldName(r).toLower() + u"/"_s);
+        QCOMPARE(list.icon(r), static_cast<RowIcon>(original + 1));
+        QCOMPARE(list.outcome(r), moved == r ? QString() : outcome::succeeded());
+    }
+}
+
+} // namespace
+
+void TestDragDrop::drop_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("selected"); // -1: none
+    QTest::addColumn<int>("target"); // -1: over no row
+    QTest::addColumn<bool>("hasFiles");
+    QTest::addColumn<bool>("hasText");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("selection"); // -1: none
+    QTest::addColumn<bool>("refresh");
+
+    const QStringList unchanged = kNames;
+    QTest::newRow("downward: B onto D") << 5 << 1 << 3 << false << true << u"B"_s
+                                        << QStringList { u"A"_s, u"C"_s, u"D"_s, u"B"_s, u"E"_s } << 3 << true;
+    QTest::newRow("upward: D onto B") << 5 << 3 << 1 << false << true << u"D"_s
+                                      << QStringList { u"A"_s, u"D"_s, u"B"_s, u"C"_s, u"E"_s } << 1 << true;
+    QTest::newRow("onto the last row") << 5 << 0 << 4 << false << true << u"A"_s
+                                       << QStringList { u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"A"_s } << 4 << true;
+    QTest::newRow("onto the first row") << 5 << 4 << 0 << false << true << u"E"_s
+                                        << QStringList { u"E"_s, u"A"_s, u"B"_s, u"C"_s, u"D"_s } << 0 << true;
+    QTest::newRow("onto itself keeps its place") << 5 << 2 << 2 << false << true << u"C"_s << unchanged << 2 << true;
+    QTest::newRow("below the last row goes to the end")
+        << 5 << 1 << -1 << false << true << u"B"_s << QStringList { u"A"_s, u"C"_s, u"D"_s, u"E"_s, u"B"_s } << 4
+        << true;
+    QTest::newRow("last row below the last row stays last")
+        << 5 << 4 << -1 << false << true << u"E"_s << unchanged << 4 << true;
+    QTest::newRow("two rows, swapped") << 2 << 1 << 0 << false << true << u"B"_s << QStringList { u"B"_s, u"A"_s } << 0
+                                       << true;
+
+    QTest::newRow("file list ignored even with matching text")
+        << 5 << 1 << 3 << true << true << u"B"_s << unchanged << 1 << false;
+    QTest::newRow("no text ignored") << 5 << 1 << 3 << false << false << QString() << unchanged << 1 << false;
+    QTest::newRow("foreign text equal to the selected row moves it")
+        << 5 << 0 << 2 << false << true << u"A"_s << QStringList { u"B"_s, u"C"_s, u"A"_s, u"D"_s, u"E"_s } << 2
+        << true;
+    QTest::newRow("text of another row ignored") << 5 << 0 << 2 << false << true << u"C"_s << unchanged << 0 << false;
+    QTest::newRow("text differing in case ignored")
+        << 5 << 0 << 2 << false << true << u"a"_s << unchanged << 0 << false;
+    QTest::newRow("empty text ignored") << 5 << 0 << 2 << false << true << QString() << unchanged << 0 << false;
+    QTest::newRow("no selection ignored") << 5 << -1 << 2 << false << true << u"A"_s << unchanged << -1 << false;
+    QTest::newRow("one row ignored") << 1 << 0 << 0 << false << true << u"A"_s << QStringList { u"A"_s } << 0 << false;
+    QTest::newRow("empty list ignored") << 0 << -1 << -1 << false << true << u"A"_s << QStringList {} << -1 << false;
+}
+
+void TestDragDrop::drop()
+{
+    QFETCH(int, rows);
+    QFETCH(int, selected);
+    QFETCH(int, target);
+    QFETCH(bool, hasFiles);
+    QFETCH(bool, hasText);
+    QFETCH(QString, text);
+    QFETCH(QStringList, names);
+    QFETCH(int, selection);
+    QFETCH(bool, refresh);
+
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, rows);
+
+    const intake::OrderResult result = intake::dropRow(
+        list, row(selected), row(target), hasFiles, hasText ? std::optional<QString>(text) : std::nullopt);
+    QCOMPARE(list.oldNames(), names);
+    QCOMPARE(result.selection, row(selection));
+    QCOMPARE(result.refreshNames, refresh);
+    verifyCarried(list, refresh ? result.selection : std::nullopt);
+}
+
+void TestDragDrop::dropMimeData_data()
+{
+    QTest::addColumn<QList<QUrl>>("urls");
+    QTest::addColumn<bool>("hasText");
+    QTest::addColumn<bool>("moved");
+
+    QTest::newRow("the list's own drag data") << QList<QUrl> {} << true << true;
+    QTest::newRow("files from a file manager") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/B"_s) } << true << false;
+    QTest::newRow("a web link with the row's text") << QList<QUrl> { QUrl(u"https://example.com/B"_s) } << true << true;
+    QTest::newRow("a web link without text") << QList<QUrl> { QUrl(u"https://example.com/B"_s) } << false << false;
+}
+
+void TestDragDrop::dropMimeData()
+{
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(bool, hasText);
+    QFETCH(bool, moved);
+
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, 5);
+    QMimeData data;
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    if (hasText)
+        data.setText(u"B"_s);
+
+    const intake::OrderResult result = intake::dropRow(list, 1, 3, data);
+    QCOMPARE(result.refreshNames, moved);
+    QCOMPARE(list.oldName(3), moved ? u"B"_s : u"D"_s);
+}
+
+void TestDragDrop::numberingFollowsDrop()
+{
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    list.append({ { u"A.jpg"_s, u"/p/"_s }, { u"B.jpg"_s, u"/p/"_s }, { u"C.jpg"_s, u"/p/"_s } });
+    PlanSettings settings;
+    list.refreshNewNames(settings);
+
+    // The third row dropped onto the first, as a user reorders before renaming.
+    const intake::OrderResult result = intake::dropRow(list, 2, 0, false, u"C.jpg"_s);
+    QCOMPARE(result.selection, 0);
+    QCOMPARE(list.newName(0), QString()); // the moved row waits for the refresh
+    QVERIFY(result.refreshNames);
+    list.refreshNewNames(settings);
+    QCOMPARE(list.oldNames(), (QStringList { u"C.jpg"_s, u"A.jpg"_s, u"B.jpg"_s }));
+    QCOMPARE(list.newNames(), (QStringList { u"1.jpg"_s, u"2.jpg"_s, u"3.jpg"_s }));
+}
+
+void TestDragDrop::highlightedRow_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<int>("expected"); // -1: none
+
+    QTest::newRow("empty before the first highlight") << QString() << 5 << -1;
+    QTest::newRow("first row") << u"1"_s << 5 << 0;
+    QTest::newRow("last row") << u"5"_s << 5 << 4;
+    QTest::newRow("beyond the rows left") << u"6"_s << 5 << -1;
+    QTest::newRow("no rows left") << u"1"_s << 0 << -1;
+    QTest::newRow("zero") << u"0"_s << 5 << -1;
+    QTest::newRow("not a number") << u"x"_s << 5 << -1;
+}
+
+void TestDragDrop::highlightedRow()
+{
+    QFETCH(QString, tag);
+    QFETCH(int, rowCount);
+    QFETCH(int, expected);
+    QCOMPARE(intake::highlightedRow(tag, rowCount), row(expected));
+}
+
+void TestDragDrop::dragOverMovesHighlight()
+{
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, 5);
+    auto marked = [&list] {
+        QList<int> rows;
+        for (int r = 0; r < list.count(); ++r) {
+            if (list.index(r, RenameList::OldNameColumn).data(RenameList::HighlightRole).toBool())
+                rows << r;
+        }
+        return rows;
+    };
+
+    QString tag = intake::dragOverRow(list, QString(), 1);
+    QCOMPARE(tag, u"2"_s);
+    QCOMPARE(marked(), QList<int> { 1 });
+    tag = intake::dragOverRow(list, tag, 3);
+    QCOMPARE(tag, u"4"_s);
+    QCOMPARE(marked(), QList<int> { 3 });
+    tag = intake::dragOverRow(list, tag, std::nullopt); // over the list, below the rows
+    QCOMPARE(tag, u"4"_s);
+    QCOMPARE(marked(), QList<int> {});
+    tag = intake::dragOverRow(list, tag, 0);
+    intake::resetHighlight(list, tag); // the drop
+    QCOMPARE(marked(), QList<int> {});
+}
+
+void TestDragDrop::staleHighlightNumber()
+{
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, 5);
+    list.setHighlighted(0, true); // marked by something else; a stale number must not touch it
+    list.remove(4);
+    list.remove(3);
+    intake::resetHighlight(list, u"5"_s);
+    QVERIFY(list.isHighlighted(0));
+    const QString tag = intake::dragOverRow(list, u"5"_s, 2);
+    QCOMPARE(tag, u"3"_s);
+    QVERIFY(list.isHighlighted(0));
+    QVERIFY(list.isHighlighted(2));
+}
+
+QTEST_GUILESS_MAIN(TestDragDrop)
+#include "tst_dragdrop.moc"

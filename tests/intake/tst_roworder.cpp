@@ -1,0 +1,167 @@
+// Tests of the row ordering commands: move up, move down, remove the selected row, clear the list.
+#include <QAbstractItemModelTester>
+#include <QTest>
+
+#include "intake/roworder.h"
+#include "rename/namegenerator.h"
+#include "rename/renamelist.h"
+
+using namespace Qt::StringLiterals;
+
+enum class Command { Up, Down, Remove };
+
+class TestRowOrder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void command_data();
+    void command();
+    void numberingFollowsMove();
+    void clear();
+};
+
+namespace {
+
+// Rows A, B, C (or the first `rows` of them) after a rename pass: A "成功", B "失败", C not reached.
+void fill(RenameList& list, int rows)
+{
+    const QList<RenameList::Entry> all { { u"A"_s, u"/a/"_s, RowIcon::Renamed },
+        { u"B"_s, u"/b/"_s, RowIcon::RenameFailed }, { u"C"_s, u"/c/"_s, RowIcon::Added } };
+    list.append(all.mid(0, rows));
+    if (rows > 0)
+        list.setOutcome(0, outcome::succeeded(), RowIcon::Renamed);
+    if (rows > 1)
+        list.setOutcome(1, outcome::failed(), RowIcon::RenameFailed);
+}
+
+RowIcon iconOf(const QString& name)
+{
+    return name == u"A"_s ? RowIcon::Renamed : name == u"B"_s ? RowIcon::RenameFailed : RowIcon::Added;
+}
+
+std::optional<int> row(int value)
+{
+    return value < 0 ? std::nullopt : std::optional<int>(value);
+}
+
+} // namespace
+
+void TestRowOrder::command_data()
+{
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("selected"); // -1: none
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("outcomes");
+    QTest::addColumn<int>("selection"); // -1: none
+    QTest::addColumn<bool>("refresh");
+
+    const QString ok = outcome::succeeded();
+    const QString bad = outcome::failed();
+    const QStringList abc { u"A"_s, u"B"_s, u"C"_s };
+    const QStringList afterRename { ok, bad, QString() };
+
+    // Moves carry old name, folder and icon; the outcome texts stay where they were.
+    QTest::newRow("up: middle row") << Command::Up << 3 << 1 << QStringList { u"B"_s, u"A"_s, u"C"_s } << afterRename
+                                    << 0 << true;
+    QTest::newRow("up: last row") << Command::Up << 3 << 2 << QStringList { u"A"_s, u"C"_s, u"B"_s } << afterRename << 1
+                                  << true;
+    QTest::newRow("up: first row does nothing") << Command::Up << 3 << 0 << abc << afterRename << 0 << false;
+    QTest::newRow("up: single row does nothing")
+        << Command::Up << 1 << 0 << QStringList { u"A"_s } << QStringList { ok } << 0 << false;
+    QTest::newRow("up: no selection does nothing") << Command::Up << 3 << -1 << abc << afterRename << -1 << false;
+    QTest::newRow("up: selection beyond the rows is none")
+        << Command::Up << 3 << 3 << abc << afterRename << -1 << false;
+
+    QTest::newRow("down: first row") << Command::Down << 3 << 0 << QStringList { u"B"_s, u"A"_s, u"C"_s } << afterRename
+                                     << 1 << true;
+    QTest::newRow("down: middle row") << Command::Down << 3 << 1 << QStringList { u"A"_s, u"C"_s, u"B"_s }
+                                      << afterRename << 2 << true;
+    QTest::newRow("down: last row does nothing") << Command::Down << 3 << 2 << abc << afterRename << 2 << false;
+    QTest::newRow("down: single row does nothing")
+        << Command::Down << 1 << 0 << QStringList { u"A"_s } << QStringList { ok } << 0 << false;
+    QTest::newRow("down: no selection does nothing") << Command::Down << 3 << -1 << abc << afterRename << -1 << false;
+
+    // Removal takes the row with all its cells; the row that followed takes the selection.
+    QTest::newRow("remove: middle row selects the next")
+        << Command::Remove << 3 << 1 << QStringList { u"A"_s, u"C"_s } << QStringList { ok, QString() } << 1 << true;
+    QTest::newRow("remove: first row") << Command::Remove << 3 << 0 << QStringList { u"B"_s, u"C"_s }
+                                       << QStringList { bad, QString() } << 0 << true;
+    QTest::newRow("remove: last row selects nothing")
+        << Command::Remove << 3 << 2 << QStringList { u"A"_s, u"B"_s } << QStringList { ok, bad } << -1 << true;
+    QTest::newRow("remove: only row") << Command::Remove << 1 << 0 << QStringList {} << QStringList {} << -1 << true;
+    QTest::newRow("remove: no selection does nothing")
+        << Command::Remove << 3 << -1 << abc << afterRename << -1 << false;
+    QTest::newRow("remove: empty list does nothing")
+        << Command::Remove << 0 << 0 << QStringList {} << QStringList {} << -1 << false;
+}
+
+void TestRowOrder::command()
+{
+    QFETCH(Command, command);
+    QFETCH(int, rows);
+    QFETCH(int, selected);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, outcomes);
+    QFETCH(int, selection);
+    QFETCH(bool, refresh);
+
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, rows);
+
+    intake::OrderResult result;
+    switch (command) {
+    case Command::Up:
+        result = intake::moveUp(list, row(selected));
+        break;
+    case Command::Down:
+        result = intake::moveDown(list, row(selected));
+        break;
+    case Command::Remove:
+        result = intake::removeSelected(list, row(selected));
+        break;
+    }
+
+    QCOMPARE(list.oldNames(), names);
+    QStringList listOutcomes;
+    for (int r = 0; r < list.count(); ++r) {
+        listOutcomes << list.outcome(r);
+        // Folder and icon travel with their file.
+        QCOMPARE(list.folder(r), u"/"_s + list.oldName(r).toLower() + u"/"_s);
+        QCOMPARE(list.icon(r), iconOf(list.oldName(r)));
+    }
+    QCOMPARE(listOutcomes, outcomes);
+    QCOMPARE(result.selection, row(selection));
+    QCOMPARE(result.refreshNames, refresh);
+}
+
+void TestRowOrder::numberingFollowsMove()
+{
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    list.append({ { u"A.jpg"_s, u"/p/"_s }, { u"B.jpg"_s, u"/p/"_s }, { u"C.jpg"_s, u"/p/"_s } });
+    PlanSettings settings;
+    settings.prefix = u"青禾"_s;
+    list.refreshNewNames(settings);
+
+    const intake::OrderResult result = intake::moveUp(list, 1);
+    QVERIFY(result.refreshNames);
+    list.refreshNewNames(settings);
+    QCOMPARE(list.oldNames(), (QStringList { u"B.jpg"_s, u"A.jpg"_s, u"C.jpg"_s }));
+    QCOMPARE(list.newNames(), (QStringList { u"青禾1.jpg"_s, u"青禾2.jpg"_s, u"青禾3.jpg"_s }));
+}
+
+void TestRowOrder::clear()
+{
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    fill(list, 3);
+    const intake::OrderResult result = intake::clearAll(list);
+    QCOMPARE(list.count(), 0);
+    QCOMPARE(result.selection, std::nullopt);
+    QVERIFY(!result.refreshNames);
+}
+
+QTEST_GUILESS_MAIN(TestRowOrder)
+#include "tst_roworder.moc"
