@@ -144,6 +144,8 @@ private slots:
     void handlerChangesParameters();
     void parametersInTwips();
     void enabledFollowsPointer();
+    void disabledUnderPointer_data();
+    void disabledUnderPointer();
     void focusRectangle_data();
     void focusRectangle();
     void noFocusRectangleDuringPress();
@@ -456,6 +458,38 @@ void TestIButtonInput::enabledFollowsPointer()
     QCOMPARE(stage.log, QStringList());
     stage.button->setEnabled(true);
     QCOMPARE(stage.face(), 0);
+}
+
+void TestIButtonInput::disabledUnderPointer_data()
+{
+    QTest::addColumn<bool>("pressed");
+    QTest::newRow("hovering") << false;
+    QTest::newRow("held down") << true;
+}
+
+void TestIButtonInput::disabledUnderPointer()
+{
+    QFETCH(bool, pressed);
+    Stage stage;
+    QVERIFY(stage.show());
+    stage.hover();
+    if (pressed)
+        QTest::mousePress(stage.button, Qt::LeftButton, {}, inside);
+    stage.button->setEnabled(false);
+    QCOMPARE(stage.face(), 3);
+    stage.pointAway();
+    QVERIFY(stage.tick());
+    QCOMPARE(stage.face(), 3);
+    QCOMPARE(stage.log.count(u"MouseOut"_s), 1);
+    QVERIFY(!stage.timer()->isActive());
+
+    // Enabled again, it neither shows nor finishes the old press.
+    stage.button->setEnabled(true);
+    QCOMPARE(stage.face(), 0);
+    stage.hover();
+    QCOMPARE(stage.face(), 1);
+    QVERIFY(stage.tick());
+    QCOMPARE(stage.face(), 1);
 }
 
 void TestIButtonInput::focusRectangle_data()

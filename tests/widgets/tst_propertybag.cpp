@@ -1,9 +1,5 @@
-// Tests of the property bag: omitted defaults, order, read defaults and the stored stream.
-#include <QBuffer>
-#include <QColor>
+// Tests of the property bag: omitted defaults, order, and damaged streams.
 #include <QDataStream>
-#include <QFont>
-#include <QPixmap>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -17,8 +13,6 @@ private slots:
     void defaultIsOmitted_data();
     void defaultIsOmitted();
     void orderAndReplace();
-    void readDefault();
-    void streamRoundTrip();
     void damagedStream_data();
     void damagedStream();
 };
@@ -59,47 +53,6 @@ void TestPropertyBag::orderAndReplace()
     QCOMPARE(bag.keys(), (QStringList { u"b"_s, u"a"_s, u"c"_s }));
     QCOMPARE(bag.ReadProperty(u"a"_s).toInt(), 20);
     QCOMPARE(bag.count(), 3);
-}
-
-void TestPropertyBag::readDefault()
-{
-    PropertyBag bag;
-    bag.WriteProperty(u"Style"_s, 1);
-    QCOMPARE(bag.ReadProperty(u"Style"_s, 0).toInt(), 1);
-    QCOMPARE(bag.ReadProperty(u"AutoSize"_s, true).toBool(), true);
-    QCOMPARE(bag.ReadProperty(u"style"_s, 7).toInt(), 7); // names are case-sensitive
-    QVERIFY(!bag.ReadProperty(u"Caption"_s).isValid());
-}
-
-void TestPropertyBag::streamRoundTrip()
-{
-    QImage picture(30, 4, QImage::Format_RGB32);
-    picture.fill(QColor(10, 200, 30));
-    QFont font(u"宋体"_s, 9);
-    PropertyBag bag;
-    bag.WriteProperty(u"BackPicture"_s, QVariant::fromValue(QPixmap::fromImage(picture)));
-    bag.WriteProperty(u"Caption"_s, u"改名"_s);
-    bag.WriteProperty(u"cFont"_s, font);
-    bag.WriteProperty(u"cDrawMode"_s, 13);
-    bag.WriteProperty(u"cForeColor"_s, QColor(1, 2, 3));
-    bag.WriteProperty(u"AutoSize"_s, false);
-
-    QByteArray stored;
-    {
-        QDataStream out(&stored, QIODevice::WriteOnly);
-        out << bag;
-    }
-    PropertyBag read;
-    QDataStream in(stored);
-    in >> read;
-    QCOMPARE(in.status(), QDataStream::Ok);
-    QCOMPARE(read.keys(), bag.keys());
-    QCOMPARE(read.ReadProperty(u"BackPicture"_s).value<QPixmap>().toImage(), picture);
-    QCOMPARE(read.ReadProperty(u"Caption"_s).toString(), u"改名"_s);
-    QCOMPARE(read.ReadProperty(u"cFont"_s).value<QFont>(), font);
-    QCOMPARE(read.ReadProperty(u"cDrawMode"_s).toInt(), 13);
-    QCOMPARE(read.ReadProperty(u"cForeColor"_s).value<QColor>(), QColor(1, 2, 3));
-    QCOMPARE(read.ReadProperty(u"AutoSize"_s, true).toBool(), false);
 }
 
 void TestPropertyBag::damagedStream_data()

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include <QApplication>
 #include <QBitmap>
@@ -42,40 +43,19 @@ int roundHalfEven(double value)
 
 short buttonCode(Qt::MouseButton button)
 {
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
+    return button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
 }
 
 short buttonsCode(Qt::MouseButtons buttons)
 {
-    short code = 0;
-    if (buttons & Qt::LeftButton)
-        code |= 1;
-    if (buttons & Qt::RightButton)
-        code |= 2;
-    if (buttons & Qt::MiddleButton)
-        code |= 4;
-    return code;
+    return short((buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
+        | (buttons & Qt::MiddleButton ? 4 : 0));
 }
 
 short shiftCode(Qt::KeyboardModifiers modifiers)
 {
-    short code = 0;
-    if (modifiers & Qt::ShiftModifier)
-        code |= 1;
-    if (modifiers & Qt::ControlModifier)
-        code |= 2;
-    if (modifiers & Qt::AltModifier)
-        code |= 4;
-    return code;
+    return short((modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+        | (modifiers & Qt::AltModifier ? 4 : 0));
 }
 
 // The classic virtual-key code of a key, or 0 for keys without one here.
@@ -83,63 +63,22 @@ short keyCode(const QKeyEvent* event)
 {
     const int key = event->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return static_cast<short>(event->modifiers() & Qt::KeypadModifier ? 96 + (key - Qt::Key_0) : key);
+        return short(event->modifiers() & Qt::KeypadModifier ? 96 + (key - Qt::Key_0) : key);
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<short>(key);
+        return short(key);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return static_cast<short>(112 + (key - Qt::Key_F1));
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return keyEnter;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Pause:
-        return 19;
-    case Qt::Key_CapsLock:
-        return 20;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return keySpace;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    case Qt::Key_Menu:
-        return 93;
-    case Qt::Key_NumLock:
-        return 144;
-    case Qt::Key_ScrollLock:
-        return 145;
-    default:
-        return 0;
-    }
+        return short(112 + (key - Qt::Key_F1));
+    static constexpr std::pair<int, short> others[] = { { Qt::Key_Backspace, 8 }, { Qt::Key_Tab, 9 },
+        { Qt::Key_Backtab, 9 }, { Qt::Key_Return, keyEnter }, { Qt::Key_Enter, keyEnter }, { Qt::Key_Shift, 16 },
+        { Qt::Key_Control, 17 }, { Qt::Key_Alt, 18 }, { Qt::Key_Pause, 19 }, { Qt::Key_CapsLock, 20 },
+        { Qt::Key_Escape, 27 }, { Qt::Key_Space, keySpace }, { Qt::Key_PageUp, 33 }, { Qt::Key_PageDown, 34 },
+        { Qt::Key_End, 35 }, { Qt::Key_Home, 36 }, { Qt::Key_Left, 37 }, { Qt::Key_Up, 38 }, { Qt::Key_Right, 39 },
+        { Qt::Key_Down, 40 }, { Qt::Key_Insert, 45 }, { Qt::Key_Delete, 46 }, { Qt::Key_Menu, 93 },
+        { Qt::Key_NumLock, 144 }, { Qt::Key_ScrollLock, 145 } };
+    for (const auto& [qtKey, code] : others)
+        if (qtKey == key)
+            return code;
+    return 0;
 }
 
 bool styleFits(qint64 style)
@@ -487,6 +426,9 @@ void iButton::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
     if (event->type() != QEvent::EnabledChange || m_loading)
         return;
+    // A disabled button gets no release, so a press in progress ends here rather than never.
+    if (!isEnabled())
+        m_pressed = false;
     cMouseAction(GetState(), true);
     markChanged(u"Enabled"_s);
 }
@@ -520,18 +462,21 @@ void iButton::Timer1_Timer()
             cMouseAction(statePressed, false);
         return;
     }
+    // A button disabled while the pointer was over it keeps its disabled face when the pointer leaves.
+    const int away = isEnabled() ? stateNormal : stateDisabled;
     if (m_pressed) {
-        cMouseAction(stateNormal, false);
+        cMouseAction(away, false);
         return;
     }
     m_timer1->stop();
     m_hover = false;
     emit MouseOut();
-    cMouseAction(stateNormal, false);
+    cMouseAction(away, false);
 }
 
 void iButton::mousePressEvent(QMouseEvent* event)
 {
+    m_afterDoubleClick = false;
     short Button = buttonCode(event->button());
     short Shift = shiftCode(event->modifiers());
     float X = float(event->position().x() * twipsPerPixel);
