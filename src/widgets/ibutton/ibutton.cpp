@@ -265,7 +265,6 @@ int iButton::GetFrameHeight() const
 void iButton::SliceBackPicture()
 {
     m_frames.clear();
-    m_frameCount = 0;
     if (m_backPicture.isNull()) {
         m_framesReady = false;
         m_maskPicture = QImage();
@@ -274,10 +273,10 @@ void iButton::SliceBackPicture()
         const int w = GetFrameWidth();
         QImage strip = m_backPicture.toImage();
         strip.convertTo(strip.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-        m_frameCount = 4 * qsizetype(m_style) + 4;
-        // A large style asks for far more cells than the strip holds; those past its end would be blank,
-        // so they are not made at all.
-        const qsizetype inStrip = w > 0 ? std::min<qsizetype>(m_frameCount, (strip.width() + w - 1) / w) : 0;
+        // The style asks for 4 * style + 4 cells. A large style asks for far more than the strip holds; those
+        // past its end would be blank, so they are not made at all.
+        const qsizetype wanted = 4 * qsizetype(m_style) + 4;
+        const qsizetype inStrip = w > 0 ? std::min<qsizetype>(wanted, (strip.width() + w - 1) / w) : 0;
         m_frames.reserve(inStrip);
         for (qsizetype i = 0; i < inStrip; ++i)
             m_frames.append(strip.copy(int(i) * w, 0, w, h));

@@ -22,11 +22,13 @@ class PropertyBag;
  *
  * Everything is drawn into a persistent back buffer (hdc(), Image()) that paintEvent copies to the screen.
  * Hover is decided by asking which widget is under the cursor, on mouse moves and on a 50 ms poll by the
- * timer child named "Timer1", which runs from creation until the first tick that finds the pointer
- * outside and the left button not held on the control (it raises MouseOut then and stops).
+ * timer child named "Timer1". It runs from creation, and again from each MouseOver, until the first tick
+ * that finds the pointer outside and the left button not held on the control; that tick raises MouseOut.
+ * A new button away from the pointer therefore raises one MouseOut about 50 ms after creation.
  *
  * Events are signals whose parameters are references: a directly connected slot may change them and the
  * control acts on the changed values (a KeyDown slot that sets KeyCode to 0 cancels Enter and Space).
+ * Such signals cannot be queued; connect them directly.
  * Mouse coordinates are in twips, 15 to a pixel; key codes are the classic virtual-key codes (Enter 13,
  * Space 32, A..Z 65..90); Button is 1 left, 2 right, 4 middle; Shift is 1 Shift, 2 Ctrl, 4 Alt.
  *
@@ -149,10 +151,9 @@ private:
     void surfaceClick();
     void markChanged(const QString& key);
 
-    // Cells cut from the strip. Only cells that start inside the strip are kept; m_frameCount is the
-    // number the style calls for (4 * style + 4), and the ones past the strip draw nothing.
+    // Cells cut from the strip: only those that start inside it. A state whose cell lies past the strip
+    // draws nothing.
     QList<QImage> m_frames;
-    qsizetype m_frameCount = 0;
     QPixmap m_backPicture;
     bool m_hover = false;
     bool m_pressed = false;
