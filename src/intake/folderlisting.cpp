@@ -59,16 +59,17 @@ QStringList visibleFiles(const QString& folderPath)
 
     std::vector<Listed> listed;
     while (const dirent* entry = readdir(dir.get())) {
-        const char* raw = entry->d_name;
-        if (raw[0] == '.') // hidden files, "." and ".."
+        if (entry->d_name[0] == '.') // hidden files, "." and ".."
             continue;
         if (!isRegularFile(fd, entry))
             continue;
-        QString name = QFile::decodeName(raw);
-        // A name that is not valid in the file-name encoding would come back as other bytes, naming
-        // another file or none; such a file is not offered.
-        if (QFile::encodeName(name) != raw)
+        // File names are UTF-8 (QFile::encodeName). A name that would not come back as the same bytes names
+        // another file or none, so it is not offered: invalid UTF-8, and a leading byte-order mark, which
+        // decoding drops. This check is what a decode and re-encode would tell, without the re-encoding.
+        const QByteArrayView raw(entry->d_name);
+        if (!raw.isValidUtf8() || raw.startsWith("\xEF\xBB\xBF"))
             continue;
+        QString name = QString::fromUtf8(raw);
         if (numbertext::trimSpaces(name).isEmpty())
             continue;
         QString key = name.toCaseFolded();

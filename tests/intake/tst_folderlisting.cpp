@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,7 +21,18 @@
 using namespace Qt::StringLiterals;
 
 // The kinds of directory entry a folder can hold.
-enum class Kind { File, DotFile, Folder, LinkToFile, LinkToFolder, BrokenLink, Fifo, Socket, UndecodableName };
+enum class Kind {
+    File,
+    DotFile,
+    Folder,
+    LinkToFile,
+    LinkToFolder,
+    BrokenLink,
+    Fifo,
+    Socket,
+    InvalidUtf8Name,
+    ByteOrderMarkName
+};
 
 class TestFolderListing : public QObject {
     Q_OBJECT
@@ -41,12 +53,22 @@ private slots:
 private:
     static bool touch(const QString& path);
     static bool create(const QDir& dir, const QString& name, Kind kind);
+    static QByteArray rawPath(const QDir& dir, Kind kind);
 };
 
 bool TestFolderListing::touch(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
+}
+
+QByteArray TestFolderListing::rawPath(const QDir& dir, Kind kind)
+{
+    // Names whose bytes do not decode to the same name again.
+    return QFile::encodeName(dir.path())
+        + (kind == Kind::InvalidUtf8Name ? QByteArray("/bad\xff\xfe.txt")
+                                         : QByteArray("/\xef\xbb\xbf"
+                                                      "bom.txt"));
 }
 
 bool TestFolderListing::create(const QDir& dir, const QString& name, Kind kind)
@@ -78,10 +100,9 @@ bool TestFolderListing::create(const QDir& dir, const QString& name, Kind kind)
             close(fd);
         return bound;
     }
-    case Kind::UndecodableName: {
-        // A name whose bytes are not valid UTF-8.
-        const QByteArray raw = QFile::encodeName(dir.path()) + "/bad\xff\xfe.txt";
-        const int fd = open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+    case Kind::InvalidUtf8Name:
+    case Kind::ByteOrderMarkName: {
+        const int fd = open(rawPath(dir, kind).constData(), O_CREAT | O_WRONLY, 0644);
         if (fd >= 0)
             close(fd);
         return fd >= 0;
@@ -107,7 +128,8 @@ void TestFolderListing::entryKinds_data()
     QTest::newRow("broken link") << u"broken.jpg"_s << Kind::BrokenLink << false;
     QTest::newRow("fifo") << u"pipe"_s << Kind::Fifo << false;
     QTest::newRow("socket") << u"sock"_s << Kind::Socket << false;
-    QTest::newRow("undecodable name") << QString() << Kind::UndecodableName << false;
+    QTest::newRow("name that is not UTF-8") << QString() << Kind::InvalidUtf8Name << false;
+    QTest::newRow("name starting with a byte-order mark") << QString() << Kind::ByteOrderMarkName << false;
 }
 
 void TestFolderListing::entryKinds()
@@ -120,6 +142,11 @@ void TestFolderListing::entryKinds()
     QVERIFY2(tmp.isValid(), qPrintable(tmp.errorString()));
     const QDir dir(tmp.path());
     QVERIFY(touch(dir.filePath(u"plain.txt"_s)));
+    // QTemporaryDir cannot remove a file whose name does not decode; this test removes it itself.
+    const auto removeRaw = qScopeGuard([&] {
+        if (kind == Kind::InvalidUtf8Name || kind == Kind::ByteOrderMarkName)
+            unlink(rawPath(dir, kind).constData());
+    });
     QVERIFY2(create(dir, name, kind), "could not create the entry");
 
     QStringList expected { u"plain.txt"_s };
