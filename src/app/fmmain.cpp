@@ -67,6 +67,7 @@ void fmMain::Form_Load()
         icons[i] = QIcon(QStringLiteral(":/skins/row%1.png").arg(i + 1));
     ListReName->rowDelegate()->setIcons(icons);
     ListReName->layoutColumns();
+    ListReName->setDragPointer(QPixmap(QStringLiteral(":/skins/drag_cursor.png")));
 
     btDIY_Click();
     Option1_Click();
@@ -106,6 +107,7 @@ void fmMain::connectHandlers()
     connect(txtNewName2, &TextBox::GotFocus, this, &fmMain::txtNewName2_GotFocus);
     connect(txtNewName2, &QLineEdit::textChanged, this, &fmMain::txtNewName2_Change);
     connect(txtNewNameF, &QLineEdit::textChanged, this, &fmMain::txtNewNameF_Change);
+    connectFileHandlers();
 }
 
 void fmMain::setTabOrder()

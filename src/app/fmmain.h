@@ -8,8 +8,10 @@
 #include <QWidget>
 
 #include "rename/namegenerator.h"
+#include "intake/roworder.h"
 #include "update/versionfile.h"
 
+class QMimeData;
 class QRadioButton;
 class QTimer;
 class QFrame;
@@ -122,6 +124,23 @@ public slots:
     void Image1_MouseMove(Qt::MouseButtons buttons);
     void CheckNewVersion();
 
+    // Files into the list, their order, and the renaming on disk.
+    void btOpenFiles_Click();
+    void btOpenFolder_Click();
+    void btSelectUp_Click();
+    void btSelectDown_Click();
+    void btSelectDelete_Click();
+    void btListClear_Click();
+    void ListReName_OLEStartDrag();
+    void ListReName_OLEDragOver(const QPoint& point);
+    void ListReName_OLEDragDrop(const QMimeData& data, const QPoint& point);
+    void ListReName_OLECompleteDrag();
+    void btReName_Click();
+    void btCallBack_Click();
+
+    /// btOpenFolder_Click after the folder picker: adds the folder's visible files and refreshes the names.
+    void addFolderRows(const QString& folder);
+
 private:
     void Form_Load();
     void buildLayout();
@@ -130,6 +149,8 @@ private:
     void buildListBand();
     void buildBottomBand();
     void connectHandlers();
+    void connectFileHandlers();
+    void applyOrderResult(const intake::OrderResult& result);
     void setTabOrder();
     QLabel* addLabel(
         int index, QWidget* parent, const QRect& geometry, const QString& text, const QColor& colour, bool autoSize);

@@ -1,7 +1,10 @@
 // RenameListView: the rename list's view and the delegate that paints its icons and colours.
 #include "app/renamelistview.h"
 
+#include <QDrag>
+#include <QDragMoveEvent>
 #include <QHeaderView>
+#include <QMimeData>
 
 #include "rename/renamelist.h"
 
@@ -43,6 +46,10 @@ RenameListView::RenameListView(QWidget* parent)
     setHeaderHidden(true); // the strip above the list carries the captions
     setIconSize(QSize(17, 17));
     setTextElideMode(Qt::ElideRight);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(QHeaderView::Fixed);
     header()->setMinimumSectionSize(0);
@@ -57,4 +64,78 @@ void RenameListView::layoutColumns()
     const double fractions[] = { 0.45, 0.0, 0.38, 0.11 };
     for (int c = 0; c < 4 && c < header()->count(); ++c)
         header()->resizeSection(c, qRound(w * fractions[c]));
+}
+
+std::optional<int> RenameListView::selectedRow() const
+{
+    if (!selectionModel())
+        return std::nullopt;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first().row();
+}
+
+void RenameListView::selectRow(std::optional<int> row)
+{
+    if (!selectionModel())
+        return;
+    if (!row || *row < 0 || *row >= model()->rowCount()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    selectionModel()->setCurrentIndex(
+        model()->index(*row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+std::optional<int> RenameListView::rowAt(const QPoint& point) const
+{
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid())
+        return std::nullopt;
+    return index.row();
+}
+
+void RenameListView::startDrag(Qt::DropActions)
+{
+    const std::optional<int> row = selectedRow();
+    if (!row)
+        return;
+    QMimeData* data = model()->mimeData({ model()->index(*row, 0) });
+    if (!data)
+        return;
+    emit OLEStartDrag();
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    if (!m_dragPointer.isNull()) {
+        for (Qt::DropAction action : { Qt::MoveAction, Qt::CopyAction, Qt::IgnoreAction })
+            drag->setDragCursor(m_dragPointer, action);
+    }
+    // The drop handler moves the row itself; the drag never removes anything from the model.
+    drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+    emit OLECompleteDrag();
+}
+
+void RenameListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    event->acceptProposedAction();
+}
+
+void RenameListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    emit OLEDragOver(event->position().toPoint());
+    event->acceptProposedAction();
+}
+
+void RenameListView::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    emit OLECompleteDrag();
+    event->accept();
+}
+
+void RenameListView::dropEvent(QDropEvent* event)
+{
+    emit OLEDragDrop(event->mimeData(), event->position().toPoint());
+    event->setDropAction(Qt::CopyAction); // nothing for the source to remove
+    event->accept();
 }

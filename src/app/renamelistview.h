@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include <QIcon>
 #include <QStyledItemDelegate>
@@ -27,6 +28,10 @@ private:
     std::array<QIcon, 5> m_icons;
 };
 
+/**
+ * The list starts a drag of its selected row itself (the data is that row's old name as plain text) and
+ * reports the drag's stages to the window, which decides what a drop does.
+ */
 class RenameListView : public QTreeView {
     Q_OBJECT
 
@@ -36,7 +41,32 @@ public:
     RenameListDelegate* rowDelegate() const { return m_delegate; }
     /// Sets the four column widths as fractions of the view's width: 45 %, 0 %, 38 % and 11 %.
     void layoutColumns();
+    /// The pointer shown for the whole of a row drag.
+    void setDragPointer(const QPixmap& pointer) { m_dragPointer = pointer; }
+    const QPixmap& dragPointer() const { return m_dragPointer; }
+
+    /// The selected row (0-based), none when nothing is selected.
+    std::optional<int> selectedRow() const;
+    /// Makes `row` the one selected row; none clears the selection.
+    void selectRow(std::optional<int> row);
+    /// The row under a point of the viewport, none over the empty area.
+    std::optional<int> rowAt(const QPoint& point) const;
+
+signals:
+    void OLEStartDrag();
+    void OLEDragOver(const QPoint& point);
+    void OLEDragDrop(const QMimeData* data, const QPoint& point);
+    /// The drag ended or left the list without a drop here.
+    void OLECompleteDrag();
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     RenameListDelegate* m_delegate;
+    QPixmap m_dragPointer;
 };

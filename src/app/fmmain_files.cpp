@@ -1,0 +1,145 @@
+// fmMain's file commands: adding files, ordering rows, dragging rows, renaming and restoring on disk.
+#include "app/fmmain.h"
+
+#include <QMimeData>
+
+#include "app/platformservices.h"
+#include "app/renamelistview.h"
+#include "disk/batchrename.h"
+#include "intake/addfiles.h"
+#include "intake/dragdrop.h"
+#include "intake/folderlisting.h"
+#include "intake/roworder.h"
+#include "rename/renamelist.h"
+#include "widgets/ibutton/ibutton.h"
+
+void fmMain::connectFileHandlers()
+{
+    connect(btOpenFiles, &iButton::Click, this, &fmMain::btOpenFiles_Click);
+    connect(btOpenFolder, &iButton::Click, this, &fmMain::btOpenFolder_Click);
+    connect(btSelectUp, &iButton::Click, this, &fmMain::btSelectUp_Click);
+    connect(btSelectDown, &iButton::Click, this, &fmMain::btSelectDown_Click);
+    connect(btSelectDelete, &iButton::Click, this, &fmMain::btSelectDelete_Click);
+    connect(btListClear, &iButton::Click, this, &fmMain::btListClear_Click);
+    connect(btReName, &iButton::Click, this, &fmMain::btReName_Click);
+    connect(btCallBack, &iButton::Click, this, &fmMain::btCallBack_Click);
+    connect(ListReName, &RenameListView::OLEStartDrag, this, &fmMain::ListReName_OLEStartDrag);
+    connect(ListReName, &RenameListView::OLEDragOver, this, &fmMain::ListReName_OLEDragOver);
+    connect(ListReName, &RenameListView::OLEDragDrop, this,
+        [this](const QMimeData* data, const QPoint& point) { ListReName_OLEDragDrop(*data, point); });
+    connect(ListReName, &RenameListView::OLECompleteDrag, this, &fmMain::ListReName_OLECompleteDrag);
+}
+
+void fmMain::btOpenFiles_Click()
+{
+    const QStringList paths
+        = m_services->chooseFiles(this, QStringLiteral("请选择要更名的文件"), QStringLiteral("所有文件(*)"));
+    const intake::DialogOutcome outcome
+        = paths.isEmpty() ? intake::DialogOutcome::Cancelled : intake::DialogOutcome::Chosen;
+    for (const QStringList& split : intake::openFileDialogResult(outcome, paths))
+        intake::appendSplitFiles(*m_list, split);
+    RefreshNewNames();
+}
+
+void fmMain::btOpenFolder_Click()
+{
+    const std::optional<QString> folder = m_services->chooseFolder(this, QStringLiteral("请选择改名文件所在目录："));
+    if (!folder)
+        return;
+    addFolderRows(*folder);
+}
+
+void fmMain::addFolderRows(const QString& folder)
+{
+    intake::addFolder(*m_list, folder);
+    RefreshNewNames();
+}
+
+void fmMain::applyOrderResult(const intake::OrderResult& result)
+{
+    ListReName->selectRow(result.selection);
+    if (result.refreshNames)
+        RefreshNewNames();
+}
+
+void fmMain::btSelectUp_Click()
+{
+    applyOrderResult(intake::moveUp(*m_list, ListReName->selectedRow()));
+}
+
+void fmMain::btSelectDown_Click()
+{
+    applyOrderResult(intake::moveDown(*m_list, ListReName->selectedRow()));
+}
+
+void fmMain::btSelectDelete_Click()
+{
+    applyOrderResult(intake::removeSelected(*m_list, ListReName->selectedRow()));
+}
+
+void fmMain::btListClear_Click()
+{
+    intake::clearAll(*m_list);
+    btCallBack->setEnabled(false);
+}
+
+void fmMain::ListReName_OLEStartDrag()
+{
+    ListReName->viewport()->setCursor(QCursor(ListReName->dragPointer(), 0, 0));
+}
+
+void fmMain::ListReName_OLEDragOver(const QPoint& point)
+{
+    lbTag->setText(intake::dragOverRow(*m_list, lbTag->text(), ListReName->rowAt(point)));
+}
+
+void fmMain::ListReName_OLEDragDrop(const QMimeData& data, const QPoint& point)
+{
+    const std::optional<int> target = ListReName->rowAt(point);
+    ListReName->viewport()->unsetCursor();
+    intake::resetHighlight(*m_list, lbTag->text());
+    applyOrderResult(intake::dropRow(*m_list, ListReName->selectedRow(), target, data));
+}
+
+void fmMain::ListReName_OLECompleteDrag()
+{
+    ListReName->viewport()->unsetCursor();
+    intake::resetHighlight(*m_list, lbTag->text());
+}
+
+namespace {
+
+// Keeps the whole window disabled while a pass runs, and enables it again however the pass ends.
+class WindowDisabled {
+public:
+    explicit WindowDisabled(QWidget* window)
+        : m_window(window)
+    {
+        m_window->setEnabled(false);
+    }
+    ~WindowDisabled() { m_window->setEnabled(true); }
+    WindowDisabled(const WindowDisabled&) = delete;
+    WindowDisabled& operator=(const WindowDisabled&) = delete;
+
+private:
+    QWidget* m_window;
+};
+
+} // namespace
+
+void fmMain::btReName_Click()
+{
+    if (m_list->count() == 0)
+        return;
+    const WindowDisabled disabled(this);
+    batchrename::renameAll(*m_list);
+    btCallBack->setEnabled(true);
+}
+
+void fmMain::btCallBack_Click()
+{
+    if (m_list->count() == 0)
+        return;
+    const WindowDisabled disabled(this);
+    batchrename::restoreAll(*m_list);
+}

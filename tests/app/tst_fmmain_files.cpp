@@ -1,0 +1,335 @@
+// Tests of the window's file commands: adding files and folders, ordering, dragging, renaming and restoring.
+#include <QDir>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/fmmain.h"
+#include "app/renamelistview.h"
+#include "app/textbox.h"
+#include "fakeservices.h"
+#include "rename/renamelist.h"
+#include "widgets/ibutton/ibutton.h"
+
+using namespace Qt::StringLiterals;
+
+class TestFmMainFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void openFilesAddsChosenFiles();
+    void openFilesCancelledStillRefreshes();
+    void openFolderAddsVisibleFilesSorted();
+    void openFolderCancelledDoesNothing();
+    void ordering_data();
+    void ordering();
+    void movingKeepsOutcomeTextsInPlace();
+    void clearClosesRestore();
+    void drop_data();
+    void drop();
+    void dragOverHighlightsOneRow();
+    void staleTagIsHarmless();
+    void renameAndRestoreThroughButtons();
+    void renameOnEmptyListDoesNothing();
+
+private:
+    void addRows(const QStringList& names, const QString& folder = u"/nowhere/"_s);
+    QStringList oldNames() const { return m_window->model()->oldNames(); }
+    QPoint rowPoint(int row) const;
+    void writeFile(const QString& path, const QByteArray& content);
+
+    FakeServices m_services;
+    std::unique_ptr<fmMain> m_window;
+};
+
+void TestFmMainFiles::init()
+{
+    m_services = FakeServices();
+    WindowOptions options;
+    options.services = &m_services;
+    options.checkForUpdates = false;
+    m_window = std::make_unique<fmMain>(options);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestFmMainFiles::cleanup()
+{
+    m_window.reset();
+}
+
+void TestFmMainFiles::addRows(const QStringList& names, const QString& folder)
+{
+    for (const QString& name : names)
+        m_window->model()->append(name, folder);
+    m_window->RefreshNewNames();
+}
+
+QPoint TestFmMainFiles::rowPoint(int row) const
+{
+    return m_window->ListReName->visualRect(m_window->model()->index(row, 0)).center();
+}
+
+void TestFmMainFiles::writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(content);
+}
+
+void TestFmMainFiles::openFilesAddsChosenFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    addRows({ u"existing.txt"_s });
+    m_services.filesToChoose = { dir.filePath(u"b.jpg"_s), dir.filePath(u"a.jpg"_s) };
+    m_window->btOpenFiles->Click();
+    QCOMPARE(m_services.dialogTitles, QStringList { u"请选择要更名的文件"_s });
+    QCOMPARE(oldNames(), (QStringList { u"existing.txt"_s, u"b.jpg"_s, u"a.jpg"_s }));
+    QCOMPARE(m_window->model()->folder(1), dir.path() + u'/');
+    QCOMPARE(m_window->model()->icon(2), RowIcon::Added);
+    QCOMPARE(m_window->model()->newNames(), (QStringList { u"1.txt"_s, u"2.jpg"_s, u"3.jpg"_s }));
+}
+
+void TestFmMainFiles::openFilesCancelledStillRefreshes()
+{
+    addRows({ u"a.txt"_s });
+    m_window->btCallBack->setEnabled(true);
+    m_window->btOpenFiles_Click();
+    QCOMPARE(m_window->model()->rowCount(), 1);
+    QVERIFY(!m_window->btCallBack->isEnabled()); // the refresh ran and closed the restore
+}
+
+void TestFmMainFiles::openFolderAddsVisibleFilesSorted()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    for (const char* name : { "b.txt", "A.txt", ".hidden", "c.txt" })
+        writeFile(dir.filePath(QString::fromLatin1(name)), "x");
+    QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
+    m_services.folderToChoose = dir.path();
+    m_window->btOpenFolder->Click();
+    QCOMPARE(m_services.dialogTitles, QStringList { u"请选择改名文件所在目录："_s });
+    QCOMPARE(oldNames(), (QStringList { u"A.txt"_s, u"b.txt"_s, u"c.txt"_s }));
+    QCOMPARE(m_window->model()->folder(0), dir.path() + u'/');
+    QCOMPARE(m_window->model()->newName(2), u"3.txt"_s);
+    QVERIFY(m_window->btCallBack->isVisible());
+}
+
+void TestFmMainFiles::openFolderCancelledDoesNothing()
+{
+    addRows({ u"a.txt"_s });
+    m_window->btCallBack->setEnabled(true);
+    m_window->btOpenFolder_Click();
+    QCOMPARE(m_window->model()->rowCount(), 1);
+    QVERIFY(m_window->btCallBack->isEnabled()); // no refresh after a cancelled picker
+}
+
+void TestFmMainFiles::ordering_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("selected"); // -1: none
+    QTest::addColumn<QStringList>("order");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::addColumn<bool>("refreshed");
+
+    const QStringList abc { u"A"_s, u"B"_s, u"C"_s };
+    QTest::newRow("up from middle") << "up" << 1 << QStringList { u"B"_s, u"A"_s, u"C"_s } << 0 << true;
+    QTest::newRow("up on first") << "up" << 0 << abc << 0 << false;
+    QTest::newRow("down from middle") << "down" << 1 << QStringList { u"A"_s, u"C"_s, u"B"_s } << 2 << true;
+    QTest::newRow("down on last") << "down" << 2 << abc << 2 << false;
+    QTest::newRow("delete middle") << "delete" << 1 << QStringList { u"A"_s, u"C"_s } << 1 << true;
+    QTest::newRow("delete last") << "delete" << 2 << QStringList { u"A"_s, u"B"_s } << -1 << true;
+    QTest::newRow("up without selection") << "up" << -1 << abc << -1 << false;
+    QTest::newRow("down without selection") << "down" << -1 << abc << -1 << false;
+    QTest::newRow("delete without selection") << "delete" << -1 << abc << -1 << false;
+}
+
+void TestFmMainFiles::ordering()
+{
+    QFETCH(QString, command);
+    QFETCH(int, selected);
+    QFETCH(QStringList, order);
+    QFETCH(int, selectedAfter);
+    QFETCH(bool, refreshed);
+    fmMain& w = *m_window;
+    addRows({ u"A"_s, u"B"_s, u"C"_s });
+    w.ListReName->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
+    w.btCallBack->setEnabled(true);
+    iButton* button = command == u"up"_s ? w.btSelectUp : command == u"down"_s ? w.btSelectDown : w.btSelectDelete;
+    button->Click();
+    QCOMPARE(oldNames(), order);
+    QCOMPARE(w.ListReName->selectedRow().value_or(-1), selectedAfter);
+    QCOMPARE(!w.btCallBack->isEnabled(), refreshed);
+    QStringList expectedNames;
+    for (int i = 1; i <= order.size(); ++i)
+        expectedNames << QString::number(i);
+    QCOMPARE(w.model()->newNames(), expectedNames);
+}
+
+void TestFmMainFiles::movingKeepsOutcomeTextsInPlace()
+{
+    fmMain& w = *m_window;
+    addRows({ u"A"_s, u"B"_s });
+    w.model()->setOutcome(0, outcome::succeeded(), RowIcon::Renamed);
+    w.model()->setOutcome(1, outcome::failed(), RowIcon::RenameFailed);
+    w.ListReName->selectRow(1);
+    w.btSelectUp_Click();
+    QCOMPARE(oldNames(), (QStringList { u"B"_s, u"A"_s }));
+    QCOMPARE(w.model()->outcome(0), outcome::succeeded());
+    QCOMPARE(w.model()->icon(0), RowIcon::RenameFailed);
+}
+
+void TestFmMainFiles::clearClosesRestore()
+{
+    addRows({ u"A"_s, u"B"_s });
+    m_window->btCallBack->setEnabled(true);
+    m_window->btListClear->Click();
+    QCOMPARE(m_window->model()->rowCount(), 0);
+    QVERIFY(!m_window->btCallBack->isEnabled());
+}
+
+void TestFmMainFiles::drop_data()
+{
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("target"); // -1: below the last row
+    QTest::addColumn<QString>("text"); // empty: the selected row's own name
+    QTest::addColumn<bool>("files");
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<int>("selectedAfter");
+
+    QTest::newRow("B onto D") << 1 << 3 << "" << false << "ACDBE" << 3;
+    QTest::newRow("D onto B") << 3 << 1 << "" << false << "ADBCE" << 1;
+    QTest::newRow("onto itself") << 2 << 2 << "" << false << "ABCDE" << 2;
+    QTest::newRow("onto the last row") << 0 << 4 << "" << false << "BCDEA" << 4;
+    QTest::newRow("below the last row goes to the end") << 1 << -1 << "" << false << "ACDEB" << 4;
+    QTest::newRow("foreign text ignored") << 1 << 3 << "other" << false << "ABCDE" << 1;
+    QTest::newRow("files ignored") << 1 << 3 << "" << true << "ABCDE" << 1;
+    QTest::newRow("no selection") << -1 << 3 << "B" << false << "ABCDE" << -1;
+}
+
+void TestFmMainFiles::drop()
+{
+    QFETCH(int, selected);
+    QFETCH(int, target);
+    QFETCH(QString, text);
+    QFETCH(bool, files);
+    QFETCH(QString, order);
+    QFETCH(int, selectedAfter);
+    fmMain& w = *m_window;
+    addRows({ u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s });
+    for (int r = 0; r < 5; ++r)
+        w.model()->setOutcome(r, outcome::succeeded(), RowIcon::Renamed);
+    w.ListReName->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
+
+    QMimeData data;
+    data.setText(text.isEmpty() ? oldNames().value(selected) : text);
+    if (files)
+        data.setUrls({ QUrl::fromLocalFile(u"/tmp/x.txt"_s) });
+    const QPoint point = target >= 0 ? rowPoint(target) : QPoint(5, w.ListReName->viewport()->height() - 2);
+    w.ListReName_OLEDragOver(point);
+    w.ListReName_OLEDragDrop(data, point);
+
+    QCOMPARE(oldNames().join(QString()), order);
+    QCOMPARE(w.ListReName->selectedRow().value_or(-1), selectedAfter);
+    for (int r = 0; r < 5; ++r)
+        QVERIFY2(!w.model()->isHighlighted(r), "no row stays red after the drop");
+    if (order != u"ABCDE"_s || selected == target) {
+        // A moved row loses its outcome text; its new name follows the new order.
+        QCOMPARE(w.model()->outcome(selectedAfter), QString());
+        QCOMPARE(w.model()->newName(selectedAfter), QString::number(selectedAfter + 1));
+    }
+}
+
+void TestFmMainFiles::dragOverHighlightsOneRow()
+{
+    fmMain& w = *m_window;
+    addRows({ u"A"_s, u"B"_s, u"C"_s });
+    auto highlighted = [&] {
+        QList<int> rows;
+        for (int r = 0; r < w.model()->rowCount(); ++r)
+            if (w.model()->index(r, 0).data(RenameList::HighlightRole).toBool())
+                rows << r;
+        return rows;
+    };
+    w.ListReName_OLEDragOver(rowPoint(2));
+    QCOMPARE(highlighted(), QList<int> { 2 });
+    QCOMPARE(w.lbTag->text(), u"3"_s);
+    w.ListReName_OLEDragOver(rowPoint(0));
+    QCOMPARE(highlighted(), QList<int> { 0 });
+    w.ListReName_OLEDragOver(QPoint(5, w.ListReName->viewport()->height() - 2));
+    QCOMPARE(highlighted(), QList<int> {});
+    w.ListReName_OLEDragOver(rowPoint(1));
+    w.ListReName_OLECompleteDrag();
+    QCOMPARE(highlighted(), QList<int> {});
+}
+
+void TestFmMainFiles::staleTagIsHarmless()
+{
+    fmMain& w = *m_window;
+    addRows({ u"A"_s, u"B"_s, u"C"_s });
+    w.ListReName_OLEDragOver(rowPoint(2));
+    w.ListReName_OLECompleteDrag();
+    w.ListReName->selectRow(2);
+    w.btSelectDelete_Click();
+    w.ListReName->selectRow(1);
+    w.btSelectDelete_Click();
+    QCOMPARE(w.lbTag->text(), u"3"_s);
+    w.ListReName_OLEDragOver(rowPoint(0)); // the stored 3 is beyond the rows left and is not acted on
+    QVERIFY(w.model()->isHighlighted(0));
+}
+
+void TestFmMainFiles::renameAndRestoreThroughButtons()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    for (int i = 1; i <= 3; ++i)
+        writeFile(dir.filePath(u"%1.txt"_s.arg(i)), QByteArray::number(i));
+    writeFile(dir.filePath(u"other.txt"_s), "outside");
+    fmMain& w = *m_window;
+    m_services.folderToChoose = dir.path();
+    w.btOpenFolder_Click();
+    QCOMPARE(oldNames(), (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s, u"other.txt"_s }));
+    w.txtNewName2->setText(u"2"_s); // 1→2, 2→3, 3→4, other→5: a chain within the batch
+
+    w.btReName->Click();
+    QVERIFY(w.isEnabled());
+    QVERIFY(w.btCallBack->isEnabled());
+    for (int r = 0; r < 4; ++r) {
+        QCOMPARE(w.model()->outcome(r), outcome::succeeded());
+        QCOMPARE(w.model()->icon(r), RowIcon::Renamed);
+    }
+    QStringList onDisk = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(onDisk, (QStringList { u"2.txt"_s, u"3.txt"_s, u"4.txt"_s, u"5.txt"_s }));
+    QFile moved(dir.filePath(u"5.txt"_s));
+    QVERIFY(moved.open(QIODevice::ReadOnly));
+    QCOMPARE(moved.readAll(), QByteArray("outside"));
+
+    w.btCallBack->Click();
+    QVERIFY(w.isEnabled());
+    QVERIFY(w.btCallBack->isEnabled()); // a restore leaves the button as it was
+    for (int r = 0; r < 4; ++r) {
+        QCOMPARE(w.model()->outcome(r), outcome::restored());
+        QCOMPARE(w.model()->icon(r), RowIcon::Restored);
+    }
+    onDisk = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(onDisk, (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s, u"other.txt"_s }));
+
+    w.btCallBack_Click(); // a second restore changes nothing
+    QCOMPARE(w.model()->outcome(0), outcome::restored());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name), onDisk);
+}
+
+void TestFmMainFiles::renameOnEmptyListDoesNothing()
+{
+    m_window->btReName_Click();
+    QVERIFY(m_window->btCallBack->isHidden());
+    QVERIFY(!m_window->btCallBack->isEnabled() || m_window->btCallBack->isHidden());
+    QVERIFY(m_window->isEnabled());
+}
+
+QTEST_MAIN(TestFmMainFiles)
+#include "tst_fmmain_files.moc"
