@@ -77,8 +77,11 @@ QLabel* fmMain::styleLabel(
     label->setFont(windowFont());
     setTextColour(label, colour);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    if (autoSize)
-        label->resize(label->sizeHint().width(), geometry.height());
+    // The designed heights fit a bitmap font's 12-pixel line; a scalable CJK font needs a taller line, and
+    // a label never cuts its text: it keeps its place and grows down and to the right as far as needed.
+    const int height = std::max(geometry.height(), label->fontMetrics().height());
+    const int width = autoSize ? label->sizeHint().width() : std::max(geometry.width(), label->sizeHint().width());
+    label->resize(width, height);
     return label;
 }
 

@@ -66,6 +66,17 @@ void RenameListView::layoutColumns()
         header()->resizeSection(c, qRound(w * fractions[c]));
 }
 
+void RenameListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
+{
+    // Rows are all one height, so a change of many rows only needs the visible part painted again; the
+    // base class would measure every changed row, which costs more than the names themselves.
+    if (bottomRight.row() - topLeft.row() > 64) {
+        viewport()->update();
+        return;
+    }
+    QTreeView::dataChanged(topLeft, bottomRight, roles);
+}
+
 std::optional<int> RenameListView::selectedRow() const
 {
     if (!selectionModel())

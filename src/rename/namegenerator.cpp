@@ -45,14 +45,15 @@ void appendNumber(QString& out, double value, int width)
         out += QLatin1Char('-');
         n = -n;
     }
-    std::array<char16_t, 24> buffer {};
-    int length = 0;
+    // Digits and padding are written right to left into one buffer and appended at once.
+    std::array<char16_t, kMaxDigits + 24> buffer;
+    qsizetype length = 0;
     do {
         buffer[buffer.size() - 1 - length++] = char16_t(u'0' + n % 10);
         n /= 10;
     } while (n > 0);
-    for (int i = length; i < width; ++i)
-        out += QLatin1Char('0');
+    while (length < width)
+        buffer[buffer.size() - 1 - length++] = u'0';
     out.append(reinterpret_cast<const QChar*>(buffer.data() + buffer.size() - length), length);
 }
 

@@ -1,0 +1,75 @@
+// Renders the main window in three states to PNG files, for the README: just opened, filled, after a rename.
+#include <cstdio>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/fmmain.h"
+#include "app/platformservices.h"
+#include "app/renamelistview.h"
+#include "app/textbox.h"
+#include "widgets/ibutton/ibutton.h"
+
+namespace {
+
+// Answers the folder picker with the sample folder and opens nothing.
+class SampleServices : public QtPlatformServices {
+public:
+    QString folder;
+    std::optional<QString> chooseFolder(QWidget*, const QString&) override { return folder; }
+    void openAddress(const QUrl&) override { }
+};
+
+bool save(QWidget& window, const QString& path)
+{
+    QApplication::processEvents();
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+    QDir().mkpath(out);
+
+    QTemporaryDir samples;
+    if (!samples.isValid())
+        return 1;
+    const char* names[] = { "IMG_20240501_0931.jpg", "IMG_20240501_0945.jpg", "IMG_20240502_1102.jpg", "DSC_0042.jpg",
+        "DSC_0043.jpg", "海边日落.jpg", "旅行计划.docx", "readme" };
+    for (const char* name : names) {
+        QFile file(samples.filePath(QString::fromUtf8(name)));
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        file.write(name);
+    }
+
+    SampleServices services;
+    services.folder = samples.path();
+    WindowOptions options;
+    options.services = &services;
+    options.checkForUpdates = false;
+    fmMain window(options);
+    window.show();
+    bool ok = save(window, out + QStringLiteral("/window-start.png"));
+
+    window.btOpenFolder_Click();
+    window.txtNewName1->setText(QStringLiteral("青禾旅行_"));
+    window.txtNewNameF->setText(QStringLiteral("3"));
+    window.ListReName->selectRow(2);
+    ok = save(window, out + QStringLiteral("/window-filled.png")) && ok;
+
+    window.btReName_Click();
+    window.ListReName->selectRow(std::nullopt);
+    ok = save(window, out + QStringLiteral("/window-renamed.png")) && ok;
+    return ok ? 0 : 1;
+}
