@@ -28,7 +28,8 @@ struct Move {
 enum class Kind : quint8 {
     Refused, // a refused name or folder: the disk is not touched
     Duplicate, // the same source as an earlier request
-    Staying, // first to name its source, which does not move: no file, same name, or target taken
+    Missing, // first to name its source, where no file is
+    Staying, // first to name its source, which does not move: same name, or target taken
     Moving, // first to name its source, and a move is planned
 };
 
@@ -92,9 +93,11 @@ QList<bool> renameBatch(const QList<Request>& requests)
             continue;
         }
         sourceOwner.insert(source, i);
-        kinds[i] = Kind::Staying;
-        if (!diskfs::isFile(source))
+        if (!diskfs::isFileOrLink(source)) {
+            kinds[i] = Kind::Missing;
             continue;
+        }
+        kinds[i] = Kind::Staying;
         QByteArray target = diskfs::encode(r.folder + r.to);
         if (target == source) {
             result[i] = true;
@@ -156,8 +159,8 @@ QList<bool> renameBatch(const QList<Request>& requests)
         const QByteArray target = diskfs::encode(r.folder + r.to);
         if (kinds[first] == Kind::Moving && moves[moveOf[first]].done)
             result[i] = target == moves[moveOf[first]].target;
-        else
-            result[i] = target == source && diskfs::isFile(source);
+        else if (kinds[first] != Kind::Missing) // the file was there and did not move
+            result[i] = target == source && diskfs::isFileOrLink(source);
     }
     return result;
 }

@@ -51,14 +51,16 @@ bool isAcceptableName(QStringView name)
     return !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-bool isFile(const QByteArray& path)
+bool isFileOrLink(const QByteArray& path)
 {
     struct stat st;
     if (::lstat(path.constData(), &st) != 0)
         return false;
     if (S_ISREG(st.st_mode))
         return true;
-    return S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    if (!S_ISLNK(st.st_mode))
+        return false;
+    return ::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode);
 }
 
 int renameNoReplace(const QByteArray& from, const QByteArray& to)

@@ -19,8 +19,12 @@ inline QByteArray encode(const QString& path)
     return path.toUtf8();
 }
 
-/// Whether `path` is a regular file or a link to one (hidden names included; a folder is not a file).
-bool isFile(const QByteArray& path);
+/**
+ * Whether `path` is something the batch renames: a regular file, or a symbolic link that does not lead
+ * to a folder (a broken link included: renaming a link renames the link itself, and within one batch
+ * its target may be moving too). Hidden names count; a folder, a fifo or a device is not a file.
+ */
+bool isFileOrLink(const QByteArray& path);
 
 /**
  * Renames `from` to `to` unless `to` exists; returns 0 or the errno of the failure (EEXIST when taken).

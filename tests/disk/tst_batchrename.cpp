@@ -138,8 +138,13 @@ void TestBatchRename::renameThenRestore_data()
                                               << L {} << L { u"ok"_s } << L { u".h"_s };
     QTest::newRow("link to a file") << L { u"t"_s, u"l@t"_s } << L { u"l>m"_s } << L { u"ok"_s }
                                     << L { u"m@t"_s, u"t"_s } << L {} << L { u"ok"_s } << L { u"l@t"_s, u"t"_s };
-    QTest::newRow("broken link") << L { u"l@none"_s } << L { u"l>m"_s } << L { u"fail"_s } << L { u"l@none"_s } << L {}
-                                 << L { u""_s } << L { u"l@none"_s };
+    QTest::newRow("broken link") << L { u"l@none"_s } << L { u"l>m"_s } << L { u"ok"_s } << L { u"m@none"_s } << L {}
+                                 << L { u"ok"_s } << L { u"l@none"_s };
+    QTest::newRow("link to a folder") << L { u"d/"_s, u"l@d"_s } << L { u"l>m"_s } << L { u"fail"_s }
+                                      << L { u"d/"_s, u"l@d"_s } << L {} << L { u""_s } << L { u"d/"_s, u"l@d"_s };
+    QTest::newRow("link whose target moves in the batch")
+        << L { u"a"_s, u"l@a"_s } << L { u"l>c"_s, u"a>l"_s } << L { u"ok"_s, u"ok"_s } << L { u"c@a"_s, u"l=a"_s }
+        << L {} << L { u"ok"_s, u"ok"_s } << L { u"a"_s, u"l@a"_s };
     QTest::newRow("swap") << L { u"a"_s, u"b"_s } << L { u"a>b"_s, u"b>a"_s } << L { u"ok"_s, u"ok"_s }
                           << L { u"a=b"_s, u"b=a"_s } << L {} << L { u"ok"_s, u"ok"_s } << L { u"a"_s, u"b"_s };
     QTest::newRow("three-cycle") << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>b"_s, u"b>c"_s, u"c>a"_s }
