@@ -2,6 +2,7 @@
 #include "intake/folderlisting.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -20,7 +21,24 @@ namespace intake {
 
 namespace {
 
+// The first code units of a sort key packed into integers, so that most comparisons of a large folder's
+// names (which tend to share long beginnings such as "IMG_00") are a few integer comparisons.
+using KeyPrefix = std::array<quint64, 3>;
+constexpr qsizetype kPrefixUnits = 4 * std::tuple_size_v<KeyPrefix>;
+
+KeyPrefix keyPrefix(QStringView key)
+{
+    // Big-endian packing keeps the order of the code units; a shorter key is padded with zeros, which
+    // sort first, as a prefix does. File names never contain a zero unit.
+    KeyPrefix prefix {};
+    const qsizetype units = std::min(kPrefixUnits, key.size());
+    for (qsizetype i = 0; i < units; ++i)
+        prefix[i / 4] |= quint64(key[i].unicode()) << (48 - 16 * (i % 4));
+    return prefix;
+}
+
 struct Listed {
+    KeyPrefix prefix; // keyPrefix(key)
     QString key; // case-folded name: the primary sort key
     QString name;
 };
@@ -73,11 +91,15 @@ QStringList visibleFiles(const QString& folderPath)
         if (numbertext::trimSpaces(name).isEmpty())
             continue;
         QString key = name.toCaseFolded();
-        listed.push_back({ std::move(key), std::move(name) });
+        const KeyPrefix prefix = keyPrefix(key);
+        listed.push_back({ prefix, std::move(key), std::move(name) });
     }
     dir.reset();
 
+    // Case-folded names in code unit order; names equal that way in case-sensitive order.
     std::sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
         if (const int byKey = QString::compare(a.key, b.key, Qt::CaseSensitive))
             return byKey < 0;
         return a.name < b.name;

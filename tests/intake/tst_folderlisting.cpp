@@ -175,6 +175,13 @@ void TestFolderListing::order_data()
         << QStringList { u"ab"_s, u"AB.txt"_s, u"a"_s } << QStringList { u"a"_s, u"ab"_s, u"AB.txt"_s };
     QTest::newRow("CJK after latin") << QStringList { u"青禾.jpg"_s, u"Zebra.jpg"_s, u"会议.docx"_s }
                                      << QStringList { u"Zebra.jpg"_s, u"会议.docx"_s, u"青禾.jpg"_s };
+    QTest::newRow("long shared beginnings") << QStringList { u"IMG_20240101_0002.jpg"_s, u"img_20240101_0001.JPG"_s,
+        u"IMG_20240101_.jpg"_s, u"IMG_2024010"_s }
+                                            << QStringList { u"IMG_2024010"_s, u"IMG_20240101_.jpg"_s,
+                                                   u"img_20240101_0001.JPG"_s, u"IMG_20240101_0002.jpg"_s };
+    QTest::newRow("twelve letters, then more or a capital")
+        << QStringList { u"abcdefghijklm"_s, u"abcdefghijkl"_s, u"ABCDEFGHIJKL"_s, u"abcdefghijkm"_s }
+        << QStringList { u"ABCDEFGHIJKL"_s, u"abcdefghijkl"_s, u"abcdefghijklm"_s, u"abcdefghijkm"_s };
     QTest::newRow("leading space first") << QStringList { u"a"_s, u" b"_s } << QStringList { u" b"_s, u"a"_s };
 }
 
