@@ -2,7 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
+#include "app/fmmain.h"
 #include "app/platformservices.h"
 
 class FakeServices : public PlatformServices {
@@ -39,3 +41,15 @@ public:
         return folderToChoose;
     }
 };
+
+/// A shown main window whose platform services are `services`, without the update check.
+inline std::unique_ptr<fmMain> makeTestWindow(FakeServices& services)
+{
+    services = FakeServices();
+    WindowOptions options;
+    options.services = &services;
+    options.checkForUpdates = false;
+    auto window = std::make_unique<fmMain>(options);
+    window->show();
+    return window;
+}

@@ -40,12 +40,7 @@ private:
 
 void TestFmMainLayout::init()
 {
-    m_services = FakeServices();
-    WindowOptions options;
-    options.services = &m_services;
-    options.checkForUpdates = false;
-    m_window = std::make_unique<fmMain>(options);
-    m_window->show();
+    m_window = makeTestWindow(m_services);
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 

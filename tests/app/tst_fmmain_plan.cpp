@@ -46,12 +46,7 @@ private:
 
 void TestFmMainPlan::init()
 {
-    m_services = FakeServices();
-    WindowOptions options;
-    options.services = &m_services;
-    options.checkForUpdates = false;
-    m_window = std::make_unique<fmMain>(options);
-    m_window->show();
+    m_window = makeTestWindow(m_services);
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
 
