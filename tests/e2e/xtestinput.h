@@ -1,0 +1,45 @@
+// XTestInput: pointer and key input faked through the X server's XTEST extension, as a user would give it.
+#pragma once
+
+#include <cstdint>
+
+#include <QPoint>
+#include <QString>
+
+struct xcb_connection_t;
+
+/**
+ * Talks to the display in $DISPLAY over a connection of its own and asks the server to act as if the
+ * real pointer moved or a real button or key went down or up. The server then sends the events to
+ * whichever window it would send a person's input to, with grabs, masks and stacking applied, so the
+ * program under test receives them through its window system like any other input.
+ *
+ * Every call returns once the server has carried the request out. Positions are in the root window's
+ * pixels (the native pixels of the screen, before any scaling the toolkit applies).
+ */
+class XTestInput {
+public:
+    XTestInput();
+    ~XTestInput();
+    XTestInput(const XTestInput&) = delete;
+    XTestInput& operator=(const XTestInput&) = delete;
+
+    /// Whether the display was reached and offers the XTEST extension.
+    bool isValid() const { return m_error.isEmpty(); }
+    QString errorString() const { return m_error; }
+
+    bool moveTo(const QPoint& rootPosition);
+    /// Button 1 is the left button.
+    bool pressButton(int button = 1);
+    bool releaseButton(int button = 1);
+    /// Presses and releases the key that yields `keysym` without Shift (e.g. 0x32 for the digit 2).
+    bool typeKey(std::uint32_t keysym);
+
+private:
+    bool fakeInput(std::uint8_t type, std::uint8_t detail, QPoint position = {});
+    std::uint8_t keycodeFor(std::uint32_t keysym) const;
+
+    xcb_connection_t* m_connection = nullptr;
+    std::uint32_t m_root = 0;
+    QString m_error;
+};
