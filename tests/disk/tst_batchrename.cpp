@@ -1,4 +1,9 @@
 // Tests of the batch rename and the restore over a rename list: files on disk and row outcomes.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -87,6 +92,8 @@ private slots:
     void numberingPlanRenumbersFromTwo();
     void readOnlyFolder_data();
     void readOnlyFolder();
+    void fileThatCannotMove_data();
+    void fileThatCannotMove();
 
 private:
     static bool outcomesAre(const RenameList& list, const QList<Expected>& expected);
@@ -430,6 +437,73 @@ void TestBatchRename::readOnlyFolder()
         // Only the row whose name stays can succeed.
         QVERIFY(outcomesAre(list, passOutcomes({ u"fail"_s, u"fail"_s, u"fail"_s, u"ok"_s })));
     }
+}
+
+namespace {
+
+// Sets or clears the immutable flag of a file, which stops even root from renaming it.
+bool setImmutable(const QString& path, bool on)
+{
+    const int fd = ::open(path.toUtf8().constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+
+} // namespace
+
+void TestBatchRename::fileThatCannotMove_data()
+{
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("locked");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("passed");
+    QTest::addColumn<QStringList>("afterPass");
+
+    using L = QStringList;
+    QTest::newRow("swap") << L { u"a"_s, u"b"_s } << u"b"_s << L { u"a>b"_s, u"b>a"_s } << L { u"fail"_s, u"fail"_s }
+                          << L { u"a"_s, u"b"_s };
+    QTest::newRow("swap, first locked") << L { u"a"_s, u"b"_s } << u"a"_s << L { u"a>b"_s, u"b>a"_s }
+                                        << L { u"fail"_s, u"fail"_s } << L { u"a"_s, u"b"_s };
+    // The last file of the cycle has taken the first one's name before the middle one refuses: the moves
+    // are undone so that the first file can leave its temporary name.
+    QTest::newRow("three-cycle, middle locked")
+        << L { u"a"_s, u"b"_s, u"c"_s } << u"b"_s << L { u"a>b"_s, u"b>c"_s, u"c>a"_s }
+        << L { u"fail"_s, u"fail"_s, u"fail"_s } << L { u"a"_s, u"b"_s, u"c"_s };
+    QTest::newRow("four-cycle, third locked")
+        << L { u"a"_s, u"b"_s, u"c"_s, u"d"_s } << u"c"_s << L { u"a>b"_s, u"b>c"_s, u"c>d"_s, u"d>a"_s }
+        << L { u"fail"_s, u"fail"_s, u"fail"_s, u"fail"_s } << L { u"a"_s, u"b"_s, u"c"_s, u"d"_s };
+    QTest::newRow("chain, middle locked") << L { u"a"_s, u"b"_s } << u"b"_s << L { u"a>b"_s, u"b>c"_s, u"x>y"_s }
+                                          << L { u"fail"_s, u"fail"_s, u"fail"_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("chain, first locked") << L { u"a"_s, u"b"_s } << u"a"_s << L { u"a>b"_s, u"b>c"_s }
+                                         << L { u"fail"_s, u"ok"_s } << L { u"a"_s, u"c=b"_s };
+}
+
+void TestBatchRename::fileThatCannotMove()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QString, locked);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, passed);
+    QFETCH(QStringList, afterPass);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QVERIFY(folderstate::layOut(dir.path(), entries));
+    const QString lockedPath = dir.filePath(locked);
+    if (!setImmutable(lockedPath, true))
+        QSKIP("this user or file system cannot make a file immutable");
+    RenameList list;
+    fill(list, dir.path(), rows);
+    batchrename::renameAll(list);
+    const QStringList after = folderstate::describe(dir.path());
+    QVERIFY(setImmutable(lockedPath, false));
+    QVERIFY(outcomesAre(list, passOutcomes(passed)));
+    QCOMPARE(after, folderstate::sorted(afterPass));
 }
 
 QTEST_GUILESS_MAIN(TestBatchRename)
