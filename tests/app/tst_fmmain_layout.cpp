@@ -31,6 +31,7 @@ private slots:
     void timerFiresOnce();
     void listColumns();
     void chineseFontIsPinned();
+    void minimiseAndClose();
 
 private:
     FakeServices m_services;
@@ -293,6 +294,18 @@ void TestFmMainLayout::chineseFontIsPinned()
     QCOMPARE(families.value(0), u"宋体"_s);
     QVERIFY(families.contains(u"Noto Sans CJK SC"_s));
     QCOMPARE(m_window->lbInfo[0]->font().families(), families);
+}
+
+void TestFmMainLayout::minimiseAndClose()
+{
+    QSignalSpy clicks(m_window->btMin, &iButton::Click);
+    QTest::mouseClick(m_window->btMin, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1);
+    QTRY_VERIFY(m_window->isMinimized());
+    m_window->showNormal();
+    QTRY_VERIFY(!m_window->isMinimized());
+    QTest::mouseClick(m_window->btClose, Qt::LeftButton);
+    QTRY_VERIFY(!m_window->isVisible());
 }
 
 QTEST_MAIN(TestFmMainLayout)
