@@ -18,6 +18,7 @@ struct Move {
     int request = -1;
     QByteArray source;
     QByteArray target;
+    int targetSlot = -1; // the planner's slot of the target path
     int blocker = -1; // the move whose source is this move's target; it has to go first
     bool blocking = false; // some move waits for this one
     bool planned = false;
@@ -33,10 +34,9 @@ enum class Kind : quint8 {
     Moving, // first to name its source, and a move is planned
 };
 
-bool perform(Move& move)
+void perform(Move& move)
 {
     move.done = diskfs::renameNoReplace(move.source, move.target) == 0;
-    return move.done;
 }
 
 // A cycle m0 -> m1 -> ... -> mk-1 -> m0 (each move's target is the next one's source): m0's file
@@ -74,10 +74,25 @@ QList<bool> renameBatch(const QList<Request>& requests)
     std::vector<Kind> kinds(n, Kind::Refused);
     std::vector<int> moveOf(n, -1); // for a Moving request its move, for a Duplicate the request it repeats
     std::vector<Move> moves;
-    QHash<QByteArray, int> sourceOwner; // source path -> first request naming it
-    QHash<QByteArray, int> targetOwner; // target path -> move that claimed it
-    sourceOwner.reserve(n);
-    targetOwner.reserve(n);
+    // One slot per path named by the batch, as source or as target: a single hash lookup per name.
+    struct Slot {
+        int sourceRequest = -1; // first request naming this path as its source
+        int targetMove = -1; // move that claimed this path as its target
+    };
+    std::vector<Slot> pathSlots;
+    QHash<QByteArray, int> slotOf; // path -> 1 + index into pathSlots
+    pathSlots.reserve(2 * static_cast<size_t>(n));
+    slotOf.reserve(2 * n);
+    auto slotFor = [&](const QByteArray& path) {
+        int& index = slotOf[path];
+        if (index == 0) {
+            pathSlots.emplace_back();
+            index = static_cast<int>(pathSlots.size());
+        }
+        return index - 1;
+    };
+    QString folder; // rows mostly share one folder: encode it once
+    QByteArray folderBytes;
 
     // Plan: sort every request into its kind; the first claim of a source or a target wins.
     for (int i = 0; i < n; ++i) {
@@ -85,38 +100,43 @@ QList<bool> renameBatch(const QList<Request>& requests)
         if (!r.folder.endsWith(QLatin1Char('/')) || !diskfs::isAcceptableName(r.from)
             || !diskfs::isAcceptableName(r.to))
             continue;
-        QByteArray source = diskfs::encode(r.folder + r.from);
-        const auto owner = sourceOwner.constFind(source);
-        if (owner != sourceOwner.cend()) {
+        if (r.folder != folder) {
+            folder = r.folder;
+            folderBytes = diskfs::encode(folder);
+        }
+        QByteArray source = folderBytes + diskfs::encode(r.from);
+        Slot& sourceSlot = pathSlots[slotFor(source)]; // not used past the next slotFor()
+        if (sourceSlot.sourceRequest >= 0) {
             kinds[i] = Kind::Duplicate;
-            moveOf[i] = *owner;
+            moveOf[i] = sourceSlot.sourceRequest;
             continue;
         }
-        sourceOwner.insert(source, i);
+        sourceSlot.sourceRequest = i;
         if (!diskfs::isFileOrLink(source)) {
             kinds[i] = Kind::Missing;
             continue;
         }
         kinds[i] = Kind::Staying;
-        QByteArray target = diskfs::encode(r.folder + r.to);
+        QByteArray target = folderBytes + diskfs::encode(r.to);
         if (target == source) {
             result[i] = true;
             continue;
         }
-        if (targetOwner.contains(target))
+        const int targetSlot = slotFor(target);
+        if (pathSlots[targetSlot].targetMove >= 0)
             continue;
-        targetOwner.insert(target, static_cast<int>(moves.size()));
+        pathSlots[targetSlot].targetMove = static_cast<int>(moves.size());
         kinds[i] = Kind::Moving;
         moveOf[i] = static_cast<int>(moves.size());
-        moves.push_back(Move { i, std::move(source), std::move(target) });
+        moves.push_back(Move { i, std::move(source), std::move(target), targetSlot });
     }
 
     // Each move waits for at most one move (the one leaving its target) and is waited for by at most
     // one (targets are unique), so the moves form disjoint chains and cycles.
     for (Move& move : moves) {
-        const auto owner = sourceOwner.constFind(move.target);
-        if (owner != sourceOwner.cend() && kinds[*owner] == Kind::Moving) {
-            move.blocker = moveOf[*owner];
+        const int owner = pathSlots[move.targetSlot].sourceRequest;
+        if (owner >= 0 && kinds[owner] == Kind::Moving) {
+            move.blocker = moveOf[owner];
             moves[move.blocker].blocking = true;
         }
     }

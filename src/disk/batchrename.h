@@ -23,7 +23,8 @@ struct Request {
  * or a folder without its closing "/" fails before the disk is touched, and a name held by a file
  * outside the batch (or by a folder) fails. Names that chain within the batch are renamed in an order
  * that frees each name before it is needed; names that form a cycle pass through a temporary name
- * in the same folder, and no temporary name is left when the pass returns (see diskfs::moveToTemporary).
+ * in the same folder, and no temporary name is left when the pass returns (see diskfs::moveToTemporary;
+ * only another program taking the names meanwhile could strand one).
  * When several requests want one name, the first in order gets it and the others fail. A file asked
  * for more than once is renamed by its first request; a later one succeeds only if it asked for the
  * name the file ends up with. Paths compare exactly, so a change of letter case alone is a rename.
