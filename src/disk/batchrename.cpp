@@ -13,7 +13,7 @@ namespace batchrename {
 
 namespace {
 
-// A request that actually moves a file: its source is a file and its target differs.
+// A request that is to move a file: the first to name its source, with a target it claimed first.
 struct Move {
     int request = -1;
     QByteArray source;
@@ -23,6 +23,7 @@ struct Move {
     bool blocking = false; // some move waits for this one
     bool planned = false;
     bool done = false; // the file now bears its target
+    bool noFile = false; // no file (or a folder) was found at the source when its turn came
 };
 
 // What the planner made of one request.
@@ -30,13 +31,15 @@ enum class Kind : quint8 {
     Refused, // a refused name or folder: the disk is not touched
     Duplicate, // the same source as an earlier request
     Missing, // first to name its source, where no file is
-    Staying, // first to name its source, which does not move: same name, or target taken
-    Moving, // first to name its source, and a move is planned
+    Staying, // first to name its source, a file, which does not move: same name, or target taken
+    Moving, // first to name its source, and a move is planned (whether a file is there shows at its turn)
 };
 
+// The source is looked at right before its rename, as part of the same step: a folder is not renamed.
 void perform(Move& move)
 {
-    move.done = diskfs::renameNoReplace(move.source, move.target) == 0;
+    move.noFile = !diskfs::isFileOrLink(move.source);
+    move.done = !move.noFile && diskfs::renameNoReplace(move.source, move.target) == 0;
 }
 
 // A cycle m0 -> m1 -> ... -> mk-1 -> m0 (each move's target is the next one's source): m0's file
@@ -44,11 +47,13 @@ void perform(Move& move)
 void performCycle(std::vector<Move>& moves, const std::vector<int>& cycle)
 {
     Move& first = moves[cycle.front()];
-    const QByteArray temporary = diskfs::moveToTemporary(first.source);
-    if (temporary.isEmpty())
-        return; // every target of the cycle is still held; nothing moved
+    first.noFile = !diskfs::isFileOrLink(first.source);
+    const QByteArray temporary = first.noFile ? QByteArray() : diskfs::moveToTemporary(first.source);
+    // Without a first file (or its step aside) the cycle is a chain that ends at the first's source.
     for (size_t j = cycle.size() - 1; j >= 1; --j)
         perform(moves[cycle[j]]);
+    if (temporary.isEmpty())
+        return;
     if (diskfs::renameNoReplace(temporary, first.target) == 0) {
         first.done = true;
         return;
@@ -91,10 +96,14 @@ QList<bool> renameBatch(const QList<Request>& requests)
         }
         return index - 1;
     };
-    QString folder; // rows mostly share one folder: encode it once
-    QByteArray folderBytes;
+    std::vector<QByteArray> sources(n);
+    std::vector<QByteArray> targets(n);
+    moves.reserve(n);
 
-    // Plan: sort every request into its kind; the first claim of a source or a target wins.
+    // Plan in two sweeps; the first claim of a source or of a target wins, in request order.
+    // 1. Names: refuse bad ones, and find the requests that repeat an earlier request's source.
+    QString folder; // requests mostly share one folder: encode it once
+    QByteArray folderBytes;
     for (int i = 0; i < n; ++i) {
         const Request& r = requests.at(i);
         if (!r.folder.endsWith(QLatin1Char('/')) || !diskfs::isAcceptableName(r.from)
@@ -104,31 +113,34 @@ QList<bool> renameBatch(const QList<Request>& requests)
             folder = r.folder;
             folderBytes = diskfs::encode(folder);
         }
-        QByteArray source = folderBytes + diskfs::encode(r.from);
-        Slot& sourceSlot = pathSlots[slotFor(source)]; // not used past the next slotFor()
+        sources[i] = folderBytes + diskfs::encode(r.from);
+        targets[i] = folderBytes + diskfs::encode(r.to);
+        Slot& sourceSlot = pathSlots[slotFor(sources[i])];
         if (sourceSlot.sourceRequest >= 0) {
             kinds[i] = Kind::Duplicate;
             moveOf[i] = sourceSlot.sourceRequest;
+        } else {
+            sourceSlot.sourceRequest = i;
+            kinds[i] = Kind::Staying;
+        }
+    }
+    // 2. Targets: a name that stays needs only its file; the others claim their targets. The disk is
+    // looked at here only for requests that will not move; a move looks at its source when it runs.
+    for (int i = 0; i < n; ++i) {
+        if (kinds[i] != Kind::Staying)
+            continue;
+        const bool keepsName = targets[i] == sources[i];
+        const int targetSlot = keepsName ? -1 : slotFor(targets[i]);
+        if (keepsName || pathSlots[targetSlot].targetMove >= 0) {
+            const bool file = diskfs::isFileOrLink(sources[i]);
+            kinds[i] = file ? Kind::Staying : Kind::Missing;
+            result[i] = file && keepsName;
             continue;
         }
-        sourceSlot.sourceRequest = i;
-        if (!diskfs::isFileOrLink(source)) {
-            kinds[i] = Kind::Missing;
-            continue;
-        }
-        kinds[i] = Kind::Staying;
-        QByteArray target = folderBytes + diskfs::encode(r.to);
-        if (target == source) {
-            result[i] = true;
-            continue;
-        }
-        const int targetSlot = slotFor(target);
-        if (pathSlots[targetSlot].targetMove >= 0)
-            continue;
         pathSlots[targetSlot].targetMove = static_cast<int>(moves.size());
         kinds[i] = Kind::Moving;
         moveOf[i] = static_cast<int>(moves.size());
-        moves.push_back(Move { i, std::move(source), std::move(target), targetSlot });
+        moves.push_back(Move { i, std::move(sources[i]), std::move(targets[i]), targetSlot });
     }
 
     // Each move waits for at most one move (the one leaving its target) and is waited for by at most
@@ -174,13 +186,11 @@ QList<bool> renameBatch(const QList<Request>& requests)
         if (kinds[i] != Kind::Duplicate)
             continue;
         const int first = moveOf[i];
-        const Request& r = requests.at(i);
-        const QByteArray source = diskfs::encode(r.folder + r.from);
-        const QByteArray target = diskfs::encode(r.folder + r.to);
-        if (kinds[first] == Kind::Moving && moves[moveOf[first]].done)
-            result[i] = target == moves[moveOf[first]].target;
-        else if (kinds[first] != Kind::Missing) // the file was there and did not move
-            result[i] = target == source && diskfs::isFileOrLink(source);
+        const bool moving = kinds[first] == Kind::Moving;
+        if (moving && moves[moveOf[first]].done)
+            result[i] = targets[i] == moves[moveOf[first]].target;
+        else if (kinds[first] == Kind::Staying || (moving && !moves[moveOf[first]].noFile))
+            result[i] = targets[i] == sources[i] && diskfs::isFileOrLink(sources[i]); // the file did not move
     }
     return result;
 }

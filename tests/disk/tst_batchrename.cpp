@@ -188,8 +188,20 @@ void TestBatchRename::renameThenRestore_data()
                                          << L { u"b"_s, u"x=a"_s } << L {} << L { u"ok"_s, u""_s }
                                          << L { u"a"_s, u"b"_s };
     QTest::newRow("duplicate new names, first file missing")
-        << L { u"b"_s } << L { u"a>x"_s, u"b>x"_s } << L { u"fail"_s, u"ok"_s } << L { u"x=b"_s } << L {}
-        << L { u""_s, u"ok"_s } << L { u"b"_s };
+        << L { u"b"_s } << L { u"a>x"_s, u"b>x"_s } << L { u"fail"_s, u"fail"_s } << L { u"b"_s } << L {}
+        << L { u""_s, u""_s } << L { u"b"_s };
+    QTest::newRow("cycle through a vanished file")
+        << L { u"a"_s } << L { u"a>b"_s, u"b>a"_s } << L { u"ok"_s, u"fail"_s } << L { u"b=a"_s } << L {}
+        << L { u"ok"_s, u""_s } << L { u"a"_s };
+    QTest::newRow("cycle whose first file vanished")
+        << L { u"a"_s } << L { u"b>a"_s, u"a>b"_s } << L { u"fail"_s, u"ok"_s } << L { u"b=a"_s } << L {}
+        << L { u""_s, u"ok"_s } << L { u"a"_s };
+    QTest::newRow("cycle through a folder")
+        << L { u"a"_s, u"d/"_s } << L { u"a>d"_s, u"d>a"_s } << L { u"fail"_s, u"fail"_s } << L { u"a"_s, u"d/"_s }
+        << L {} << L { u""_s, u""_s } << L { u"a"_s, u"d/"_s };
+    QTest::newRow("chain through a folder")
+        << L { u"a"_s, u"d/"_s } << L { u"a>d"_s, u"d>e"_s } << L { u"fail"_s, u"fail"_s } << L { u"a"_s, u"d/"_s }
+        << L {} << L { u""_s, u""_s } << L { u"a"_s, u"d/"_s };
     QTest::newRow("same file twice, same new name")
         << L { u"a"_s } << L { u"a>x"_s, u"a>x"_s } << L { u"ok"_s, u"ok"_s } << L { u"x=a"_s } << L {}
         << L { u"ok"_s, u"ok"_s } << L { u"a"_s };
