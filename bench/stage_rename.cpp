@@ -34,6 +34,17 @@ void createFiles(const QString& folder, const QStringList& names)
     }
 }
 
+// Creates the named files in `folder` and appends one row per file to `list`.
+void fillFolder(RenameList& list, const QString& folder, const QStringList& names)
+{
+    createFiles(folder, names);
+    QList<RenameList::Entry> entries;
+    entries.reserve(names.size());
+    for (const QString& name : names)
+        entries.append({ name, folder });
+    list.append(entries);
+}
+
 void expectOutcomes(const RenameList& list, const QString& text, const char* what)
 {
     for (int row = 0; row < list.count(); ++row) {
@@ -83,16 +94,11 @@ void runRename(const bench::Options& options)
             qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
         const QString folder = dir.path() + QLatin1Char('/');
         QStringList names;
-        QList<RenameList::Entry> entries;
         names.reserve(n);
-        entries.reserve(n);
-        for (int i = 0; i < n; ++i) {
+        for (int i = 0; i < n; ++i)
             names << bench::realisticName(i);
-            entries.append({ names.last(), folder });
-        }
-        createFiles(folder, names);
         RenameList list;
-        list.append(entries);
+        fillFolder(list, folder, names);
         list.refreshNewNames(settings);
 
         std::vector<QByteArray> oldPaths, newPaths;
@@ -152,14 +158,10 @@ ChainTimes chainPass(int n)
         qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
     const QString folder = dir.path() + QLatin1Char('/');
     QStringList names;
-    QList<RenameList::Entry> entries;
-    for (int i = 1; i <= n; ++i) {
+    for (int i = 1; i <= n; ++i)
         names << QStringLiteral("%1.txt").arg(i);
-        entries.append({ names.last(), folder });
-    }
-    createFiles(folder, names);
     RenameList list;
-    list.append(entries);
+    fillFolder(list, folder, names);
     PlanSettings settings;
     settings.startText = QStringLiteral("2");
     list.refreshNewNames(settings);

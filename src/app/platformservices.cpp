@@ -8,7 +8,10 @@
 
 void QtPlatformServices::showWarning(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+    // Messages carry Windows-style line breaks; Qt lays out a line break as a plain "\n".
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox::warning(parent, title, shown, QMessageBox::Ok);
 }
 
 void QtPlatformServices::beep()
