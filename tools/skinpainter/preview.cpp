@@ -133,6 +133,20 @@ QImage composeWindow(const QList<Picture>& pics)
     return window;
 }
 
+// The bottom band during a long pass: caption, bar at 40 % and the cancel button over the tip line.
+QImage composePass(const QList<Picture>& pics, const QImage& window)
+{
+    QImage image = window;
+    QPainter p(&image);
+    p.drawImage(0, 525, find(pics, u"background.png"_s), 0, 525, 470, 30);
+    label(p, 16, 536, u"正在更名 40,000 / 100,000"_s, QColor(64, 64, 64));
+    p.drawImage(196, 532, find(pics, u"progress_trough.png"_s));
+    const QImage fill = find(pics, u"progress_fill.png"_s);
+    p.drawImage(QPoint(196, 532), fill, QRect(0, 0, fill.width() * 4 / 10, fill.height()));
+    p.drawImage(412, 528, cell(find(pics, u"bt_cancel.png"_s), 1));
+    return image;
+}
+
 QImage composeSheet(const QList<Picture>& pics)
 {
     constexpr int zoom = 2;
@@ -166,10 +180,11 @@ QImage composeSheet(const QList<Picture>& pics)
         x += size.width() + 16;
         rowHeight = qMax(rowHeight, size.height() + 16);
     };
-    for (const QString& name : { u"bt_openfiles.png"_s, u"bt_openfolder.png"_s, u"bt_rename.png"_s,
-             u"bt_callback.png"_s, u"bt_up.png"_s, u"bt_down.png"_s, u"bt_delete.png"_s, u"bt_clear.png"_s,
-             u"bt_min.png"_s, u"bt_close.png"_s, u"tab_diy_on.png"_s, u"tab_diy_off.png"_s, u"tab_replace_on.png"_s,
-             u"tab_replace_off.png"_s, u"logo.png"_s, u"callback_under.png"_s })
+    for (const QString& name :
+        { u"bt_openfiles.png"_s, u"bt_openfolder.png"_s, u"bt_rename.png"_s, u"bt_callback.png"_s, u"bt_up.png"_s,
+            u"bt_down.png"_s, u"bt_delete.png"_s, u"bt_clear.png"_s, u"bt_min.png"_s, u"bt_close.png"_s,
+            u"tab_diy_on.png"_s, u"tab_diy_off.png"_s, u"tab_replace_on.png"_s, u"tab_replace_off.png"_s, u"logo.png"_s,
+            u"callback_under.png"_s, u"bt_cancel.png"_s, u"progress_trough.png"_s, u"progress_fill.png"_s })
         put(name, zoom);
     for (int i = 1; i <= 5; ++i)
         put(u"row%1.png"_s.arg(i), 6);
@@ -191,6 +206,7 @@ QList<Picture> composePreviews(const QList<Picture>& pictures)
         { u"preview_x2_bottom_left.png"_s, window.copy(0, 290, 340, 290).scaled(680, 580) },
         { u"preview_x2_bottom_right.png"_s, window.copy(340, 290, 340, 290).scaled(680, 580) },
         { u"preview_parts.png"_s, composeSheet(pictures) },
+        { u"preview_pass_x2.png"_s, composePass(pictures, window).copy(0, 500, 680, 80).scaled(1360, 160) },
     };
 }
 

@@ -39,6 +39,11 @@ constexpr std::array<QPoint, 4> btSelect { QPoint(px(9360), px(4080)), QPoint(px
     QPoint(px(9360), px(5760)), QPoint(px(9360), px(6600)) };
 constexpr QPoint btReName(px(7080), px(7920));
 constexpr QPoint btCallBack(px(8400), px(7920));
+// While a pass runs, the tip line gives way to its caption, a progress bar and a cancel button, all on the
+// line of 开始更名 and ending before it.
+constexpr QPoint progress(196, 532);
+constexpr QSize progressSize(208, 14);
+constexpr QPoint btCancel(412, 528);
 // Tops of the four step captions, all at the left margin.
 constexpr int captionLeft = px(240);
 constexpr std::array<int, 4> captionTops { px(540), px(940), px(3120), px(3480) };
@@ -560,6 +565,44 @@ QImage paintWindowButton(const QImage& skin, QPoint at, bool close)
     });
 }
 
+// ---- progress bar ------------------------------------------------------------------------------------
+
+// The empty bar: a sunken, rounded groove on the bottom band.
+QImage paintProgressTrough(const QImage& skin)
+{
+    QImage image = cut(skin, place::progress, place::progressSize);
+    QPainter p(&image);
+    prepare(p);
+    const QRectF r(0.5, 0.5, image.width() - 1, image.height() - 1);
+    p.setPen(QColor(160, 172, 190));
+    p.setBrush(vertical(0, image.height(), QColor(222, 227, 234), QColor(250, 251, 253)));
+    p.drawRoundedRect(r, 3, 3);
+    p.setPen(QColor(0, 20, 50, 28));
+    p.drawLine(QPointF(3, 1.5), QPointF(image.width() - 3, 1.5));
+    return image;
+}
+
+// The full bar, drawn over the groove and cut at the done fraction: transparent outside the groove's
+// border so the border stays; the accent of the step captions with a light top half.
+QImage paintProgressFill()
+{
+    QImage image = newCanvas(place::progressSize, true);
+    QPainter p(&image);
+    prepare(p);
+    const QRectF r(1, 1, image.width() - 2, image.height() - 2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(vertical(r.top(), r.bottom(), QColor(246, 180, 64), QColor(212, 128, 0)));
+    p.drawRoundedRect(r, 2.5, 2.5);
+    p.setBrush(vertical(r.top(), r.center().y(), QColor(255, 255, 255, 110), QColor(255, 255, 255, 20)));
+    p.drawRoundedRect(QRectF(r.left() + 1, r.top() + 0.5, r.width() - 2, r.height() / 2 - 0.5), 2, 2);
+    // Fine diagonal stripes, so a bar that barely moves still reads as a bar.
+    p.setClipRect(r);
+    p.setPen(QPen(QColor(255, 255, 255, 34), 3));
+    for (qreal x = -image.height(); x < image.width(); x += 10)
+        p.drawLine(QPointF(x, image.height()), QPointF(x + image.height(), 0));
+    return image;
+}
+
 // ---- icons -------------------------------------------------------------------------------------------
 
 QImage paintRowIcon(int number)
@@ -702,6 +745,9 @@ QList<std::pair<QString, QSize>> expectedSizes()
         { u"bt_clear.png"_s, { 200, 40 } },
         { u"bt_min.png"_s, { 115, 16 } },
         { u"bt_close.png"_s, { 115, 16 } },
+        { u"bt_cancel.png"_s, { 260, 22 } },
+        { u"progress_trough.png"_s, { 208, 14 } },
+        { u"progress_fill.png"_s, { 208, 14 } },
         { u"row1.png"_s, { 17, 17 } },
         { u"row2.png"_s, { 17, 17 } },
         { u"row3.png"_s, { 17, 17 } },
@@ -744,6 +790,9 @@ QList<Picture> paintAll()
     all.append({ u"bt_clear.png"_s, paintSquareButton(skin, place::btSelect[3], clearGlyph, u"清空"_s) });
     all.append({ u"bt_min.png"_s, paintWindowButton(skin, place::btMin, false) });
     all.append({ u"bt_close.png"_s, paintWindowButton(skin, place::btClose, true) });
+    all.append({ u"bt_cancel.png"_s, paintTextButton(skin, place::btCancel, { 52, 22 }, u"取消"_s, false) });
+    all.append({ u"progress_trough.png"_s, paintProgressTrough(skin) });
+    all.append({ u"progress_fill.png"_s, paintProgressFill() });
     for (int i = 1; i <= 5; ++i)
         all.append({ u"row%1.png"_s.arg(i), paintRowIcon(i) });
     all.append({ u"drag_cursor.png"_s, paintDragCursor() });
