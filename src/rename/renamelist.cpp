@@ -1,6 +1,8 @@
 // RenameList: the rows of the rename list and the operations the window's commands perform on them.
 #include "rename/renamelist.h"
 
+#include <algorithm>
+
 #include <QMimeData>
 
 #include "rename/namegenerator.h"
@@ -42,6 +44,10 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
         return static_cast<int>(m_icons.at(row));
     case HighlightRole:
         return m_highlighted.at(row);
+    case CheckReasonRole:
+        return m_checkReasons.at(row);
+    case OutcomeReasonRole:
+        return m_outcomeReasons.at(row);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     }
@@ -114,6 +120,8 @@ void RenameList::append(const QList<Entry>& entries)
     m_outcomes.reserve(total);
     m_icons.reserve(total);
     m_highlighted.reserve(total);
+    m_checkReasons.reserve(total);
+    m_outcomeReasons.reserve(total);
     for (const Entry& e : entries) {
         m_oldNames.append(e.oldName);
         m_folders.append(withClosingSeparator(e.folder));
@@ -121,6 +129,8 @@ void RenameList::append(const QList<Entry>& entries)
         m_outcomes.append(QString());
         m_icons.append(e.icon);
         m_highlighted.append(false);
+        m_checkReasons.append(QString());
+        m_outcomeReasons.append(QString());
     }
     endInsertRows();
 }
@@ -140,6 +150,8 @@ void RenameList::insert(int position, const Entry& entry)
     m_outcomes.insert(position, QString());
     m_icons.insert(position, entry.icon);
     m_highlighted.insert(position, false);
+    m_checkReasons.insert(position, QString());
+    m_outcomeReasons.insert(position, QString());
     endInsertRows();
 }
 
@@ -153,6 +165,10 @@ void RenameList::remove(int position)
     m_outcomes.removeAt(position);
     m_icons.removeAt(position);
     m_highlighted.removeAt(position);
+    if (!m_checkReasons.at(position).isEmpty())
+        --m_failing;
+    m_checkReasons.removeAt(position);
+    m_outcomeReasons.removeAt(position);
     endRemoveRows();
 }
 
@@ -165,6 +181,9 @@ void RenameList::clear()
     m_outcomes.clear();
     m_icons.clear();
     m_highlighted.clear();
+    m_checkReasons.clear();
+    m_outcomeReasons.clear();
+    m_failing = 0;
     endResetModel();
 }
 
@@ -197,11 +216,47 @@ void RenameList::refreshNewNames(const PlanSettings& settings)
     setNewNames(generateNewNames(settings, m_oldNames));
 }
 
-void RenameList::setOutcome(int row, const QString& text, RowIcon icon)
+void RenameList::setOutcome(int row, const QString& text, RowIcon icon, const QString& reason)
 {
     m_outcomes[row] = text;
     m_icons[row] = icon;
+    m_outcomeReasons[row] = reason;
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void RenameList::setOutcomes(const QList<int>& rows, const QList<RowOutcome>& outcomes)
+{
+    Q_ASSERT(rows.size() == outcomes.size());
+    const qsizetype n = std::min(rows.size(), outcomes.size());
+    int top = count();
+    int bottom = -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const int row = rows.at(i);
+        if (row < 0 || row >= count())
+            continue;
+        const RowOutcome& o = outcomes.at(i);
+        m_outcomes[row] = o.text;
+        m_icons[row] = o.icon;
+        m_outcomeReasons[row] = o.reason;
+        top = std::min(top, row);
+        bottom = std::max(bottom, row);
+    }
+    if (bottom >= 0)
+        emit dataChanged(index(top, 0), index(bottom, ColumnCount - 1));
+}
+
+void RenameList::setCheckReasons(QStringList reasons)
+{
+    Q_ASSERT(reasons.isEmpty() || reasons.size() == m_oldNames.size());
+    if (reasons.isEmpty())
+        reasons.resize(m_oldNames.size());
+    if (reasons.size() != m_oldNames.size() || reasons == m_checkReasons)
+        return;
+    m_failing = static_cast<int>(
+        std::count_if(reasons.cbegin(), reasons.cend(), [](const QString& r) { return !r.isEmpty(); }));
+    m_checkReasons = std::move(reasons);
+    if (!m_checkReasons.isEmpty())
+        emit dataChanged(index(0, NewNameColumn), index(count() - 1, NewNameColumn), { CheckReasonRole });
 }
 
 void RenameList::setHighlighted(int row, bool on)

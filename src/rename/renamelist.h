@@ -25,6 +25,8 @@ public:
     enum Role {
         IconRole = Qt::UserRole + 1, // int 1..5
         HighlightRole, // bool: the row is marked as drop target
+        CheckReasonRole, // QString: why renaming the row as it stands would fail; empty when it would not
+        OutcomeReasonRole, // QString: why the last rename or restore of the row failed; empty otherwise
     };
 
     /// One row as appended or inserted: the carried cells.
@@ -63,7 +65,12 @@ public:
     void setNewNames(QStringList names);
     /// Recomputes every row's new name from the plan settings (nothing happens on an empty list).
     void refreshNewNames(const PlanSettings& settings);
-    void setOutcome(int row, const QString& text, RowIcon icon);
+    void setOutcome(int row, const QString& text, RowIcon icon, const QString& reason = {});
+    /// Writes outcome i into row rows[i] for every i, with one change signal over the rows written.
+    void setOutcomes(const QList<int>& rows, const QList<RowOutcome>& outcomes);
+    /// Replaces every row's check reason (empty: the row would be renamed) with one change signal;
+    /// `reasons` must hold count() texts, or none to clear them all.
+    void setCheckReasons(QStringList reasons);
     void setHighlighted(int row, bool on);
 
     const QString& oldName(int row) const { return m_oldNames.at(row); }
@@ -72,6 +79,10 @@ public:
     const QString& outcome(int row) const { return m_outcomes.at(row); }
     RowIcon icon(int row) const { return m_icons.at(row); }
     bool isHighlighted(int row) const { return m_highlighted.at(row); }
+    const QString& checkReason(int row) const { return m_checkReasons.at(row); }
+    const QString& outcomeReason(int row) const { return m_outcomeReasons.at(row); }
+    /// The number of rows whose check reason is not empty.
+    int failingCount() const { return m_failing; }
     Entry entry(int row) const { return { m_oldNames.at(row), m_folders.at(row), m_icons.at(row) }; }
     QString oldPath(int row) const { return m_folders.at(row) + m_oldNames.at(row); }
     QString newPath(int row) const { return m_folders.at(row) + m_newNames.at(row); }
@@ -89,4 +100,7 @@ private:
     QStringList m_outcomes;
     QList<RowIcon> m_icons;
     QList<bool> m_highlighted;
+    QStringList m_checkReasons;
+    QStringList m_outcomeReasons;
+    int m_failing = 0;
 };

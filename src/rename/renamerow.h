@@ -32,3 +32,10 @@ enum class RowIcon : int {
     Restored = 4, // white check on green: "还原成功"
     RestoreFailed = 5, // white cross on red: "还原失败"
 };
+
+/// What a rename or restore left in one row: the outcome text, its icon and, for a failure, why.
+struct RowOutcome {
+    QString text;
+    RowIcon icon = RowIcon::Added;
+    QString reason; // empty for a success
+};

@@ -22,6 +22,7 @@ private slots:
     void refreshWritesAllNamesWithOneSignal();
     void refreshOnEmptyListDoesNothing();
     void outcomeAndIcon();
+    void bulkOutcomesAndReasons();
     void highlight();
     void dragDataIsOldName();
     void sameFileTwice();
@@ -155,6 +156,44 @@ void TestRenameList::outcomeAndIcon()
     QCOMPARE(changed.count(), 1);
     QCOMPARE(list.index(0, RenameList::OutcomeColumn).data().toString(), QStringLiteral("还原失败"));
     QCOMPARE(list.index(0, 0).data(RenameList::IconRole).toInt(), 5);
+}
+
+// Outcomes written in bulk raise one change signal; reasons stay with their rows through row operations.
+void TestRenameList::bulkOutcomesAndReasons()
+{
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const char* name : { "A", "B", "C", "D" })
+        list.append(QString::fromLatin1(name), QStringLiteral("/f/"));
+    QSignalSpy changed(&list, &RenameList::dataChanged);
+    list.setOutcomes({ 1, 3 },
+        { { outcome::succeeded(), RowIcon::Renamed, {} },
+            { outcome::failed(), RowIcon::RenameFailed, u"没有权限"_s } });
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 1);
+    QCOMPARE(changed.at(0).at(1).toModelIndex().row(), 3);
+    QCOMPARE(column(list, 3), (QStringList { QString(), outcome::succeeded(), QString(), outcome::failed() }));
+    QCOMPARE(list.icon(3), RowIcon::RenameFailed);
+    QCOMPARE(list.index(3, RenameList::OutcomeColumn).data(RenameList::OutcomeReasonRole).toString(), u"没有权限"_s);
+
+    list.setCheckReasons({ u"x"_s, QString(), u"y"_s, QString() });
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(list.failingCount(), 2);
+    list.setCheckReasons({ u"x"_s, QString(), u"y"_s, QString() }); // unchanged: no signal
+    QCOMPARE(changed.count(), 2);
+    list.remove(0);
+    QCOMPARE(list.failingCount(), 1);
+    QCOMPARE(list.checkReason(1), u"y"_s);
+    QCOMPARE(list.outcomeReason(2), u"没有权限"_s);
+    list.insert(0, { u"E"_s, u"/f/"_s });
+    QCOMPARE(list.checkReason(0), QString());
+    QCOMPARE(list.index(2, RenameList::NewNameColumn).data(RenameList::CheckReasonRole).toString(), u"y"_s);
+    list.setCheckReasons({});
+    QCOMPARE(list.failingCount(), 0);
+    QCOMPARE(list.checkReason(2), QString());
+    list.setCheckReasons({ u"z"_s, QString(), QString(), QString() });
+    list.clear();
+    QCOMPARE(list.failingCount(), 0);
 }
 
 void TestRenameList::highlight()
