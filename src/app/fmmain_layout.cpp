@@ -113,15 +113,6 @@ iButton* fmMain::addButton(const QString& skinName, const QRect& geometry)
     return button;
 }
 
-void fmMain::setCreditText(const QString& text)
-{
-    // The credit link is as wide as its text and keeps its right edge where the window puts it.
-    const int right = twips::toPixels(9105 + 990);
-    lbADR->setText(text);
-    const int width = lbADR->sizeHint().width();
-    lbADR->setGeometry(right - width, lbADR->y(), width, lbADR->height());
-}
-
 void fmMain::buildLayout()
 {
     setFont(windowFont());
@@ -149,6 +140,7 @@ void fmMain::buildTopBand()
     lbNewVersion = new ClickableLabel(this);
     styleLabel(lbNewVersion, twips::rect(7560, 1080, 2535, 255), QString(), QColor(192, 0, 0), false);
     lbNewVersion->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lbNewVersion->setTextFormat(Qt::PlainText); // it shows what the update server sent
 }
 
 void fmMain::buildPlanPanels()
@@ -257,6 +249,7 @@ void fmMain::buildBottomBand()
     lbADR = new ClickableLabel(this);
     styleLabel(lbADR, twips::rect(9105, 8460, 990, 180), QString(), kSampleColour, false);
     lbADR->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    lbADR->setTextFormat(Qt::PlainText); // the update server may replace its text
     setCreditText(QStringLiteral("By 青禾木舟"));
     lbADR->setCursor(Qt::PointingHandCursor);
 
@@ -264,6 +257,8 @@ void fmMain::buildBottomBand()
     lbTag = addLabel(-1, this, twips::rect(3720, 3480, 1095, 255), QString(), Qt::black, false);
     lbSoftUrl = addLabel(-1, this, twips::rect(120, 8760, 1575, 375), QString(), Qt::black, false);
     lbADUR = addLabel(-1, this, twips::rect(1920, 8760, 1215, 375), QString(), Qt::black, false);
-    for (QLabel* holder : { lbTag, lbSoftUrl, lbADUR })
+    for (QLabel* holder : { lbTag, lbSoftUrl, lbADUR }) {
+        holder->setTextFormat(Qt::PlainText);
         holder->hide();
+    }
 }

@@ -1,30 +1,30 @@
-// The update check: one asynchronous GET of the version file, bounded in time and size.
+// The update check: one GET of the version file on a thread of its own, bounded in time and size.
 #include "update/updatechecker.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QStringDecoder>
+#include <QTimer>
 
+#include "update/httpfetch.h"
 #include "update/weblink.h"
 
 UpdateChecker::UpdateChecker(QObject* parent)
     : QObject(parent)
-    , m_manager(new QNetworkAccessManager(this))
 {
-    m_deadline.setSingleShot(true);
-    m_deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
-    connect(&m_deadline, &QTimer::timeout, this, [this] { finish(false); });
 }
 
 UpdateChecker::~UpdateChecker()
 {
-    // Cut a running transfer off without telling anyone: the receiver may be going away too.
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-        delete m_reply;
-    }
+    // The fetch notices the stop at once; an answer it may still post dies with this object.
+    stopThread();
+}
+
+void UpdateChecker::stopThread()
+{
+    if (m_stop)
+        m_stop->stop();
+    if (m_thread.joinable())
+        m_thread.join();
+    m_stop.reset();
 }
 
 void UpdateChecker::setTimeLimit(std::chrono::milliseconds limit)
@@ -50,83 +50,41 @@ void UpdateChecker::start(const UpdateDefaults& defaults)
         return;
     m_running = true;
     m_defaults = defaults;
-    m_body.clear();
 
     const QUrl url = versionFileUrl(defaults.baseAddress);
     if (!weblink::isWebAddress(url.toString())) {
         // Nothing to ask; answer from the event loop all the same, so every caller sees one behaviour.
-        m_deadline.start(0);
+        QTimer::singleShot(0, this, [this] { finish(false, {}); });
         return;
     }
 
-    QNetworkRequest request(url);
-    request.setRawHeader("If-Modified-Since", "0");
-    request.setRawHeader("Cache-Control", "no-cache");
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(MaxRedirects);
+    httpfetch::Request request;
+    request.url = url.toEncoded();
+    request.headers = { "If-Modified-Since: 0", "Cache-Control: no-cache" };
+    request.limits.time = m_timeLimit;
+    request.limits.maxBody = MaxAnswerSize;
+    request.limits.maxReceived = MaxReceived;
+    request.limits.maxRedirects = MaxRedirects;
 
-    m_reply = m_manager->get(request);
-    // Let the transfer wait for us instead of piling up a long answer in memory.
-    m_reply->setReadBufferSize(MaxAnswerSize);
-    connect(m_reply, &QNetworkReply::readyRead, this, &UpdateChecker::takeAvailable);
-    connect(m_reply, &QNetworkReply::finished, this, &UpdateChecker::onFinished);
-    m_deadline.start(m_timeLimit);
+    m_stop = std::make_shared<httpfetch::Stop>();
+    m_thread = std::thread([this, request, stop = m_stop] {
+        const httpfetch::Result result = httpfetch::fetch(request, *stop);
+        // Posted, never called from here: the answer is read on the checker's own thread.
+        QMetaObject::invokeMethod(
+            this, [this, result] { fetched(result); }, Qt::QueuedConnection);
+    });
 }
 
-void UpdateChecker::takeAvailable()
+void UpdateChecker::fetched(const httpfetch::Result& result)
 {
-    // Never hold more than one byte past the limit: that byte is enough to know the answer is too long.
-    m_body += m_reply->read(MaxAnswerSize + 1 - m_body.size());
-    if (m_body.size() > MaxAnswerSize)
-        finish(false);
+    stopThread(); // it has posted its answer and is ending
+    finish(result.outcome == httpfetch::Outcome::Completed, result.body);
 }
 
-// No error, or one that only repeats the HTTP status code of an answer that arrived whole.
-static bool answerArrived(QNetworkReply::NetworkError error)
+void UpdateChecker::finish(bool answered, const QByteArray& body)
 {
-    switch (error) {
-    case QNetworkReply::NoError:
-    case QNetworkReply::ContentAccessDenied:
-    case QNetworkReply::ContentOperationNotPermittedError:
-    case QNetworkReply::ContentNotFoundError:
-    case QNetworkReply::AuthenticationRequiredError:
-    case QNetworkReply::ContentConflictError:
-    case QNetworkReply::ContentGoneError:
-    case QNetworkReply::UnknownContentError:
-    case QNetworkReply::ProtocolInvalidOperationError:
-    case QNetworkReply::InternalServerError:
-    case QNetworkReply::OperationNotImplementedError:
-    case QNetworkReply::ServiceUnavailableError:
-    case QNetworkReply::UnknownServerError:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void UpdateChecker::onFinished()
-{
-    const bool hasStatus = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (!hasStatus || !answerArrived(m_reply->error())) {
-        finish(false);
-        return;
-    }
-    m_body += m_reply->read(MaxAnswerSize + 1 - m_body.size());
-    finish(m_body.size() <= MaxAnswerSize);
-}
-
-void UpdateChecker::finish(bool answered)
-{
-    m_deadline.stop();
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-        m_reply->deleteLater();
-        m_reply = nullptr;
-    }
     m_running = false;
     if (!answered) {
-        m_body.clear();
         emit notCompleted();
         return;
     }
@@ -134,7 +92,6 @@ void UpdateChecker::finish(bool answered)
     QStringDecoder decoder("GBK");
     if (!decoder.isValid())
         decoder = QStringDecoder("GB18030");
-    const QString text = decoder.isValid() ? decoder.decode(m_body) : QString::fromLocal8Bit(m_body);
-    m_body.clear();
+    const QString text = decoder.isValid() ? decoder.decode(body) : QString::fromLocal8Bit(body);
     emit completed(parseVersionFile(text, m_defaults));
 }

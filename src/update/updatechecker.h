@@ -1,38 +1,44 @@
-// The update check: one asynchronous GET of the version file, bounded in time and size.
+// The update check: one GET of the version file on a thread of its own, bounded in time and size.
 #pragma once
 
 #include <chrono>
+#include <memory>
+#include <thread>
 
-#include <QByteArray>
 #include <QObject>
-#include <QTimer>
 #include <QUrl>
 
 #include "update/versionfile.h"
 
-class QNetworkAccessManager;
-class QNetworkReply;
+namespace httpfetch {
+class Stop;
+struct Result;
+} // namespace httpfetch
 
 /**
  * Asks the update server for its version file without blocking the caller.
  *
  * start() sends one GET of baseAddress + "/rename/v.txt" with the headers "If-Modified-Since: 0" and
- * "Cache-Control: no-cache" and returns at once. Later, from the event loop, exactly one of two signals
- * follows:
+ * "Cache-Control: no-cache" and returns at once; the transfer runs on a thread of its own. Later, from
+ * the event loop, exactly one of two signals follows:
  * - completed(info): the whole answer arrived (whatever its HTTP status code); its body, decoded from
  *   code page 936 (GBK), was read by parseVersionFile() with the defaults given to start();
- * - notCompleted(): no answer, a network error before the body was complete, the time limit passed,
- *   or the body was longer than MaxAnswerSize (the transfer is then cut off at once). The window
- *   leaves every label as it was.
+ * - notCompleted(): no answer, a network error before the answer was complete, the time limit passed,
+ *   the body was longer than MaxAnswerSize, or the server sent more than MaxReceived bytes in all
+ *   (status lines, headers and chunk framing count too). The window leaves every label as it was.
  *
- * Redirects to http and https addresses are followed (at most MaxRedirects), as a browser would, but
- * never from https down to http; a redirect elsewhere ends in notCompleted().
+ * When a limit is reached the connection is closed at once and the thread ends. Redirects to http and
+ * https addresses are followed (at most MaxRedirects), as a browser would, but never from https down to
+ * http; a redirect elsewhere ends in notCompleted(). Destroying the checker stops a running check and
+ * returns promptly, without a signal.
  */
 class UpdateChecker : public QObject {
     Q_OBJECT
 
 public:
     static constexpr qint64 MaxAnswerSize = 64 * 1024;
+    /// Everything read from the network for one check: the body's limit and room for heads and framing.
+    static constexpr qint64 MaxReceived = MaxAnswerSize + 16 * 1024;
     static constexpr int MaxRedirects = 10;
     static constexpr std::chrono::milliseconds DefaultTimeLimit { 10'000 };
 
@@ -60,14 +66,12 @@ signals:
     void notCompleted();
 
 private:
-    void takeAvailable();
-    void onFinished();
-    void finish(bool answered);
+    void fetched(const httpfetch::Result& result);
+    void finish(bool answered, const QByteArray& body);
+    void stopThread();
 
-    QNetworkAccessManager* m_manager;
-    QNetworkReply* m_reply = nullptr;
-    QTimer m_deadline;
-    QByteArray m_body;
+    std::thread m_thread;
+    std::shared_ptr<httpfetch::Stop> m_stop;
     UpdateDefaults m_defaults;
     std::chrono::milliseconds m_timeLimit = DefaultTimeLimit;
     bool m_running = false;

@@ -1,7 +1,19 @@
 // Tests of the window's update check against a real HTTP server on the loopback address.
+#include <optional>
+
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QRegion>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -10,17 +22,24 @@
 #include "app/textbox.h"
 #include "fakeservices.h"
 #include "rename/renamelist.h"
+#include "update/updatechecker.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Answers every request with one fixed body, or stays silent; counts the requests.
+// Answers every request with one fixed body, or stays silent, or sends `raw` followed by `filler` without
+// end (as fast as the client reads, or once every `everyMs`); counts the requests and the connections the
+// client closed.
 class VersionServer : public QObject {
 public:
     QByteArray body;
     bool silent = false;
+    QByteArray raw;
+    QByteArray filler;
+    int everyMs = 0;
     int requests = 0;
+    int closedByClient = 0;
 
     bool listen()
     {
@@ -34,9 +53,19 @@ public:
                     ++requests;
                     if (silent)
                         return;
+                    if (!raw.isEmpty()) {
+                        sendEndlessly(socket);
+                        return;
+                    }
                     socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
                         + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                    socket->setProperty("closing", true);
                     socket->disconnectFromHost();
+                });
+                connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                    if (!socket->property("closing").toBool())
+                        ++closedByClient;
+                    socket->deleteLater();
                 });
             }
         });
@@ -45,6 +74,24 @@ public:
     QString address() const { return u"http://127.0.0.1:%1"_s.arg(m_server.serverPort()); }
 
 private:
+    void sendEndlessly(QTcpSocket* socket)
+    {
+        socket->write(raw);
+        if (everyMs > 0) {
+            auto* timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket, [this, socket] { socket->write(filler); });
+            timer->start(everyMs);
+            return;
+        }
+        const QByteArray block = filler.repeated(16 * 1024 / filler.size() + 1);
+        auto refill = [socket, block] {
+            while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 64 * 1024)
+                socket->write(block);
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+        refill();
+    }
+
     QTcpServer m_server;
     QByteArray m_received;
 };
@@ -62,19 +109,26 @@ private slots:
     void logoOpensHomePage();
     void noServerChangesNothing();
     void silentServerKeepsWindowWorking();
+    void hostileServer_data();
+    void hostileServer();
 
 private:
-    std::unique_ptr<fmMain> makeWindow(const QString& server, int timeoutMs = 10000);
+    // timeoutMs: the check's time limit; none keeps the window's own.
+    std::unique_ptr<fmMain> makeWindow(
+        const QString& server, std::optional<int> timeoutMs = std::nullopt, bool checkForUpdates = true);
     FakeServices m_services;
 };
 
-std::unique_ptr<fmMain> TestFmMainUpdate::makeWindow(const QString& server, int timeoutMs)
+std::unique_ptr<fmMain> TestFmMainUpdate::makeWindow(
+    const QString& server, std::optional<int> timeoutMs, bool checkForUpdates)
 {
     m_services = FakeServices();
     WindowOptions options;
     options.services = &m_services;
     options.addresses = UpdateDefaults::forServer(server, u"https://home.example.org/"_s);
-    options.updateTimeoutMs = timeoutMs;
+    options.checkForUpdates = checkForUpdates;
+    if (timeoutMs)
+        options.updateTimeoutMs = *timeoutMs;
     auto window = std::make_unique<fmMain>(options);
     window->show();
     return window;
@@ -218,6 +272,226 @@ void TestFmMainUpdate::silentServerKeepsWindowWorking()
     QVERIFY(window->lbSoftUrl->text().isEmpty());
     QCOMPARE(window->lbADR->text(), u"By 青禾木舟"_s);
     QVERIFY(window->lbNewVersion->text().isEmpty());
+
+    // Closed while a check waits for the server: the window goes at once and the connection with it.
+    auto waiting = makeWindow(server.address());
+    QTRY_COMPARE(server.requests, 2);
+    QElapsedTimer closing;
+    closing.start();
+    waiting.reset();
+    const qint64 closedMs = closing.elapsed();
+    qInfo("closing the window during a check took %lld ms", closedMs);
+    QVERIFY2(closedMs < 200, QByteArray::number(closedMs).constData());
+    QTRY_COMPARE(server.closedByClient, 2);
+}
+
+namespace {
+
+// The opening and reading of files in one folder, as the kernel reports them.
+class OpenWatch {
+public:
+    explicit OpenWatch(const QString& folder)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN | IN_ACCESS);
+    }
+    ~OpenWatch()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isValid() const { return m_fd >= 0; }
+    bool anything() const
+    {
+        char events[4096];
+        return ::read(m_fd, events, sizeof events) > 0;
+    }
+
+private:
+    int m_fd;
+};
+
+qint64 cpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
+
+int threadCount()
+{
+    return int(QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+QString nestedTables(int levels)
+{
+    return u"<table><tr><td>"_s.repeated(levels) + u"x"_s + u"</td></tr></table>"_s.repeated(levels);
+}
+
+} // namespace
+
+void TestFmMainUpdate::hostileServer_data()
+{
+    // A version file (raw empty), or raw bytes followed by the filler without end, every everyMs or at once.
+    // "%FIFO%" and "%FILE%" stand for a fifo and a file in a temporary folder that must never be opened.
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QByteArray>("filler");
+    QTest::addColumn<int>("everyMs");
+    // Expected labels; "…" in a text stands for whatever part of it was cut to fit the label.
+    QTest::addColumn<QString>("newVersion");
+    QTest::addColumn<QString>("softUrl");
+    QTest::addColumn<QString>("credit");
+    QTest::addColumn<QString>("creditUrl");
+    QTest::addColumn<int>("endsAfterMs"); // the check ends no sooner (0: as soon as the answer is read)
+
+    const QByteArray images = "<img src=\"%FIFO%\"><img src=\"file://%FILE%\">";
+    const QString credit = u"By 青禾木舟"_s;
+    const QString home = u"https://home.example.org/"_s;
+    const QString link = u"发现新版本1.1 点此下载"_s;
+    const QByteArray none;
+
+    QTest::newRow("rich text in the version")
+        << "<b>9</b>|" + images + "|1|1|t|u" << none << none << 0 << QString() << u"%DEFAULT%"_s << credit << home << 0;
+    QTest::newRow("rich text in the download address") << "1.1|" + images + "|1|1|t|u" << none << none << 0 << link
+                                                       << QString::fromUtf8(images) << u"t"_s << u"u"_s << 0;
+    QTest::newRow("rich text in the switches")
+        << "1.1|x|<b>1</b>|<i></i>|t|u"_ba << none << none << 0 << link << u"x"_s << u"t"_s << u"u"_s << 0;
+    QTest::newRow("rich text in the credit text")
+        << "1.1|x|1|1|<b>" + images + nestedTables(20).toUtf8() + "|u" << none << none << 0 << link << u"x"_s
+        << u"<b><img src=\"%FIFO%\"><img…"_s << u"u"_s << 0;
+    QTest::newRow("rich text in the credit address")
+        << "1.1|x|1|1|t|<a href=\"file:///\">" + images << none << none << 0 << link << u"x"_s << u"t"_s
+        << u"<a href=\"file:///\">"_s + QString::fromUtf8(images) << 0;
+    QTest::newRow("60000 characters of credit text") << "1.1|x|1|1|" + QByteArray(60000, 'w') + "|u" << none << none
+                                                     << 0 << link << u"x"_s << u"www…"_s << u"u"_s << 0;
+    QTest::newRow("version of 3000 digits") << "1." + QByteArray(3000, '7') + "|x" << none << none << 0
+                                            << u"发现新版本1.7…7 点此下载"_s << u"x"_s << credit << QString() << 0;
+    QTest::newRow("endless status line") << QByteArray() << "HTTP/1.1 200 "_ba
+                                         << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
+    QTest::newRow("endless header line") << QByteArray() << "HTTP/1.1 200 OK\r\nX-Note: "_ba
+                                         << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
+    QTest::newRow("endless chunk-size line")
+        << QByteArray() << "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1;"_ba
+        << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
+    // Too slow for the byte cap: only the window's own time limit, 10 s, ends it.
+    QTest::newRow("headers trickling without end")
+        << QByteArray() << "HTTP/1.1 200 OK\r\n"_ba
+        << "X-Note: a\r\n"_ba << 50 << QString() << QString() << credit << QString() << 10'000;
+}
+
+void TestFmMainUpdate::hostileServer()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, raw);
+    QFETCH(QByteArray, filler);
+    QFETCH(int, everyMs);
+    QFETCH(QString, newVersion);
+    QFETCH(QString, softUrl);
+    QFETCH(QString, credit);
+    QFETCH(QString, creditUrl);
+    QFETCH(int, endsAfterMs);
+
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString fifo = dir.filePath(u"pipe"_s);
+    const QString file = dir.filePath(u"secret.txt"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile secret(file);
+    QVERIFY(secret.open(QIODevice::WriteOnly));
+    secret.write("secret");
+    secret.close();
+    OpenWatch opens(dir.path());
+    QVERIFY(opens.isValid());
+    const auto place
+        = [&](QByteArray bytes) { return bytes.replace("%FIFO%", fifo.toUtf8()).replace("%FILE%", file.toUtf8()); };
+    softUrl.replace(u"%FIFO%"_s, fifo).replace(u"%FILE%"_s, file);
+    credit.replace(u"%FIFO%"_s, fifo).replace(u"%FILE%"_s, file);
+    creditUrl.replace(u"%FIFO%"_s, fifo).replace(u"%FILE%"_s, file);
+
+    VersionServer server;
+    server.body = place(body);
+    server.raw = raw;
+    server.filler = filler;
+    server.everyMs = everyMs;
+    QVERIFY(server.listen());
+    softUrl.replace(u"%DEFAULT%"_s, server.address() + u"/rename/rename.rar"_s);
+
+    auto reference = makeWindow(server.address(), std::nullopt, false);
+    QTest::qWait(20);
+    const int threadsBefore = threadCount(); // with what any window of ours starts
+    QElapsedTimer clock;
+    clock.start();
+    auto window = makeWindow(server.address()); // the window's own time limit
+    // The window's event loop keeps turning: the longest pause between two ticks is measured.
+    QElapsedTimer sinceTick;
+    sinceTick.start();
+    qint64 longestPause = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, this, [&] { longestPause = std::max(longestPause, sinceTick.restart()); });
+    ticker.start(10);
+
+    QTRY_VERIFY(window->findChild<UpdateChecker*>());
+    auto* checker = window->findChild<UpdateChecker*>();
+    QCOMPARE(checker->timeLimit(), std::chrono::milliseconds(10'000));
+    QVERIFY(QTest::qWaitFor([&] { return !checker->isRunning(); }, 15'000));
+    const qint64 endedMs = clock.elapsed();
+    QVERIFY2(endedMs >= endsAfterMs - 100 && endedMs < endsAfterMs + 3000, QByteArray::number(endedMs).constData());
+    if (!raw.isEmpty())
+        QTRY_COMPARE(server.closedByClient, 1); // the connection is really closed
+    QTest::qWait(50);
+    QVERIFY2(longestPause < 500, QByteArray::number(longestPause).constData());
+
+    // Afterwards no thread of the check is left, and the program is quiet.
+    QTRY_COMPARE(threadCount(), threadsBefore);
+    const qint64 cpuBefore = cpuMs();
+    QTest::qWait(500);
+    const qint64 cpuQuiet = cpuMs() - cpuBefore;
+    QVERIFY2(cpuQuiet < 150, QByteArray::number(cpuQuiet).constData());
+
+    // Server texts are plain texts, cut to their places; the hidden holders keep them whole.
+    for (QLabel* label :
+        std::initializer_list<QLabel*> { window->lbNewVersion, window->lbADR, window->lbSoftUrl, window->lbADUR })
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    const auto matches = [](const QString& shown, const QString& expected) {
+        const qsizetype cut = expected.indexOf(QChar(0x2026));
+        if (cut < 0)
+            return shown == expected;
+        return shown.contains(QChar(0x2026)) && shown.startsWith(expected.left(cut))
+            && shown.endsWith(expected.mid(cut + 1));
+    };
+    QVERIFY2(matches(window->lbNewVersion->text(), newVersion), qPrintable(window->lbNewVersion->text()));
+    if (raw.isEmpty())
+        QCOMPARE(window->lbNewVersion->isVisible(), !newVersion.isEmpty());
+    QCOMPARE(window->lbSoftUrl->text(), softUrl);
+    QVERIFY2(matches(window->lbADR->text(), credit), qPrintable(window->lbADR->text().left(200)));
+    QCOMPARE(window->lbADUR->text(), creditUrl);
+
+    // The labels stay in their places: the new-version link in its own, the credit link on its line
+    // between the window's left text margin and its right edge; nothing else of the window changes.
+    QCOMPARE(window->lbNewVersion->geometry(), reference->lbNewVersion->geometry());
+    const QRect creditLine(
+        16, reference->lbADR->y(), reference->lbADR->geometry().right() + 1 - 16, reference->lbADR->height());
+    QVERIFY2(creditLine.contains(window->lbADR->geometry()), qPrintable(QString::number(window->lbADR->width())));
+    const QImage shown = window->grab().toImage();
+    const QImage expected = reference->grab().toImage();
+    QCOMPARE(shown.size(), expected.size());
+    const QRegion labels = QRegion(reference->lbNewVersion->geometry()) + creditLine;
+    int changed = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (!labels.contains(QPoint(x, y)) && shown.pixel(x, y) != expected.pixel(x, y))
+                ++changed;
+    QCOMPARE(changed, 0);
+
+    // Nothing the server named was opened or read.
+    QVERIFY(!opens.anything());
+    QTest::mouseClick(window->lbADR, Qt::LeftButton);
+    QTest::mouseClick(window->lbNewVersion, Qt::LeftButton);
+    for (const QUrl& opened : m_services.opened)
+        QVERIFY2(opened.scheme().startsWith(u"http"_s), qPrintable(opened.toString()));
 }
 
 QTEST_MAIN(TestFmMainUpdate)

@@ -1,0 +1,72 @@
+// One bounded HTTP GET over libcurl: a byte cap on everything the server sends, a deadline, and a stop switch.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+
+#include <QByteArray>
+#include <QList>
+
+namespace httpfetch {
+
+/// The bounds of one fetch. Every one of them ends the transfer and closes its connections when reached.
+struct Limits {
+    std::chrono::milliseconds time { 10'000 }; ///< from the start of fetch() to its return
+    qint64 maxBody = 64 * 1024; ///< body bytes of the final answer, after transfer decoding
+    /// Every byte read from the network over the whole fetch, redirects included: status lines, headers,
+    /// chunk framing, TLS records and bodies alike.
+    qint64 maxReceived = 80 * 1024;
+    int maxRedirects = 10; ///< redirects followed; one more ends the fetch
+};
+
+struct Request {
+    QByteArray url; ///< an absolute http or https address
+    QList<QByteArray> headers; ///< raw "Name: value" lines sent with every request of the fetch
+    Limits limits;
+};
+
+enum class Outcome {
+    Completed, ///< an answer arrived whole; its status code is not looked at
+    Failed, ///< no connection, a broken or malformed answer, or a redirect that is not followed
+    TooLong, ///< maxBody or maxReceived was passed
+    TimedOut, ///< the time limit passed
+    Cancelled, ///< Stop::stop() was called
+};
+
+struct Result {
+    Outcome outcome = Outcome::Failed;
+    QByteArray body; ///< the final answer's body; empty unless Completed
+    qint64 received = 0; ///< bytes read from the network, all connections together
+    int redirects = 0; ///< redirects followed
+};
+
+/**
+ * A switch that ends a running fetch() from any thread, at once: the fetching thread waits on it
+ * together with its sockets. One Stop serves one fetch.
+ */
+class Stop {
+public:
+    Stop();
+    ~Stop();
+    Stop(const Stop&) = delete;
+    Stop& operator=(const Stop&) = delete;
+
+    void stop();
+    bool isStopped() const;
+    int descriptor() const { return m_fd; } ///< readable once stopped
+
+private:
+    int m_fd = -1;
+    std::atomic<bool> m_stopped = false;
+};
+
+/**
+ * Performs one GET of request.url with request.headers, following redirects to http and https addresses
+ * (never from https down to http, at most limits.maxRedirects), and blocks until the answer is complete or
+ * a limit, an error or `stop` ends it. Nothing of the fetch (socket, timer or thread of its own) outlives
+ * the call; a host name still being looked up is left to the system's resolver, which ends by itself.
+ * Meant to run on a thread of its own.
+ */
+Result fetch(const Request& request, const Stop& stop);
+
+} // namespace httpfetch
