@@ -1,236 +1,450 @@
-// batchrename: plans a batch as chains and cycles of moves over hash maps, then performs it.
+// batchrename: the pass over the live disk, the check over listed facts, reasons, and the window's glue.
 #include "disk/batchrename.h"
 
-#include <vector>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <QHash>
-
+#include "disk/batchplan.h"
 #include "disk/diskfs.h"
 #include "rename/renamelist.h"
 #include "rename/renamerow.h"
 
 namespace batchrename {
 
+using plan::Plan;
+using plan::State;
+
 namespace {
 
-// A request that is to move a file: the first to name its source, with a target it claimed first.
-struct Move {
-    int request = -1;
-    QByteArray source;
-    QByteArray target;
-    int targetSlot = -1; // the planner's slot of the target path
-    int blocker = -1; // the move whose source is this move's target; it has to go first
-    bool blocking = false; // some move waits for this one
-    bool planned = false;
-    bool done = false; // the file now bears its target
-    bool noFile = false; // no file (or a folder) was found at the source when its turn came
+// The live disk: folders known by device and inode, looked at through one open folder at a time (a batch
+// may span tens of thousands of folders, more than a process may hold open).
+class LiveDisk final : public plan::DiskView {
+public:
+    ~LiveDisk() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    int folderId(const QString& folder) override
+    {
+        const int id = static_cast<int>(m_paths.size());
+        QByteArray bytes = diskfs::encode(folder);
+        struct stat st;
+        const bool found = ::stat(bytes.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (found) {
+            const QPair<quint64, quint64> identity { quint64(st.st_dev), quint64(st.st_ino) };
+            if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())
+                return it.value();
+            m_byIdentity.insert(identity, id);
+        }
+        m_paths.push_back(std::move(bytes));
+        m_found.push_back(found);
+        return id;
+    }
+
+    diskfs::Kind kind(int folder, const QString&, const QByteArray& bytes) override
+    {
+        const int fd = fdOf(folder);
+        return fd < 0 ? diskfs::Kind::None : diskfs::kindAt(fd, bytes.constData());
+    }
+
+    bool wantsBytes() const override { return true; }
+
+    /// The open folder numbered `folder`, or -1 when it cannot be opened.
+    int fdOf(int folder)
+    {
+        if (folder == m_fdFolder)
+            return m_fd;
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fdFolder = folder;
+        m_fd = m_found[folder] ? ::open(m_paths[folder].constData(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
+        return m_fd;
+    }
+
+private:
+    std::vector<QByteArray> m_paths; // the first spelling of each folder
+    std::vector<bool> m_found; // the folder exists (a folder that does not gets a number of its own)
+    QHash<QPair<quint64, quint64>, int> m_byIdentity;
+    int m_fdFolder = -1;
+    int m_fd = -1;
 };
 
-// What the planner made of one request.
-enum class Kind : quint8 {
-    Refused, // a refused name or folder: the disk is not touched
-    Duplicate, // the same source as an earlier request
-    Missing, // first to name its source, where no file is
-    Staying, // first to name its source, a file, which does not move: same name, or target taken
-    Moving, // first to name its source, and a move is planned (whether a file is there shows at its turn)
+// What was listed: a folder missing from the facts (or not listed) holds nothing.
+class ListedDisk final : public plan::DiskView {
+public:
+    explicit ListedDisk(const FolderFacts& facts)
+        : m_facts(facts)
+    {
+    }
+
+    int folderId(const QString& folder) override
+    {
+        const FolderFacts::Folder* listed = m_facts.folder(folder);
+        if (listed && listed->listed) {
+            const QPair<quint64, quint64> identity { listed->device, listed->inode };
+            if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())
+                return it.value();
+            m_byIdentity.insert(identity, static_cast<int>(m_folders.size()));
+        } else {
+            listed = nullptr;
+        }
+        m_folders.push_back(listed);
+        return static_cast<int>(m_folders.size()) - 1;
+    }
+
+    diskfs::Kind kind(int folder, const QString& name, const QByteArray&) override
+    {
+        const FolderFacts::Folder* listed = m_folders[folder];
+        if (!listed)
+            return diskfs::Kind::None;
+        const auto it = listed->entries.constFind(name);
+        if (it == listed->entries.cend())
+            return diskfs::Kind::None;
+        return it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
+    }
+
+    bool wantsBytes() const override { return false; }
+
+    bool holds(int folder, const QString& name) const
+    {
+        const FolderFacts::Folder* listed = m_folders[folder];
+        return listed && listed->entries.contains(name);
+    }
+
+private:
+    const FolderFacts& m_facts;
+    std::vector<const FolderFacts::Folder*> m_folders;
+    QHash<QPair<quint64, quint64>, int> m_byIdentity;
 };
 
-// The source is looked at right before its rename, as part of the same step: a folder is not renamed.
-void perform(Move& move)
+Result failure(int error)
 {
-    move.noFile = !diskfs::isFileOrLink(move.source);
-    move.done = !move.noFile && diskfs::renameNoReplace(move.source, move.target) == 0;
+    return { false, reasonForError(error), -1, error };
 }
 
-// A cycle m0 -> m1 -> ... -> mk-1 -> m0 (each move's target is the next one's source): m0's file
-// steps aside to a temporary name, the others move from the end, then m0's file takes its target.
-void performCycle(std::vector<Move>& moves, const std::vector<int>& cycle)
+// Performs the moves of a pass; results go into the plan.
+class Performer {
+public:
+    Performer(Plan& plan, const QList<Request>& requests, LiveDisk& disk)
+        : m_plan(plan)
+        , m_requests(requests)
+        , m_disk(disk)
+    {
+    }
+
+    void chain(const plan::Step& step)
+    {
+        for (int k = 0; k < step.count; ++k) {
+            const plan::Move& move = m_plan.moves[m_plan.order[step.first + k]];
+            const int fd = m_disk.fdOf(move.folder);
+            const QByteArray to = diskfs::encode(m_requests[move.request].to);
+            const int err
+                = fd < 0 ? errno : diskfs::renameAt(fd, m_plan.fromBytes[move.request].constData(), to.constData());
+            m_plan.results[move.request] = err == 0 ? Result { true } : failure(err);
+        }
+    }
+
+    // A cycle m0 -> m1 -> ... -> mk-1 -> m0 (each move's target is the next one's source). Exchanging
+    // m0's name with m1's, then m2's, ... puts one file after the other in place: k-1 exchanges, and at
+    // every instant each file bears one of the cycle's names. A failing exchange rolls back the ones made.
+    void cycle(const plan::Step& step)
+    {
+        const int* order = m_plan.order.data() + step.first;
+        const int k = step.count;
+        const int fd = m_disk.fdOf(m_plan.moves[order[0]].folder);
+        if (fd < 0) {
+            settleCycle(order, k, 0, failure(errno));
+            return;
+        }
+        const char* first = sourceOf(order[0]);
+        int made = 0;
+        int err = 0;
+        for (int j = 1; j < k; ++j) {
+            err = diskfs::exchangeAt(fd, first, sourceOf(order[j]));
+            if (err != 0)
+                break;
+            ++made;
+        }
+        if (made == k - 1) {
+            settleCycle(order, k, k, {});
+            return;
+        }
+        if (made == 0 && diskfs::exchangeUnsupported(err)) {
+            cycleThroughTemporary(fd, order, k);
+            return;
+        }
+        // After `made` exchanges the files of m0..m(made-1) bear their new names and m(made)'s file bears
+        // m0's old name; each undo exchange steps one back.
+        while (made > 0 && diskfs::exchangeAt(fd, first, sourceOf(order[made])) == 0)
+            --made;
+        settleCycle(order, k, made, failure(err));
+    }
+
+private:
+    const char* sourceOf(int move) const { return m_plan.fromBytes[m_plan.moves[move].request].constData(); }
+    QByteArray targetOf(int move) const { return diskfs::encode(m_requests[m_plan.moves[move].request].to); }
+
+    // The first `done` moves of the cycle were made, the others failed with `failed`.
+    void settleCycle(const int* order, int k, int done, const Result& failed)
+    {
+        for (int j = 0; j < k; ++j)
+            m_plan.results[m_plan.moves[order[j]].request] = j < done ? Result { true } : failed;
+    }
+
+    // Where the file system cannot exchange: m0's file steps aside to a visible temporary name, the others
+    // move from the end of the cycle, then m0's file takes its new name. On a failure the moves made are
+    // undone in reverse and m0's file goes back; whatever cannot be undone is reported as it stands.
+    void cycleThroughTemporary(int fd, const int* order, int k)
+    {
+        int err = 0;
+        const QByteArray temporary = diskfs::moveAsideAt(fd, QByteArray(sourceOf(order[0])), &err);
+        if (temporary.isEmpty()) {
+            settleCycle(order, k, 0, failure(err));
+            return;
+        }
+        std::vector<bool> made(k, false);
+        int j = k - 1;
+        for (; j >= 1; --j) {
+            err = diskfs::renameAt(fd, sourceOf(order[j]), targetOf(order[j]).constData());
+            if (err != 0)
+                break;
+            made[j] = true;
+        }
+        if (j == 0) {
+            err = diskfs::renameAt(fd, temporary.constData(), targetOf(order[0]).constData());
+            if (err == 0) {
+                settleCycle(order, k, k, {});
+                return;
+            }
+        }
+        const Result failed = failure(err);
+        for (int u = j + 1; u < k; ++u) {
+            if (diskfs::renameAt(fd, targetOf(order[u]).constData(), sourceOf(order[u])) != 0)
+                break;
+            made[u] = false;
+        }
+        diskfs::renameAt(fd, temporary.constData(), sourceOf(order[0])); // if refused, it stays visible
+        for (int u = 0; u < k; ++u)
+            m_plan.results[m_plan.moves[order[u]].request] = made[u] ? Result { true } : failed;
+    }
+
+    Plan& m_plan;
+    const QList<Request>& m_requests;
+    LiveDisk& m_disk;
+};
+
+QString systemMessage(int error)
 {
-    Move& first = moves[cycle.front()];
-    first.noFile = !diskfs::isFileOrLink(first.source);
-    const QByteArray temporary = first.noFile ? QByteArray() : diskfs::moveToTemporary(first.source);
-    // Without a first file (or its step aside) the cycle is a chain that ends at the first's source.
-    for (size_t j = cycle.size() - 1; j >= 1; --j)
-        perform(moves[cycle[j]]);
-    if (temporary.isEmpty())
-        return;
-    if (diskfs::renameNoReplace(temporary, first.target) == 0) {
-        first.done = true;
-        return;
-    }
-    if (diskfs::renameNoReplace(temporary, first.source) == 0)
-        return;
-    // The last move of the cycle took the first file's name: undo the moves in reverse, so that
-    // the name comes free again and no file stays under the temporary name.
-    for (size_t j = 1; j < cycle.size(); ++j) {
-        Move& move = moves[cycle[j]];
-        if (move.done && diskfs::renameNoReplace(move.target, move.source) == 0)
-            move.done = false;
-    }
-    diskfs::renameNoReplace(temporary, first.source);
+    char buffer[256];
+    return QString::fromLocal8Bit(::strerror_r(error, buffer, sizeof buffer));
 }
 
 } // namespace
 
-QList<bool> renameBatch(const QList<Request>& requests)
+Reason reasonForError(int error)
 {
-    const int n = static_cast<int>(requests.size());
-    QList<bool> result(n, false);
-    std::vector<Kind> kinds(n, Kind::Refused);
-    std::vector<int> moveOf(n, -1); // for a Moving request its move, for a Duplicate the request it repeats
-    std::vector<Move> moves;
-    // One slot per path named by the batch, as source or as target: a single hash lookup per name.
-    struct Slot {
-        int sourceRequest = -1; // first request naming this path as its source
-        int targetMove = -1; // move that claimed this path as its target
-    };
-    std::vector<Slot> pathSlots;
-    QHash<QByteArray, int> slotOf; // path -> 1 + index into pathSlots
-    pathSlots.reserve(2 * static_cast<size_t>(n));
-    slotOf.reserve(2 * n);
-    auto slotFor = [&](const QByteArray& path) {
-        int& index = slotOf[path];
-        if (index == 0) {
-            pathSlots.emplace_back();
-            index = static_cast<int>(pathSlots.size());
-        }
-        return index - 1;
-    };
-    std::vector<QByteArray> sources(n);
-    std::vector<QByteArray> targets(n);
-    moves.reserve(n);
-
-    // Plan in two sweeps; the first claim of a source or of a target wins, in request order.
-    // 1. Names: refuse bad ones, and find the requests that repeat an earlier request's source.
-    QString folder; // requests mostly share one folder: encode it once
-    QByteArray folderBytes;
-    for (int i = 0; i < n; ++i) {
-        const Request& r = requests.at(i);
-        if (!r.folder.endsWith(QLatin1Char('/')) || !diskfs::isAcceptableName(r.from)
-            || !diskfs::isAcceptableName(r.to))
-            continue;
-        if (r.folder != folder) {
-            folder = r.folder;
-            folderBytes = diskfs::encode(folder);
-        }
-        sources[i] = folderBytes + diskfs::encode(r.from);
-        targets[i] = folderBytes + diskfs::encode(r.to);
-        Slot& sourceSlot = pathSlots[slotFor(sources[i])];
-        if (sourceSlot.sourceRequest >= 0) {
-            kinds[i] = Kind::Duplicate;
-            moveOf[i] = sourceSlot.sourceRequest;
-        } else {
-            sourceSlot.sourceRequest = i;
-            kinds[i] = Kind::Staying;
-        }
+    switch (error) {
+    case 0:
+        return Reason::None;
+    case EEXIST:
+    case ENOTEMPTY:
+        return Reason::NameTaken;
+    case ENOENT:
+    case ENOTDIR:
+        return Reason::SourceMissing;
+    case ENAMETOOLONG:
+        return Reason::NameTooLong;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return Reason::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return Reason::DiskFull;
+    case ENOTSUP:
+#if EOPNOTSUPP != ENOTSUP
+    case EOPNOTSUPP:
+#endif
+    case ENOSYS:
+    case EXDEV:
+    case EINVAL:
+        return Reason::Unsupported;
+    case EBUSY:
+    case ETXTBSY:
+        return Reason::Busy;
+    default:
+        return Reason::SystemError;
     }
-    // 2. Targets: a name that stays needs only its file; the others claim their targets. The disk is
-    // looked at here only for requests that will not move; a move looks at its source when it runs.
-    for (int i = 0; i < n; ++i) {
-        if (kinds[i] != Kind::Staying)
-            continue;
-        const bool keepsName = targets[i] == sources[i];
-        const int targetSlot = keepsName ? -1 : slotFor(targets[i]);
-        if (keepsName || pathSlots[targetSlot].targetMove >= 0) {
-            const bool file = diskfs::isFileOrLink(sources[i]);
-            kinds[i] = file ? Kind::Staying : Kind::Missing;
-            result[i] = file && keepsName;
-            continue;
-        }
-        pathSlots[targetSlot].targetMove = static_cast<int>(moves.size());
-        kinds[i] = Kind::Moving;
-        moveOf[i] = static_cast<int>(moves.size());
-        moves.push_back(Move { i, std::move(sources[i]), std::move(targets[i]), targetSlot });
-    }
-
-    // Each move waits for at most one move (the one leaving its target) and is waited for by at most
-    // one (targets are unique), so the moves form disjoint chains and cycles.
-    for (Move& move : moves) {
-        const int owner = pathSlots[move.targetSlot].sourceRequest;
-        if (owner >= 0 && kinds[owner] == Kind::Moving) {
-            move.blocker = moveOf[owner];
-            moves[move.blocker].blocking = true;
-        }
-    }
-
-    // Chains: start where nobody waits, walk to the move whose target is free, perform back.
-    std::vector<int> chain;
-    for (size_t m = 0; m < moves.size(); ++m) {
-        if (moves[m].blocking)
-            continue;
-        chain.clear();
-        for (int c = static_cast<int>(m); c >= 0; c = moves[c].blocker) {
-            moves[c].planned = true;
-            chain.push_back(c);
-        }
-        for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-            perform(moves[*it]);
-    }
-    // What is left lies on cycles.
-    for (size_t m = 0; m < moves.size(); ++m) {
-        if (moves[m].planned)
-            continue;
-        chain.clear();
-        for (int c = static_cast<int>(m); !moves[c].planned; c = moves[c].blocker) {
-            moves[c].planned = true;
-            chain.push_back(c);
-        }
-        performCycle(moves, chain);
-    }
-
-    for (const Move& move : moves)
-        result[move.request] = move.done;
-
-    // A file named again by a later request: true only if it bears the name that request asked for.
-    for (int i = 0; i < n; ++i) {
-        if (kinds[i] != Kind::Duplicate)
-            continue;
-        const int first = moveOf[i];
-        const bool moving = kinds[first] == Kind::Moving;
-        if (moving && moves[moveOf[first]].done)
-            result[i] = targets[i] == moves[moveOf[first]].target;
-        else if (kinds[first] == Kind::Staying || (moving && !moves[moveOf[first]].noFile))
-            result[i] = targets[i] == sources[i] && diskfs::isFileOrLink(sources[i]); // the file did not move
-    }
-    return result;
 }
 
-void renameAll(RenameList& list)
+QString reasonText(const Result& result, int rowOffset)
+{
+    switch (result.reason) {
+    case Reason::None:
+    case Reason::NotReached:
+        return {};
+    case Reason::EmptyName:
+        return QStringLiteral("新文件名为空");
+    case Reason::UnusableName:
+        return QStringLiteral("新文件名不能使用");
+    case Reason::NameTooLong:
+        return QStringLiteral("新文件名太长");
+    case Reason::SourceMissing:
+        return QStringLiteral("原文件已不存在");
+    case Reason::DuplicateFile:
+        return QStringLiteral("此文件在列表中重复出现");
+    case Reason::SameNewName:
+        return QStringLiteral("与第 %1 行的新文件名相同").arg(result.otherRequest + 1 + rowOffset);
+    case Reason::NameTaken:
+        return QStringLiteral("文件夹中已有同名文件");
+    case Reason::PermissionDenied:
+        return QStringLiteral("没有权限");
+    case Reason::DiskFull:
+        return QStringLiteral("磁盘已满");
+    case Reason::Unsupported:
+        return QStringLiteral("文件系统不支持");
+    case Reason::Busy:
+        return QStringLiteral("被其他程序占用");
+    case Reason::SystemError:
+        return systemMessage(result.sysError);
+    }
+    return {};
+}
+
+QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control)
+{
+    LiveDisk disk;
+    Plan plan = plan::makePlan(requests, disk);
+    Performer performer(plan, requests, disk);
+    const int total = static_cast<int>(plan.moves.size());
+    int made = 0;
+    int reported = 0;
+    bool cancelled = false;
+    for (size_t s = 0; s < plan.steps.size(); ++s) {
+        if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
+            cancelled = true;
+            for (size_t rest = s; rest < plan.steps.size(); ++rest) {
+                const plan::Step& step = plan.steps[rest];
+                for (int k = 0; k < step.count; ++k)
+                    plan.results[plan.moves[plan.order[step.first + k]].request] = { false, Reason::NotReached };
+            }
+            break;
+        }
+        if (control.beforeStep)
+            control.beforeStep(static_cast<int>(s));
+        const plan::Step& step = plan.steps[s];
+        if (step.cycle)
+            performer.cycle(step);
+        else
+            performer.chain(step);
+        made += step.count;
+        if (control.progress && made - reported >= 256) {
+            reported = made;
+            control.progress(made, total);
+        }
+    }
+    if (cancelled) {
+        // Only what the pass did is reported: the rows it did not reach keep what they had.
+        for (int i = 0; i < requests.size(); ++i) {
+            if (plan.states[i] == State::Failed || plan.states[i] == State::Staying)
+                plan.results[i] = { false, Reason::NotReached };
+        }
+    }
+    plan::settleNonMoving(plan, requests, [&](int i) {
+        const int fd = disk.fdOf(plan.folderOf[i]);
+        return fd >= 0 && diskfs::kindAt(fd, plan.fromBytes[i].constData()) == diskfs::Kind::File;
+    });
+    if (control.progress)
+        control.progress(made, total);
+    return plan.results;
+}
+
+QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts)
+{
+    ListedDisk disk(facts);
+    Plan plan = plan::makePlan(requests, disk);
+    for (const plan::Step& step : plan.steps) {
+        // A cycle frees its own names; a chain is free if the name its far end takes is free.
+        bool free = true;
+        for (int k = 0; k < step.count; ++k) {
+            const plan::Move& move = plan.moves[plan.order[step.first + k]];
+            if (k == 0 && !step.cycle)
+                free = !disk.holds(move.folder, requests[move.request].to);
+            plan.results[move.request] = free ? Result { true } : Result { false, Reason::NameTaken };
+        }
+    }
+    plan::settleNonMoving(plan, requests, [](int) { return true; });
+    return plan.results;
+}
+
+QList<Request> renameRequests(const RenameList& list)
 {
     const int n = list.count();
-    if (n == 0)
-        return;
     QList<Request> requests;
     requests.reserve(n);
     for (int row = 0; row < n; ++row)
         requests.append({ list.folder(row), list.oldName(row), list.newName(row) });
-    const QList<bool> done = renameBatch(requests);
+    return requests;
+}
+
+QList<Request> restoreRequests(const RenameList& list, QList<int>* rows)
+{
+    const QString succeeded = outcome::succeeded();
+    QList<Request> requests;
+    rows->clear();
+    for (int row = 0; row < list.count(); ++row) {
+        if (list.outcome(row) != succeeded)
+            continue;
+        rows->append(row);
+        requests.append({ list.folder(row), list.newName(row), list.oldName(row) });
+    }
+    return requests;
+}
+
+void applyRenameResults(RenameList& list, const QList<Result>& results)
+{
     const QString succeeded = outcome::succeeded();
     const QString failed = outcome::failed();
-    for (int row = 0; row < n; ++row)
-        list.setOutcome(row, done[row] ? succeeded : failed, done[row] ? RowIcon::Renamed : RowIcon::RenameFailed);
+    for (int row = 0; row < results.size(); ++row) {
+        const Result& r = results[row];
+        if (r.reason == Reason::NotReached)
+            continue;
+        list.setOutcome(row, r.done ? succeeded : failed, r.done ? RowIcon::Renamed : RowIcon::RenameFailed);
+    }
+}
+
+void applyRestoreResults(RenameList& list, const QList<int>& rows, const QList<Result>& results)
+{
+    const QString restored = outcome::restored();
+    const QString restoreFailed = outcome::restoreFailed();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const Result& r = results[i];
+        if (r.reason == Reason::NotReached)
+            continue;
+        list.setOutcome(
+            rows[i], r.done ? restored : restoreFailed, r.done ? RowIcon::Restored : RowIcon::RestoreFailed);
+    }
+}
+
+void renameAll(RenameList& list)
+{
+    if (list.count() == 0)
+        return;
+    applyRenameResults(list, renameBatch(renameRequests(list)));
 }
 
 void restoreAll(RenameList& list)
 {
-    const int n = list.count();
-    const QString succeeded = outcome::succeeded();
     QList<int> rows;
-    QList<Request> requests;
-    for (int row = 0; row < n; ++row) {
-        if (list.outcome(row) != succeeded)
-            continue;
-        rows.append(row);
-        requests.append({ list.folder(row), list.newName(row), list.oldName(row) });
-    }
+    const QList<Request> requests = restoreRequests(list, &rows);
     if (rows.isEmpty())
         return;
-    const QList<bool> done = renameBatch(requests);
-    const QString restored = outcome::restored();
-    const QString restoreFailed = outcome::restoreFailed();
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        list.setOutcome(
-            rows[i], done[i] ? restored : restoreFailed, done[i] ? RowIcon::Restored : RowIcon::RestoreFailed);
+    applyRestoreResults(list, rows, renameBatch(requests));
 }
 
 } // namespace batchrename

@@ -1,8 +1,13 @@
-// batchrename: the batch rename of every listed file and the restore of their old names.
+// batchrename: the batch rename, the restore, and the check that foretells a pass, with a reason per row.
 #pragma once
 
+#include <atomic>
+#include <functional>
+
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class RenameList;
 
@@ -15,34 +20,133 @@ struct Request {
     QString to;
 };
 
-/**
- * Renames every request's file in one pass; element i of the result tells whether request i's file
- * now bears its name `to` because of this pass, or `to` equals `from` and a file is there.
- *
- * Nothing is ever replaced and nothing leaves its folder: a refused name (see diskfs::isAcceptableName)
- * or a folder without its closing "/" fails before the disk is touched, and a name held by a file
- * outside the batch (or by a folder) fails. Names that chain within the batch are renamed in an order
- * that frees each name before it is needed; names that form a cycle pass through a temporary name
- * in the same folder, and no temporary name is left when the pass returns (see diskfs::moveToTemporary;
- * only another program taking the names meanwhile could strand one).
- * When several requests want one name, the first in order gets it and the others fail. A file asked
- * for more than once is renamed by its first request; a later one succeeds only if it asked for the
- * name the file ends up with. Paths compare exactly, so a change of letter case alone is a rename.
- * Planning is linear in the number of requests.
- */
-QList<bool> renameBatch(const QList<Request>& requests);
+/// Why a request fails (or would fail). The reasons known before the disk answers come first, in the order
+/// a row is judged: a row that fails for several of them carries the first.
+enum class Reason : quint8 {
+    None, // done, or would be done
+    EmptyName, // 新文件名为空
+    UnusableName, // 新文件名不能使用: ".", "..", holds "/" or NUL; also a folder without its closing "/"
+    NameTooLong, // 新文件名太长: more than 255 bytes in UTF-8
+    SourceMissing, // 原文件已不存在: no file (a folder is no file) under the old name
+    DuplicateFile, // 此文件在列表中重复出现: the same file (by identity) named by an earlier request
+    SameNewName, // 与第 N 行的新文件名相同: `otherRequest` claimed the name first
+    NameTaken, // 文件夹中已有同名文件: held by a file or folder that does not leave it in this pass
+    // Known only once the disk has answered:
+    PermissionDenied, // 没有权限: EACCES, EPERM, EROFS
+    DiskFull, // 磁盘已满: ENOSPC, EDQUOT
+    Unsupported, // 文件系统不支持: ENOTSUP, ENOSYS, EXDEV, EINVAL from the file system
+    Busy, // 被其他程序占用: EBUSY, ETXTBSY
+    SystemError, // the system's own message for `sysError`
+    NotReached, // the pass was cancelled before this request's move: its row is left as it was
+};
+
+/// What became (or would become) of one request.
+struct Result {
+    bool done = false; // the outcome word: 成功 / 还原成功 when true
+    Reason reason = Reason::None; // None when done
+    int otherRequest = -1; // SameNewName: index of the earlier request (in the same request list)
+    int sysError = 0; // the errno behind the reasons known from the disk
+};
+
+/// The reason a move failed with errno `error` (EEXIST: NameTaken, ENOENT: SourceMissing).
+Reason reasonForError(int error);
 
 /**
- * The batch rename: renames every row's file from its old name to its new name and writes "成功"
- * (RowIcon::Renamed) or "失败" (RowIcon::RenameFailed) into each row, as renameBatch() judges.
+ * The text shown to the user for a failing result, empty for None. SameNewName reads
+ * "与第 N 行的新文件名相同" with N = otherRequest + 1 + rowOffset; for a restore, whose requests are a subset
+ * of the rows, map otherRequest to its row first (applyRestoreResults does so for what it writes).
+ */
+QString reasonText(const Result& result, int rowOffset = 0);
+
+/// How a pass is watched and stopped from another thread. Every member is optional.
+struct PassControl {
+    /// Read before each step (a move, or a whole cycle): once true, no further step starts and every
+    /// request whose step did not run reads NotReached. A cycle is never cut in the middle.
+    const std::atomic<bool>* cancel = nullptr;
+    /// Called on the pass's own thread after every 256 moves and once at the end: moves made so far and
+    /// moves planned (a cycle of k files counts k).
+    std::function<void(int done, int total)> progress;
+    /// Called on the pass's thread before step number `step` (0-based): lets a test hold the pass there.
+    std::function<void(int step)> beforeStep;
+};
+
+/**
+ * Renames every request's file in one pass; element i of the result tells what became of request i.
+ *
+ * Nothing is ever replaced and nothing leaves its folder. Requests are judged in this order: the new
+ * name (empty, refused by diskfs::isAcceptableName, or too long; a folder without its closing "/" counts
+ * as an unusable name), the source (a file or a symbolic link that does not lead to a folder must be
+ * there), the same file named by an earlier request, the new name claimed by an earlier request, the
+ * new name held by something that stays. Files are known by the identity of their folder (device and
+ * inode) and their name, so two spellings of one folder ("/d/", "/d/./", a link to it) name the same
+ * files. Names that chain within the batch are renamed in an order that frees each name before it is
+ * needed; a cycle of k files is done with k-1 atomic exchanges, so at every instant each file bears
+ * one of the cycle's names (see diskfs::exchange for file systems without exchange). A file asked for
+ * more than once is renamed by its first request; a later one is done only if it asked for the name the
+ * file ends up with. A request whose name stays is done when its file is there after the moves.
+ * Paths compare exactly, so a change of letter case alone is a rename. Linear in the number of requests.
+ */
+QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control = {});
+
+/**
+ * What the program knows of some folders without one system call per row: each folder listed once.
+ * Cheap to copy (implicitly shared hashes); readable from any thread once made.
+ */
+class FolderFacts {
+public:
+    /// What a folder entry is, as far as the batch is concerned.
+    enum class Entry : quint8 {
+        File, // a regular file, or a symbolic link that does not lead to a folder
+        Other, // a folder, a link to one, a fifo, a device...: never renamed, but holds its name
+    };
+    struct Folder {
+        bool listed = false; // false: the folder could not be opened or read (then it holds no file)
+        quint64 device = 0;
+        quint64 inode = 0;
+        QHash<QString, Entry> entries; // every entry whose name decodes to text, hidden ones included
+    };
+
+    /// The facts of `folder` (spelled as a request spells it), or nullptr if it was not listed.
+    const Folder* folder(const QString& folder) const;
+    /// Records `facts` for the folder spelled `folder`.
+    void insert(const QString& folder, Folder facts);
+    bool isEmpty() const { return m_folders.isEmpty(); }
+
+private:
+    QHash<QString, Folder> m_folders;
+};
+
+/// Lists each distinct folder of `folders` once (callable off the window's thread). Folders spelled
+/// differently but naming the same folder share one listing.
+FolderFacts readFolderFacts(const QStringList& folders);
+
+/**
+ * The preview check: the same planner as renameBatch, judged against `facts` instead of the live disk;
+ * never touches the disk. Element i says whether request i would fail and why (done: it would succeed).
+ * A folder missing from `facts` holds no file. On a disk unchanged since the facts were read, the pass
+ * gives the same results, except for the reasons only the disk can know (permission, full disk...).
+ */
+QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts);
+
+/// One request per row: folder, old name, new name.
+QList<Request> renameRequests(const RenameList& list);
+/// One request per row reading exactly "成功" (new name back to old name); `rows` receives their rows.
+QList<Request> restoreRequests(const RenameList& list, QList<int>* rows);
+/// Writes "成功" / "失败" and their icons into every row; NotReached rows are left as they were.
+void applyRenameResults(RenameList& list, const QList<Result>& results);
+/// Writes "还原成功" / "还原失败" into `rows` (as restoreRequests gave them); NotReached rows stay.
+void applyRestoreResults(RenameList& list, const QList<int>& rows, const QList<Result>& results);
+
+/**
+ * The batch rename on the calling thread: renameBatch over renameRequests, then applyRenameResults.
  * Old names, folders and new names are left as they are. Nothing happens on an empty list.
  */
 void renameAll(RenameList& list);
 
 /**
  * The restore: every row reading exactly "成功" has its file renamed from its new name back to its old
- * one, in one pass with the same rules, and reads "还原成功" (RowIcon::Restored) or "还原失败"
- * (RowIcon::RestoreFailed). Other rows are not touched, so a second restore changes nothing.
+ * one, in one pass with the same rules, and reads "还原成功" or "还原失败". Other rows are not touched,
+ * so a second restore changes nothing.
  */
 void restoreAll(RenameList& list);
 

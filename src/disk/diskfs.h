@@ -13,11 +13,27 @@ namespace diskfs {
  */
 bool isAcceptableName(QStringView name);
 
+/// The longest name a folder entry may have, in bytes of UTF-8 (NAME_MAX on every Linux file system).
+inline constexpr int kMaxNameBytes = 255;
+
+/// The length of `text` in bytes of UTF-8, without making the bytes (an unpaired surrogate counts 3).
+qsizetype utf8Length(QStringView text);
+
 /// The bytes the operating system knows `path` by.
 inline QByteArray encode(const QString& path)
 {
     return path.toUtf8();
 }
+
+/// What a folder entry is, as far as the batch is concerned.
+enum class Kind : quint8 {
+    None, // nothing bears the name (or it cannot be looked at)
+    File, // a regular file, or a symbolic link that does not lead to a folder (a broken one included)
+    Other, // a folder, a link to a folder, a fifo, a socket or a device: never renamed
+};
+
+/// The kind of the entry `name` of the folder open as `dirFd` (an O_PATH descriptor will do).
+Kind kindAt(int dirFd, const char* name);
 
 /**
  * Whether `path` is something the batch renames: a regular file, or a symbolic link that does not lead
@@ -27,14 +43,20 @@ inline QByteArray encode(const QString& path)
 bool isFileOrLink(const QByteArray& path);
 
 /**
- * Renames `from` to `to` unless `to` exists; returns 0 or the errno of the failure (EEXIST when taken).
+ * Renames the entry `from` to `to` of the folder open as `dirFd` unless `to` exists; returns 0 or the
+ * errno of the failure (EEXIST when taken).
  *
  * Uses renameat2 with RENAME_NOREPLACE. Where the file system does not offer that flag, a hard link
- * under the new name followed by removing the old one, which refuses an existing target just the same.
- * Never copies. When both names lead to the same file (a name that differs only in letter case on a
- * file system that ignores case), the file goes through a temporary name in the same folder; should
- * the second step fail, it is moved back. Equal paths give EEXIST.
+ * under the new name followed by removing the old one, which refuses an existing target just the same;
+ * should the removal fail, the new link is removed again, so that the file keeps its old name only and
+ * the removal's errno is returned (if even that fails, the file bears both names and the errno still
+ * tells the rename failed). Never copies. When both names lead to the same file (a name that differs
+ * only in letter case on a file system that ignores case), the file goes through a temporary name in
+ * the same folder; should the second step fail, it is moved back. Equal names give EEXIST.
  */
+int renameAt(int dirFd, const char* from, const char* to);
+
+/// renameAt over two paths of one folder (AT_FDCWD).
 int renameNoReplace(const QByteArray& from, const QByteArray& to);
 
 /// The same for two names of one folder (ending in "/"): a refused name (see isAcceptableName) gives
@@ -42,16 +64,35 @@ int renameNoReplace(const QByteArray& from, const QByteArray& to);
 int renameInFolder(const QString& folder, const QString& oldName, const QString& newName);
 
 /**
- * Moves the file at `path` to a fresh temporary name in its folder; returns the new path, or an
- * empty array when that failed (errno in `*error` when given).
- *
- * The temporary name is ".qinghe-tmp-<pid>-<counter>-<random hex>": hidden, unique to this process
- * and call, and taken with a no-replace rename, so that even an unlikely clash is refused (then a
- * next name is tried) rather than replacing anything.
+ * Exchanges the entries `a` and `b` of the folder open as `dirFd` atomically (renameat2 with
+ * RENAME_EXCHANGE): at no instant does either name stand empty. Returns 0 or the errno; EINVAL, ENOSYS
+ * or ENOTSUP mean the file system cannot exchange (see exchangeUnsupported).
  */
+int exchangeAt(int dirFd, const char* a, const char* b);
+
+/// Whether `error` from exchangeAt means the file system has no exchange, rather than a failure.
+bool exchangeUnsupported(int error);
+
+/**
+ * Moves the entry `name` of the folder open as `dirFd` to a fresh temporary name in the same folder;
+ * returns that name (with the folder part `name` had, if any), or an empty array when that failed
+ * (errno in `*error` when given).
+ *
+ * The temporary name is "青禾更名器临时文件-<pid>-<counter>-<random hex>", followed by "-<old name>" when
+ * that fits in a name: visible in every file manager and recognisable as this program's, so that a file
+ * caught under it (the program killed at that instant) is never hidden from the user. It is taken with
+ * a no-replace rename, so that even an unlikely clash is refused (then a next name is tried).
+ */
+QByteArray moveAsideAt(int dirFd, const QByteArray& name, int* error = nullptr);
+
+/// moveAsideAt for a path (AT_FDCWD); returns the new path.
 QByteArray moveToTemporary(const QByteArray& path, int* error = nullptr);
 
-/// The prefix every temporary name starts with.
-inline constexpr char kTemporaryPrefix[] = ".qinghe-tmp-";
+/// The start of every temporary name.
+inline constexpr char kTemporaryPrefix[] = "青禾更名器临时文件-";
+
+/// For tests: behave as a file system without RENAME_NOREPLACE (rename by link and unlink) and/or
+/// without RENAME_EXCHANGE (cycles through a temporary name), as many network and FUSE file systems do.
+void setMissingFeaturesForTesting(bool noReplace, bool exchange);
 
 } // namespace diskfs

@@ -2,8 +2,10 @@
 #include "intake/addfiles.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include "intake/filename2.h"
+#include "intake/folderlisting.h"
 #include "rename/numbertext.h"
 #include "rename/renamelist.h"
 
@@ -53,19 +55,24 @@ QList<QStringList> openFileDialogResult(DialogOutcome outcome, const QStringList
     if (outcome == DialogOutcome::Cancelled || paths.isEmpty())
         return { QStringList { QString() } };
 
-    // Group the paths by folder, keeping the order in which folders and names appear.
-    QStringList folders;
+    // Group the paths by folder, keeping the order in which folders and names appear; one hash lookup
+    // per path keeps this linear in the number of folders too. A path whose text does not lead back to
+    // the file it was decoded from is left out, as the folder listing leaves such names out.
+    QHash<QString, qsizetype> groupOf;
     QList<QStringList> groups;
     for (const QString& path : paths) {
+        if (!survivesDecoding(path))
+            continue;
         const QString folder = QFileInfo(path).absolutePath();
-        qsizetype at = folders.indexOf(folder);
-        if (at < 0) {
-            at = folders.size();
-            folders.append(folder);
+        auto it = groupOf.constFind(folder);
+        if (it == groupOf.cend()) {
+            it = groupOf.insert(folder, groups.size());
             groups.append(QStringList());
         }
-        groups[at].append(path);
+        groups[it.value()].append(path);
     }
+    if (groups.isEmpty())
+        return { QStringList { QString() } };
 
     QList<QStringList> results;
     results.reserve(groups.size());

@@ -29,8 +29,9 @@ QString openFileDialogText(const QStringList& paths);
  * Chosen: one split result per folder, in the order the folders first appear in `paths`, each made by
  * FileName2 from openFileDialogText of that folder's paths (names keep their order). A dialog shows one
  * folder, so this is normally a single result; a name typed with a subfolder ("sub/b.jpg") still lands
- * in its own folder's row instead of being taken for a file of the first folder. Chosen with no paths
- * counts as Cancelled.
+ * in its own folder's row instead of being taken for a file of the first folder. A path that does not
+ * survive decoding (see survivesDecoding) is left out. Chosen with no paths (or none left) counts as
+ * Cancelled. Linear in the number of paths, however many folders they span.
  * Cancelled: one result holding only the empty text (no file chosen).
  * Failed: one empty result (no elements at all).
  */

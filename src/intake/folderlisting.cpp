@@ -112,6 +112,35 @@ QStringList visibleFiles(const QString& folderPath)
     return names;
 }
 
+bool survivesDecoding(const QString& path)
+{
+    const QChar replacement(QChar::ReplacementCharacter);
+    if (!path.contains(replacement))
+        return true;
+    qsizetype start = 0;
+    while (start < path.size()) {
+        qsizetype end = path.indexOf(QLatin1Char('/'), start);
+        if (end < 0)
+            end = path.size();
+        const QStringView component = QStringView(path).mid(start, end - start);
+        if (component.contains(replacement)) {
+            const QString parent = start == 0 ? QDir::currentPath() : path.left(start);
+            std::unique_ptr<DIR, DirCloser> dir(opendir(QFile::encodeName(parent).constData()));
+            while (dir) {
+                const dirent* entry = readdir(dir.get());
+                if (!entry)
+                    break;
+                const QByteArray raw(entry->d_name);
+                const QString decoded = QFile::decodeName(raw);
+                if (decoded == component && QFile::encodeName(decoded) != raw)
+                    return false;
+            }
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 int addFolder(RenameList& list, const QString& folderPath)
 {
     if (folderPath.isEmpty())
@@ -119,6 +148,8 @@ int addFolder(RenameList& list, const QString& folderPath)
     // The path is kept as given (no cleaning of "..", which would change its meaning across links); only a
     // relative path is anchored, so that every row holds a full path.
     const QString absolute = QDir::isAbsolutePath(folderPath) ? folderPath : QDir::current().filePath(folderPath);
+    if (!survivesDecoding(absolute)) // the text would list another folder, or none
+        return 0;
     const QStringList names = visibleFiles(absolute);
     if (names.isEmpty())
         return 0;

@@ -27,4 +27,13 @@ QStringList visibleFiles(const QString& folderPath);
  */
 int addFolder(RenameList& list, const QString& folderPath);
 
+/**
+ * Whether the absolute `path`, as a dialog hands it over, names the entries it was decoded from. A name
+ * whose bytes are not valid UTF-8 reaches the program with U+FFFD in place of the bad bytes, and then
+ * names another file or none: a component holding U+FFFD is looked up in its parent folder, and the path
+ * is refused when an entry there decodes to the same text without being those bytes. Other paths are
+ * taken as they are, without touching the disk.
+ */
+bool survivesDecoding(const QString& path);
+
 } // namespace intake

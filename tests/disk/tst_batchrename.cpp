@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "disk/batchrename.h"
+#include "disk/diskfs.h"
 #include "folderstate.h"
 #include "rename/namegenerator.h"
 #include "rename/renamelist.h"
@@ -19,12 +20,53 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Row descriptions "old>new"; "<NUL>" stands for a NUL character and "<LONG>" for a 300-character name.
+// Row descriptions "old>new"; "<NUL>" stands for a NUL character, "<LONG>" for a 300-character name,
+// "<CJK85>" and "<CJK86>" for names of 85 and 86 CJK characters (255 and 258 bytes of UTF-8).
 QString expand(QString name)
 {
     name.replace(u"<NUL>"_s, QString(QChar(0)));
     name.replace(u"<LONG>"_s, QString(300, u'n'));
+    name.replace(u"<CJK85>"_s, QString(85, u'青'));
+    name.replace(u"<CJK86>"_s, QString(86, u'青'));
     return name;
+}
+
+// The code of a result as the tables spell it: ok, empty, unusable, long, missing, dup, same<N>, taken, ...
+QString code(const batchrename::Result& r)
+{
+    using batchrename::Reason;
+    if (r.done)
+        return r.reason == Reason::None ? u"ok"_s : u"ok with a reason"_s;
+    switch (r.reason) {
+    case Reason::EmptyName:
+        return u"empty"_s;
+    case Reason::UnusableName:
+        return u"unusable"_s;
+    case Reason::NameTooLong:
+        return u"long"_s;
+    case Reason::SourceMissing:
+        return u"missing"_s;
+    case Reason::DuplicateFile:
+        return u"dup"_s;
+    case Reason::SameNewName:
+        return u"same"_s + QString::number(r.otherRequest + 1);
+    case Reason::NameTaken:
+        return u"taken"_s;
+    case Reason::PermissionDenied:
+        return u"denied"_s;
+    case Reason::NotReached:
+        return u"unreached"_s;
+    default:
+        return u"reason "_s + batchrename::reasonText(r);
+    }
+}
+
+QStringList codes(const QList<batchrename::Result>& results)
+{
+    QStringList out;
+    for (const batchrename::Result& r : results)
+        out << code(r);
+    return out;
 }
 
 void fill(RenameList& list, const QString& folder, const QStringList& rows)
@@ -83,6 +125,9 @@ class TestBatchRename : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
+    void init();
+    void cleanup();
     void renameThenRestore_data();
     void renameThenRestore();
     void emptyListDoesNothing();
@@ -94,6 +139,9 @@ private slots:
     void readOnlyFolder();
     void fileThatCannotMove_data();
     void fileThatCannotMove();
+    void checkAgreesWithPass_data();
+    void checkAgreesWithPass();
+    void cancelLeavesUnreachedRowsAlone();
 
 private:
     static bool outcomesAre(const RenameList& list, const QList<Expected>& expected);
@@ -109,6 +157,30 @@ bool TestBatchRename::outcomesAre(const RenameList& list, const QList<Expected>&
                 qPrintable(expected[row].text), int(expected[row].icon));
     }
     return same;
+}
+
+// Every test runs on the file system as it is, and as one without an atomic exchange (cycles through a
+// visible temporary name) or without any no-replace rename (link, then unlink), as network and FUSE file
+// systems are.
+void TestBatchRename::initTestCase_data()
+{
+    QTest::addColumn<bool>("noReplaceMissing");
+    QTest::addColumn<bool>("exchangeMissing");
+    QTest::newRow("renameat2") << false << false;
+    QTest::newRow("no exchange") << false << true;
+    QTest::newRow("link and unlink") << true << true;
+}
+
+void TestBatchRename::init()
+{
+    QFETCH_GLOBAL(bool, noReplaceMissing);
+    QFETCH_GLOBAL(bool, exchangeMissing);
+    diskfs::setMissingFeaturesForTesting(noReplaceMissing, exchangeMissing);
+}
+
+void TestBatchRename::cleanup()
+{
+    diskfs::setMissingFeaturesForTesting(false, false);
 }
 
 void TestBatchRename::renameThenRestore_data()
@@ -516,6 +588,201 @@ void TestBatchRename::fileThatCannotMove()
     QVERIFY(setImmutable(lockedPath, false));
     QVERIFY(outcomesAre(list, passOutcomes(passed)));
     QCOMPARE(after, folderstate::sorted(afterPass));
+}
+
+namespace {
+
+// A row "old>new" names the folder as "top/"; with a leading "~" as "top/./", "%" as "top//" and "@"
+// through the link "link -> top": other spellings of the same folder.
+batchrename::Request request(const QString& base, const QString& row)
+{
+    QString folder = base + u"/top/"_s;
+    QString text = row;
+    if (row.startsWith(u'~'))
+        folder = base + u"/top/./"_s;
+    else if (row.startsWith(u'%'))
+        folder = base + u"/top//"_s;
+    else if (row.startsWith(u'@'))
+        folder = base + u"/link/"_s;
+    if (folder != base + u"/top/"_s)
+        text = row.mid(1);
+    const qsizetype arrow = text.indexOf(u'>');
+    return { folder, expand(text.left(arrow)), expand(text.mid(arrow + 1)) };
+}
+
+} // namespace
+
+void TestBatchRename::checkAgreesWithPass_data()
+{
+    QTest::addColumn<QStringList>("entries"); // folder contents before (see folderstate::layOut)
+    QTest::addColumn<QStringList>("rows"); // "old>new", maybe with a folder spelling mark (see request())
+    QTest::addColumn<QStringList>("expected"); // per row: the check's and the pass's code (see code())
+    QTest::addColumn<QStringList>("afterPass"); // folder contents (see folderstate::describe)
+
+    using L = QStringList;
+    QTest::newRow("free name") << L { u"a"_s } << L { u"a>b"_s } << L { u"ok"_s } << L { u"b=a"_s };
+    QTest::newRow("name held outside the list")
+        << L { u"a"_s, u"b"_s } << L { u"a>b"_s } << L { u"taken"_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("name held by a hidden file")
+        << L { u"a"_s, u".h"_s } << L { u"a>.h"_s } << L { u"taken"_s } << L { u"a"_s, u".h"_s };
+    QTest::newRow("name held by a folder")
+        << L { u"a"_s, u"d/"_s } << L { u"a>d"_s } << L { u"taken"_s } << L { u"a"_s, u"d/"_s };
+    QTest::newRow("two rows want one name")
+        << L { u"a"_s, u"b"_s } << L { u"a>x"_s, u"b>x"_s } << L { u"ok"_s, u"same1"_s } << L { u"b"_s, u"x=a"_s };
+    QTest::newRow("third row wants the first row's name")
+        << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>x"_s, u"b>y"_s, u"c>x"_s } << L { u"ok"_s, u"ok"_s, u"same1"_s }
+        << L { u"c"_s, u"x=a"_s, u"y=b"_s };
+    QTest::newRow("a claim by a row without a file still counts")
+        << L { u"b"_s } << L { u"a>x"_s, u"b>x"_s } << L { u"missing"_s, u"same1"_s } << L { u"b"_s };
+    QTest::newRow("empty, unusable and too long names")
+        << L { u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s }
+        << L { u"a>"_s, u"b>."_s, u"c>.."_s, u"d>s/x"_s, u"e>x<NUL>"_s, u"f><LONG>"_s }
+        << L { u"empty"_s, u"unusable"_s, u"unusable"_s, u"unusable"_s, u"unusable"_s, u"long"_s }
+        << L { u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s };
+    QTest::newRow("length counts bytes, not characters")
+        << L { u"a"_s, u"b"_s } << L { u"a><CJK85>"_s, u"b><CJK86>"_s } << L { u"ok"_s, u"long"_s }
+        << L { QString(85, u'青') + u"=a"_s, u"b"_s };
+    QTest::newRow("an empty name before a missing file")
+        << L {} << L { u"a>"_s, u"b>."_s, u"c>x"_s } << L { u"empty"_s, u"unusable"_s, u"missing"_s } << L {};
+    QTest::newRow("old names gone: a second pass after a rename")
+        << L { u"x"_s, u"y"_s } << L { u"a>x"_s, u"b>y"_s } << L { u"missing"_s, u"missing"_s } << L { u"x"_s, u"y"_s };
+    QTest::newRow("a folder listed as a file") << L { u"d/"_s, u"l@d"_s } << L { u"d>e"_s, u"l>m"_s }
+                                               << L { u"missing"_s, u"missing"_s } << L { u"d/"_s, u"l@d"_s };
+    QTest::newRow("the same file twice") << L { u"a"_s } << L { u"a>x"_s, u"a>y"_s } << L { u"ok"_s, u"dup"_s }
+                                         << L { u"x=a"_s };
+    QTest::newRow("the same file twice, same new name")
+        << L { u"a"_s } << L { u"a>x"_s, u"a>x"_s } << L { u"ok"_s, u"ok"_s } << L { u"x=a"_s };
+    QTest::newRow("a repeat is told before a claimed name")
+        << L { u"a"_s, u"b"_s } << L { u"b>y"_s, u"a>x"_s, u"a>y"_s } << L { u"ok"_s, u"ok"_s, u"dup"_s }
+        << L { u"x=a"_s, u"y=b"_s };
+    QTest::newRow("a claimed name is told before a held one")
+        << L { u"a"_s, u"b"_s, u"x"_s } << L { u"a>x"_s, u"b>x"_s } << L { u"taken"_s, u"same1"_s }
+        << L { u"a"_s, u"b"_s, u"x"_s };
+    QTest::newRow("keeps its name") << L { u"a"_s } << L { u"a>a"_s } << L { u"ok"_s } << L { u"a"_s };
+    QTest::newRow("keeps its name, but no file") << L {} << L { u"a>a"_s } << L { u"missing"_s } << L {};
+    QTest::newRow("onto a file that keeps its name")
+        << L { u"a"_s, u"b"_s } << L { u"a>b"_s, u"b>b"_s } << L { u"taken"_s, u"ok"_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("chain") << L { u"1"_s, u"2"_s, u"3"_s } << L { u"1>2"_s, u"2>3"_s, u"3>4"_s }
+                           << L { u"ok"_s, u"ok"_s, u"ok"_s } << L { u"2=1"_s, u"3=2"_s, u"4=3"_s };
+    QTest::newRow("chain blocked at its end") << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>b"_s, u"b>c"_s }
+                                              << L { u"taken"_s, u"taken"_s } << L { u"a"_s, u"b"_s, u"c"_s };
+    QTest::newRow("chain through a row that failed")
+        << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>b"_s, u"b>x"_s, u"c>x"_s } << L { u"ok"_s, u"ok"_s, u"same2"_s }
+        << L { u"b=a"_s, u"c"_s, u"x=b"_s };
+    QTest::newRow("swap") << L { u"a"_s, u"b"_s } << L { u"a>b"_s, u"b>a"_s } << L { u"ok"_s, u"ok"_s }
+                          << L { u"a=b"_s, u"b=a"_s };
+    QTest::newRow("three-cycle and a four-cycle")
+        << L { u"a"_s, u"b"_s, u"c"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s }
+        << L { u"a>b"_s, u"b>c"_s, u"c>a"_s, u"1>2"_s, u"2>3"_s, u"3>4"_s, u"4>1"_s }
+        << L { u"ok"_s, u"ok"_s, u"ok"_s, u"ok"_s, u"ok"_s, u"ok"_s, u"ok"_s }
+        << L { u"a=c"_s, u"b=a"_s, u"c=b"_s, u"1=4"_s, u"2=1"_s, u"3=2"_s, u"4=3"_s };
+    // One folder under several spellings: the same files, whatever the spelling.
+    QTest::newRow("same file through two spellings")
+        << L { u"a"_s } << L { u"a>x"_s, u"~a>y"_s } << L { u"ok"_s, u"dup"_s } << L { u"x=a"_s };
+    QTest::newRow("same file through a link to its folder")
+        << L { u"a"_s } << L { u"@a>x"_s, u"a>x"_s } << L { u"ok"_s, u"ok"_s } << L { u"x=a"_s };
+    QTest::newRow("numbering the same folder twice")
+        << L { u"1"_s, u"2"_s } << L { u"1>2"_s, u"2>3"_s, u"@1>4"_s, u"@2>5"_s }
+        << L { u"ok"_s, u"ok"_s, u"dup"_s, u"dup"_s } << L { u"2=1"_s, u"3=2"_s };
+    QTest::newRow("a name claimed through another spelling")
+        << L { u"a"_s, u"b"_s } << L { u"a>x"_s, u"%b>x"_s } << L { u"ok"_s, u"same1"_s } << L { u"b"_s, u"x=a"_s };
+    QTest::newRow("a cycle across spellings") << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a>b"_s, u"~b>c"_s, u"@c>a"_s }
+                                              << L { u"ok"_s, u"ok"_s, u"ok"_s } << L { u"a=c"_s, u"b=a"_s, u"c=b"_s };
+    QTest::newRow("a chain across spellings")
+        << L { u"a"_s, u"b"_s } << L { u"%a>b"_s, u"b>c"_s } << L { u"ok"_s, u"ok"_s } << L { u"b=a"_s, u"c=b"_s };
+}
+
+// The check (against the listed folder) and the pass (on the disk) judge every row alike.
+void TestBatchRename::checkAgreesWithPass()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, afterPass);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString top = dir.path() + u"/top"_s;
+    QVERIFY(QDir().mkdir(top));
+    QVERIFY(QFile::link(top, dir.path() + u"/link"_s));
+    QVERIFY(folderstate::layOut(top, entries));
+    QList<batchrename::Request> requests;
+    QStringList folders;
+    for (const QString& row : rows) {
+        requests.append(request(dir.path(), row));
+        folders << requests.last().folder;
+    }
+
+    const QList<batchrename::Result> checked = batchrename::checkBatch(requests, batchrename::readFolderFacts(folders));
+    QCOMPARE(folderstate::describe(top), folderstate::sorted(entries)); // the check touched nothing
+    QCOMPARE(codes(checked), expected);
+    QCOMPARE(codes(batchrename::renameBatch(requests)), expected);
+    QCOMPARE(folderstate::describe(top), folderstate::sorted(afterPass));
+    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ u"link@"_s + top, u"top/"_s }));
+}
+
+// A pass cancelled between its steps: the moves made are reported, the others are not reached and their
+// rows keep what they had; nothing is left half done, and the restore undoes what was done.
+void TestBatchRename::cancelLeavesUnreachedRowsAlone()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QStringList files { u"a"_s, u"b"_s, u"c"_s, u"1"_s, u"2"_s, u"p"_s, u"q"_s };
+    QVERIFY(folderstate::layOut(dir.path(), files));
+    RenameList list;
+    // Steps: 0 the chain 1 -> 2 -> 3, 1 p -> r, 2 q -> s, 3 the cycle a -> b -> c -> a (cycles come last).
+    fill(list, dir.path(), { u"1>2"_s, u"2>3"_s, u"p>r"_s, u"a>b"_s, u"b>c"_s, u"c>a"_s, u"q>s"_s, u"x>"_s });
+    for (int row = 0; row < list.count(); ++row)
+        list.setOutcome(row, u"before"_s, RowIcon::Added);
+
+    for (const int stopAt : { 0, 2, 3 }) {
+        std::atomic<bool> cancel { false };
+        batchrename::PassControl control;
+        control.cancel = &cancel;
+        QList<int> stepsSeen;
+        control.beforeStep = [&](int step) {
+            stepsSeen << step;
+            if (step + 1 == stopAt)
+                cancel = true;
+        };
+        int lastDone = -1;
+        int lastTotal = -1;
+        control.progress = [&](int done, int total) {
+            lastDone = done;
+            lastTotal = total;
+        };
+        const QList<batchrename::Result> results = batchrename::renameBatch(batchrename::renameRequests(list), control);
+        QCOMPARE(lastTotal, 7);
+        const QStringList got = codes(results);
+        const int steps = stepsSeen.size();
+        QCOMPARE(steps, stopAt == 0 ? 4 : stopAt);
+        // Each row is either fully judged or not reached; no temporary name is left.
+        const QStringList after = folderstate::describe(dir.path());
+        for (const QString& entry : after)
+            QVERIFY2(!entry.startsWith(QString::fromUtf8(diskfs::kTemporaryPrefix)), qPrintable(entry));
+        QCOMPARE(after.size(), files.size());
+        QCOMPARE(lastDone, static_cast<int>(got.count(u"ok"_s)));
+        if (stopAt == 2)
+            QCOMPARE(got,
+                (QStringList { u"ok"_s, u"ok"_s, u"ok"_s, u"unreached"_s, u"unreached"_s, u"unreached"_s,
+                    u"unreached"_s, u"unreached"_s }));
+        if (stopAt == 3)
+            QCOMPARE(got,
+                (QStringList { u"ok"_s, u"ok"_s, u"ok"_s, u"unreached"_s, u"unreached"_s, u"unreached"_s, u"ok"_s,
+                    u"unreached"_s }));
+        if (stopAt == 0)
+            QCOMPARE(got.last(), u"empty"_s);
+        batchrename::applyRenameResults(list, results);
+        for (int row = 0; row < list.count(); ++row) {
+            const QString expected = got[row] == u"ok"_s ? outcome::succeeded()
+                : got[row] == u"unreached"_s             ? u"before"_s
+                                                         : outcome::failed();
+            QCOMPARE(list.outcome(row), expected);
+        }
+        batchrename::restoreAll(list);
+        QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted(files));
+        for (int row = 0; row < list.count(); ++row)
+            list.setOutcome(row, u"before"_s, RowIcon::Added);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBatchRename)

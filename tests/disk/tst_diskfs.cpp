@@ -117,7 +117,7 @@ void TestDiskFs::temporaryName()
     const QByteArray first = diskfs::moveToTemporary(a, &error);
     QVERIFY(!first.isEmpty());
     const QString firstName = QFileInfo(QString::fromUtf8(first)).fileName();
-    QVERIFY2(firstName.startsWith(QLatin1String(diskfs::kTemporaryPrefix) + QString::number(::getpid()) + u'-'),
+    QVERIFY2(firstName.startsWith(QString::fromUtf8(diskfs::kTemporaryPrefix) + QString::number(::getpid()) + u'-'),
         qPrintable(firstName));
     QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ firstName + u"=a"_s, u"b"_s }));
     const QByteArray second = diskfs::moveToTemporary(b, &error);
