@@ -303,20 +303,6 @@ std::vector<curl_waitfd> waitSet(const Transfer& t)
     return fds;
 }
 
-bool isHttps(const QByteArray& url)
-{
-    return QUrl(QString::fromUtf8(url)).scheme().toLower() == QLatin1String("https");
-}
-
-// A redirect is followed to http and https addresses only, and never from https down to http.
-bool mayFollow(const QByteArray& from, const QByteArray& to)
-{
-    const QString scheme = QUrl(QString::fromUtf8(to)).scheme().toLower();
-    if (scheme == QLatin1String("https"))
-        return true;
-    return scheme == QLatin1String("http") && !isHttps(from);
-}
-
 void configure(CURL* easy, Transfer& t, curl_slist* headers)
 {
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
@@ -353,6 +339,15 @@ Outcome failure(const Transfer& t, CURLcode code)
 }
 
 } // namespace
+
+bool mayFollow(const QByteArray& from, const QByteArray& to)
+{
+    const auto scheme = [](const QByteArray& url) { return QUrl(QString::fromUtf8(url)).scheme().toLower(); };
+    const QString next = scheme(to);
+    if (next == QLatin1String("https"))
+        return true;
+    return next == QLatin1String("http") && scheme(from) != QLatin1String("https");
+}
 
 Result fetch(const Request& request, const Stop& stop)
 {

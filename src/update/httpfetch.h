@@ -60,6 +60,10 @@ private:
     std::atomic<bool> m_stopped = false;
 };
 
+/// Whether a redirect from `from` to `to` is followed: to http and https addresses only, and never from https
+/// down to http.
+bool mayFollow(const QByteArray& from, const QByteArray& to);
+
 /**
  * Performs one GET of request.url with request.headers, following redirects to http and https addresses
  * (never from https down to http, at most limits.maxRedirects), and blocks until the answer is complete or

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "update/httpfetch.h"
 #include "update/updatechecker.h"
 #include "update/weblink.h"
 
@@ -191,6 +192,8 @@ private slots:
     void unsafeAddresses();
     void redirect_data();
     void redirect();
+    void redirectRule_data();
+    void redirectRule();
     void baseThatIsNotWeb_data();
     void baseThatIsNotWeb();
     void windowKeepsWorking();
@@ -231,6 +234,8 @@ void TestUpdateChecker::answers_data()
     QTest::newRow("status 500 with a version file")
         << "500 Internal Server Error"_ba
         << "1.1|x|1|1|t|u"_ba << u"x"_s << u"t"_s << u"u"_s << u"发现新版本1.1 点此下载"_s;
+    QTest::newRow("status 407 with a version file") << "407 Proxy Authentication Required"_ba
+                                                    << "1.0|x"_ba << u"x"_s << keeps << keeps << QString();
     QTest::newRow("status 503 with a version file") << "503 Service Unavailable"_ba
                                                     << "1.0|x"_ba << u"x"_s << keeps << keeps << QString();
     QTest::newRow("gbk credit text") << ok << "1.0|x|1|1|"_ba + gbk(u"青禾木舟 新作"_s) + "|u"_ba << u"x"_s
@@ -488,6 +493,37 @@ void TestUpdateChecker::redirect()
     QCOMPARE(server.requests.last().startsWith("GET /moved/"), completes);
     if (completes)
         QCOMPARE(check.info().softUrl, u"moved"_s);
+}
+
+// The rule for the redirects no loopback server can send: those that leave https.
+void TestUpdateChecker::redirectRule_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<bool>("followed");
+
+    QTest::newRow("http to http") << "http://a.test/v.txt"_ba
+                                  << "http://b.test/v.txt"_ba << true;
+    QTest::newRow("http to https") << "http://a.test/v.txt"_ba
+                                   << "https://b.test/v.txt"_ba << true;
+    QTest::newRow("https to https") << "https://a.test/v.txt"_ba
+                                    << "https://b.test/v.txt"_ba << true;
+    QTest::newRow("https down to http") << "https://a.test/v.txt"_ba
+                                        << "http://a.test/v.txt"_ba << false;
+    QTest::newRow("https down to HTTP") << "HTTPS://a.test/v.txt"_ba
+                                        << "HTTP://a.test/v.txt"_ba << false;
+    QTest::newRow("http to ftp") << "http://a.test/v.txt"_ba
+                                 << "ftp://a.test/v.txt"_ba << false;
+    QTest::newRow("http to a local file") << "http://a.test/v.txt"_ba
+                                          << "file:///etc/passwd"_ba << false;
+}
+
+void TestUpdateChecker::redirectRule()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(bool, followed);
+    QCOMPARE(httpfetch::mayFollow(from, to), followed);
 }
 
 void TestUpdateChecker::baseThatIsNotWeb_data()
