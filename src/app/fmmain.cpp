@@ -108,6 +108,7 @@ void fmMain::connectHandlers()
     connect(txtNewName2, &QLineEdit::textChanged, this, &fmMain::txtNewName2_Change);
     connect(txtNewNameF, &QLineEdit::textChanged, this, &fmMain::txtNewNameF_Change);
     connectFileHandlers();
+    connectSortMenu();
 }
 
 void fmMain::setTabOrder()
@@ -131,7 +132,8 @@ PlanSettings fmMain::planSettings() const
     s.replaceNew = txtReplaceNew->text();
     s.addBefore = txtAdd1->text();
     s.addAfter = txtAdd2->text();
-    s.extensionText = txtExp->text();
+    // A lone dot is an extension still being typed: meanwhile the names keep their own extensions.
+    s.extensionText = numbertext::trimSpaces(txtExp->text()) == u"." ? QString() : txtExp->text();
     return s;
 }
 

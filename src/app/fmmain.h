@@ -11,6 +11,7 @@
 #include "intake/roworder.h"
 #include "update/versionfile.h"
 
+class QMenu;
 class QMimeData;
 class QRadioButton;
 class QTimer;
@@ -86,6 +87,7 @@ public:
     iButton* btMin = nullptr;
     iButton* btClose = nullptr;
     QTimer* Timer1 = nullptr;
+    QMenu* mnuListOrder = nullptr; // the list's right-click menu: the two sorts
 
     /// Sets the credit link's text; the link grows to the left.
     void setCreditText(const QString& text);
@@ -137,6 +139,9 @@ public slots:
     void ListReName_OLECompleteDrag();
     void btReName_Click();
     void btCallBack_Click();
+    void ListReName_ContextMenu(const QPoint& point);
+    void mnuSortByName_Click();
+    void mnuSortByTime_Click();
 
     /// btOpenFolder_Click after the folder picker: adds the folder's visible files and refreshes the names.
     void addFolderRows(const QString& folder);
@@ -150,6 +155,7 @@ private:
     void buildBottomBand();
     void connectHandlers();
     void connectFileHandlers();
+    void connectSortMenu();
     void applyOrderResult(const intake::OrderResult& result);
     void setTabOrder();
     QLabel* addLabel(
@@ -159,6 +165,7 @@ private:
     iButton* addButton(const QString& skin, const QRect& geometry);
     void checkFileNameField(TextBox* field);
     void filterDigits(int& keyAscii);
+    bool keepDigitsOnly(TextBox* field);
     void openAddress(const QString& address);
     void showVersionInfo(const VersionInfo& info);
 

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "app/clickablelabel.h"
@@ -48,7 +49,10 @@ void fmMain::Option1_Click()
     if (!Option1->isChecked())
         return;
     setFieldColour(txtExp, kUnusedFieldColour);
-    txtExp->setText(QString());
+    {
+        const QSignalBlocker once(txtExp); // the names are refreshed just below, once
+        txtExp->setText(QString());
+    }
     txtExp->setEnabled(false);
     RefreshNewNames();
 }
@@ -65,25 +69,32 @@ void fmMain::Option2_Click()
 void fmMain::txtExp_Change()
 {
     const QStringView t = numbertext::trimSpaces(txtExp->text());
-    if (t.isEmpty() || t == u".")
+    if (t.isEmpty() || t == u".") {
+        // No extension typed (yet): the names keep each file's own extension rather than the last
+        // letters that were in the field.
+        RefreshNewNames();
         return;
+    }
     if (!t.startsWith(QLatin1Char('.'))) {
         txtExp->setText(QLatin1Char('.') + txtExp->text()); // runs this handler again, which refreshes
         txtExp->end(false);
+        return;
     }
     RefreshNewNames();
 }
 
 void fmMain::checkFileNameField(TextBox* field)
 {
+    // The whole text is checked, since a paste, an input method or a drop can put a refused character
+    // anywhere, and several at once; one warning answers one change.
     const QString text = field->text();
-    if (text.isEmpty() || !kRefusedCharacters.contains(text.back())) {
+    QString cleaned = text;
+    cleaned.removeIf([](QChar c) { return kRefusedCharacters.contains(c); });
+    if (cleaned.size() == text.size()) {
         RefreshNewNames();
         return;
     }
-    QString cleaned = text;
-    cleaned.remove(text.back());
-    field->setText(cleaned); // runs this check again on the new last character
+    field->setText(cleaned); // runs this check again, which finds nothing left and refreshes
     m_services->showWarning(
         this, QStringLiteral("非法字符"), QStringLiteral("文件名中不能包含以下字符:\r\n      ") + kRefusedCharacters);
     // Back in the field, the caret goes to the end of its text.
@@ -140,11 +151,43 @@ void fmMain::txtNewName2_GotFocus()
     QTimer::singleShot(0, txtNewName2, &QLineEdit::selectAll);
 }
 
+bool fmMain::keepDigitsOnly(TextBox* field)
+{
+    // Typed keys meet filterDigits first; this catches what arrives as text (an input method's commit, a
+    // paste from the context menu, a drop), removing each refused character with its own beep.
+    const QString text = field->text();
+    const int cursor = field->cursorPosition();
+    QString kept;
+    int refused = 0;
+    int keptBeforeCursor = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+            kept += c;
+            if (i < cursor)
+                ++keptBeforeCursor;
+            continue;
+        }
+        ++refused;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i; // one character, one beep
+    }
+    if (refused == 0)
+        return true;
+    for (int i = 0; i < refused; ++i)
+        m_services->beep();
+    field->setText(kept); // runs the change handler again, which refreshes
+    field->setCursorPosition(keptBeforeCursor);
+    return false;
+}
+
 void fmMain::txtNewName2_Change()
 {
-    RefreshNewNames();
+    if (keepDigitsOnly(txtNewName2))
+        RefreshNewNames();
 }
 void fmMain::txtNewNameF_Change()
 {
-    RefreshNewNames();
+    if (keepDigitsOnly(txtNewNameF))
+        RefreshNewNames();
 }

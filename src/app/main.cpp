@@ -1,14 +1,44 @@
-// The executable: starts the application and shows the main window.
+// The executable: starts the application, adds the paths named on the command line and shows the main window.
+#include <cstdio>
+
 #include <QApplication>
+#include <QCommandLineParser>
 
 #include "app/fmmain.h"
+#include "app/qttranslations.h"
+#include "intake/pathintake.h"
+#include "rename/renamelist.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qinghe-renamer"));
     QApplication::setApplicationDisplayName(QStringLiteral("青禾更名器"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    if (!installQtChinese(app))
+        std::fputs("qinghe-renamer: 未找到 Qt 的简体中文翻译（qt6-translations-l10n），对话框将显示英文\n", stderr);
+
+    // "Open with" in a file manager hands over the chosen files and folders (the desktop entry's %F).
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("青禾更名器：批量更名文件。"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("PATH"),
+        QStringLiteral(
+            "按给出的顺序加入列表：文件夹加入其中的可见文件（同“添加文件夹”），文件加入该文件（同“添加文件”）"),
+        QStringLiteral("[PATH…]"));
+    parser.process(app);
+
     fmMain window;
+    const QStringList paths = parser.positionalArguments();
+    if (!paths.isEmpty()) {
+        for (const intake::SkippedPath& skipped : intake::addPaths(*window.model(), paths)) {
+            const char* why
+                = skipped.reason == intake::SkippedPath::Reason::Missing ? "路径不存在" : "不是文件或文件夹";
+            std::fprintf(stderr, "qinghe-renamer: %s，已跳过：%s\n", why, qUtf8Printable(skipped.path));
+        }
+        window.RefreshNewNames();
+    }
     window.show();
     return app.exec();
 }

@@ -1,7 +1,9 @@
-// Row ordering commands of the rename list: move the selected row up or down, remove it, clear the list.
+// Row ordering commands of the rename list: move the selected row up or down, remove it, clear it, sort it.
 #pragma once
 
 #include <optional>
+
+#include <QStringView>
 
 class RenameList;
 
@@ -36,5 +38,27 @@ OrderResult removeSelected(RenameList& list, std::optional<int> selected);
 /// btListClear: removes every row. Selects nothing and asks for no refresh; the window disables the
 /// restore button itself.
 OrderResult clearAll(RenameList& list);
+
+/**
+ * Natural order of two file names: runs of the digits 0-9 compare by their value (file2 before file10,
+ * a1b2 before a1b10), everything else case-folded by UTF-16 code unit, as the folder listing does (so
+ * Chinese names stand in code-point order). A name that is a beginning of the other comes first. Names that
+ * only this order cannot tell apart (01 and 1, A and a) fall back to the case-folded text and then to the
+ * exact text (01 before 1, A before a), so the result is 0 only for equal names.
+ */
+int naturalCompare(QStringView a, QStringView b);
+
+/*
+ * The two sorts reorder the rows' carried cells (old name, folder, icon) as moves do: the new names are to
+ * be recomputed and each outcome text stays at its position. Rows the sort cannot tell apart keep their
+ * order. The selected file stays selected. When no row changes place nothing happens (no refresh).
+ */
+
+/// 按名称排序（自然顺序）: by old name in naturalCompare order.
+OrderResult sortByName(RenameList& list, std::optional<int> selected);
+
+/// 按修改时间排序: oldest first; equal times by name as sortByName; files whose time cannot be read
+/// (missing, no access) go last, among themselves by name.
+OrderResult sortByModificationTime(RenameList& list, std::optional<int> selected);
 
 } // namespace intake

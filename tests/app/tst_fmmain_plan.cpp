@@ -1,5 +1,9 @@
 // Tests of the plan inputs as a user types them: file-name checks, digit filters, extension field, plan tabs.
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QTest>
 
@@ -23,21 +27,25 @@ private slots:
     void refusedCharacterTyped();
     void everyOccurrenceRemoved();
     void pastedTwoRefusedCharacters();
-    void refusedCharacterInMiddleStays();
+    void refusedCharacterInMiddleRemoved();
+    void textArrives_data();
+    void textArrives();
     void emptyingFieldRefreshes();
     void digitFields_data();
     void digitFields();
     void startFieldSelectsAllOnFocus();
     void extensionField_data();
     void extensionField();
-    void extensionFieldEmptiedKeepsNames();
+    void extensionFieldEmptiedKeepsOwnExtensions();
     void keepExtensionRestoresOwnExtensions();
     void switchingPlansKeepsTexts();
     void refreshClosesRestoreWindow();
     void refreshOnEmptyListLeavesRestoreButton();
+    void sortMenuReordersAndClosesRestore();
 
 private:
     void addRows(const QStringList& names);
+    TextBox* field(const QString& name) const;
     QStringList newNames() const { return m_window->model()->newNames(); }
 
     FakeServices m_services;
@@ -60,6 +68,15 @@ void TestFmMainPlan::addRows(const QStringList& names)
     for (const QString& name : names)
         m_window->model()->append(name, u"/tmp/photos/"_s);
     m_window->RefreshNewNames();
+}
+
+TextBox* TestFmMainPlan::field(const QString& name) const
+{
+    const fmMain& w = *m_window;
+    const std::map<QString, TextBox*> fields { { u"txtNewName1"_s, w.txtNewName1 }, { u"txtNewName2"_s, w.txtNewName2 },
+        { u"txtNewNameF"_s, w.txtNewNameF }, { u"txtNewName3"_s, w.txtNewName3 }, { u"txtAdd1"_s, w.txtAdd1 },
+        { u"txtAdd2"_s, w.txtAdd2 }, { u"txtReplaceOld"_s, w.txtReplaceOld }, { u"txtReplaceNew"_s, w.txtReplaceNew } };
+    return fields.at(name);
 }
 
 void TestFmMainPlan::refusedCharacterTyped_data()
@@ -102,10 +119,7 @@ void TestFmMainPlan::refusedCharacterTyped()
     QFETCH(QString, expectedName);
     fmMain& w = *m_window;
     addRows({ u"a.txt"_s });
-    const std::map<QString, TextBox*> fields { { u"txtNewName1"_s, w.txtNewName1 }, { u"txtNewName3"_s, w.txtNewName3 },
-        { u"txtAdd1"_s, w.txtAdd1 }, { u"txtAdd2"_s, w.txtAdd2 }, { u"txtReplaceOld"_s, w.txtReplaceOld },
-        { u"txtReplaceNew"_s, w.txtReplaceNew } };
-    TextBox* box = fields.at(field);
+    TextBox* box = this->field(field);
     if (box->parentWidget() == w.planReplace)
         w.btReplace_Click();
     box->setFocus();
@@ -132,17 +146,122 @@ void TestFmMainPlan::pastedTwoRefusedCharacters()
     addRows({ u"p.png"_s });
     m_window->txtNewName1->setText(u"a:/"_s);
     QCOMPARE(m_window->txtNewName1->text(), u"a"_s);
-    QCOMPARE(m_services.warnings.size(), 2);
+    QCOMPARE(m_services.warnings.size(), 1); // one change, one warning
     QCOMPARE(newNames(), QStringList { u"a1.png"_s });
 }
 
-void TestFmMainPlan::refusedCharacterInMiddleStays()
+void TestFmMainPlan::refusedCharacterInMiddleRemoved()
 {
     addRows({ u"p.png"_s });
     m_window->txtNewName1->setText(u"a:b"_s);
-    QCOMPARE(m_window->txtNewName1->text(), u"a:b"_s);
-    QVERIFY(m_services.warnings.isEmpty());
-    QCOMPARE(newNames(), QStringList { u"a:b1.png"_s });
+    QCOMPARE(m_window->txtNewName1->text(), u"ab"_s);
+    QCOMPARE(m_services.warnings.size(), 1);
+    QCOMPARE(newNames(), QStringList { u"ab1.png"_s });
+}
+
+enum class Way { Key, InputMethod, Paste, Drop };
+
+void TestFmMainPlan::textArrives_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<Way>("way");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("arriving");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("beeps");
+    QTest::addColumn<int>("warnings");
+    QTest::addColumn<QString>("newName"); // of a.txt
+
+    const QString start = u"txtNewName2"_s;
+    const QString digits = u"txtNewNameF"_s;
+    const QString prefix = u"txtNewName1"_s;
+    // Digit fields: every digit stays, every other character goes with one beep each.
+    QTest::newRow("start: key 9") << start << Way::Key << "1" << 1 << "9"
+                                  << "19" << 0 << 0 << "19.txt";
+    QTest::newRow("start: keys 0 and 5") << start << Way::Key << "1" << 1 << "05"
+                                         << "105" << 0 << 0 << "105.txt";
+    QTest::newRow("digits: key 9") << digits << Way::Key << "" << 0 << "9"
+                                   << "9" << 0 << 0 << "000000001.txt";
+    QTest::newRow("start: keys x and 9") << start << Way::Key << "1" << 1 << "x9"
+                                         << "19" << 1 << 0 << "19.txt";
+    QTest::newRow("start: input method commits 啊")
+        << start << Way::InputMethod << "1" << 1 << u"啊"_s << "1" << 1 << 0 << "1.txt";
+    QTest::newRow("start: input method commits 9") << start << Way::InputMethod << "1" << 1 << "9"
+                                                   << "19" << 0 << 0 << "19.txt";
+    QTest::newRow("start: input method commits a full-width digit")
+        << start << Way::InputMethod << "1" << 1 << u"２"_s << "1" << 1 << 0 << "1.txt";
+    QTest::newRow("start: paste x9 in the middle") << start << Way::Paste << "12" << 1 << "x9"
+                                                   << "192" << 1 << 0 << "192.txt";
+    QTest::newRow("start: paste an emoji") << start << Way::Paste << "1" << 1 << u"😀"_s << "1" << 1 << 0 << "1.txt";
+    QTest::newRow("digits: paste a1b2") << digits << Way::Paste << "" << 0 << "a1b2"
+                                        << "12" << 2 << 0 << "000000000001.txt";
+    QTest::newRow("digits: drop 3a") << digits << Way::Drop << "" << 0 << "3a"
+                                     << "3" << 1 << 0 << "001.txt";
+    // Name fields: refused characters anywhere go, with one warning per change.
+    QTest::newRow("prefix: key ? in the middle") << prefix << Way::Key << "ab" << 1 << "?"
+                                                 << "ab" << 0 << 1 << "ab1.txt";
+    QTest::newRow("prefix: input method commits 青/禾")
+        << prefix << Way::InputMethod << "" << 0 << u"青/禾"_s << u"青禾"_s << 0 << 1 << u"青禾1.txt"_s;
+    QTest::newRow("prefix: paste a?b/c") << prefix << Way::Paste << "" << 0 << "a?b/c"
+                                         << "abc" << 0 << 1 << "abc1.txt";
+    QTest::newRow("prefix: paste clean text")
+        << prefix << Way::Paste << "" << 0 << u"木舟"_s << u"木舟"_s << 0 << 0 << u"木舟1.txt"_s;
+    QTest::newRow("suffix: drop x|y") << u"txtNewName3"_s << Way::Drop << "" << 0 << "x|y"
+                                      << "xy" << 0 << 1 << "1xy.txt";
+    QTest::newRow("before name: input method commits <x>") << u"txtAdd1"_s << Way::InputMethod << "" << 0 << "<x>"
+                                                           << "x" << 0 << 1 << "xa.txt";
+}
+
+void TestFmMainPlan::textArrives()
+{
+    QFETCH(QString, field);
+    QFETCH(Way, way);
+    QFETCH(QString, before);
+    QFETCH(int, cursor);
+    QFETCH(QString, arriving);
+    QFETCH(QString, after);
+    QFETCH(int, beeps);
+    QFETCH(int, warnings);
+    QFETCH(QString, newName);
+    addRows({ u"a.txt"_s });
+    TextBox* box = this->field(field);
+    if (box->parentWidget() == m_window->planReplace)
+        m_window->btReplace_Click();
+    box->setText(before);
+    box->setFocus();
+    box->deselect();
+    box->setCursorPosition(cursor);
+
+    switch (way) {
+    case Way::Key:
+        QTest::keyClicks(box, arriving);
+        break;
+    case Way::InputMethod: {
+        QInputMethodEvent commit;
+        commit.setCommitString(arriving);
+        QApplication::sendEvent(box, &commit);
+        break;
+    }
+    case Way::Paste:
+        QGuiApplication::clipboard()->setText(arriving);
+        box->paste(); // what the field's context menu does
+        break;
+    case Way::Drop: {
+        QMimeData data;
+        data.setText(arriving);
+        QDropEvent drop(
+            QPointF(box->width() - 2, box->height() / 2.0), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the field: outside a real drag, the application would not route a drop to it.
+        static_cast<QObject*>(box)->event(&drop);
+        break;
+    }
+    }
+
+    QCOMPARE(box->text(), after);
+    QCOMPARE(m_services.beeps, beeps);
+    QCOMPARE(m_services.warnings.size(), warnings);
+    QCOMPARE(newNames(), QStringList { newName });
 }
 
 void TestFmMainPlan::emptyingFieldRefreshes()
@@ -236,16 +355,20 @@ void TestFmMainPlan::extensionField()
     QCOMPARE(newNames(), names);
 }
 
-void TestFmMainPlan::extensionFieldEmptiedKeepsNames()
+void TestFmMainPlan::extensionFieldEmptiedKeepsOwnExtensions()
 {
-    addRows({ u"a.txt"_s });
+    addRows({ u"a.txt"_s, u"b.tar.gz"_s });
     m_window->Option2->click();
-    m_window->txtExp->setText(u".md"_s);
-    QCOMPARE(newNames(), QStringList { u"1.md"_s });
-    m_window->txtExp->setText(u"."_s);
-    QCOMPARE(newNames(), QStringList { u"1.md"_s });
-    m_window->txtExp->clear();
-    QCOMPARE(newNames(), QStringList { u"1.md"_s });
+    m_window->txtExp->setFocus();
+    QTest::keyClick(m_window->txtExp, Qt::Key_P);
+    QCOMPARE(m_window->txtExp->text(), u".p"_s);
+    QCOMPARE(newNames(), (QStringList { u"1.p"_s, u"2.p"_s }));
+    QTest::keyClick(m_window->txtExp, Qt::Key_Backspace);
+    QCOMPARE(m_window->txtExp->text(), u"."_s);
+    QCOMPARE(newNames(), (QStringList { u"1.txt"_s, u"2.gz"_s }));
+    QTest::keyClick(m_window->txtExp, Qt::Key_Backspace);
+    QVERIFY(m_window->txtExp->text().isEmpty());
+    QCOMPARE(newNames(), (QStringList { u"1.txt"_s, u"2.gz"_s }));
 }
 
 void TestFmMainPlan::keepExtensionRestoresOwnExtensions()
@@ -310,6 +433,24 @@ void TestFmMainPlan::refreshOnEmptyListLeavesRestoreButton()
     w.btCallBack->setEnabled(true);
     w.RefreshNewNames();
     QVERIFY(w.btCallBack->isEnabled());
+}
+
+void TestFmMainPlan::sortMenuReordersAndClosesRestore()
+{
+    fmMain& w = *m_window;
+    addRows({ u"file10.jpg"_s, u"file2.jpg"_s, u"File1.jpg"_s });
+    w.ListReName->selectRow(0);
+    w.btCallBack->setEnabled(true); // as after a rename
+    QCOMPARE(w.ListReName->contextMenuPolicy(), Qt::CustomContextMenu);
+    const QList<QAction*> actions = w.mnuListOrder->actions();
+    QCOMPARE(actions.size(), 2);
+    QCOMPARE(actions[0]->text(), u"按名称排序（自然顺序）"_s);
+    QCOMPARE(actions[1]->text(), u"按修改时间排序"_s);
+    actions[0]->trigger();
+    QCOMPARE(w.model()->oldNames(), (QStringList { u"File1.jpg"_s, u"file2.jpg"_s, u"file10.jpg"_s }));
+    QCOMPARE(newNames(), (QStringList { u"1.jpg"_s, u"2.jpg"_s, u"3.jpg"_s }));
+    QCOMPARE(w.ListReName->selectedRow(), std::optional<int>(2));
+    QVERIFY(!w.btCallBack->isEnabled());
 }
 
 QTEST_MAIN(TestFmMainPlan)

@@ -18,7 +18,7 @@ foreach(path
 endforeach()
 
 file(READ "${PREFIX}/share/applications/qinghe-renamer.desktop" entry)
-foreach(line "Name=青禾更名器\n" "Exec=qinghe-renamer\n" "Icon=qinghe-renamer\n" "Type=Application\n" "Utility;"
+foreach(line "Name=青禾更名器\n" "Exec=qinghe-renamer %F\n" "Icon=qinghe-renamer\n" "Type=Application\n" "Utility;"
         "Comment[zh_CN]=")
     string(FIND "${entry}" "${line}" found)
     if(found EQUAL -1)

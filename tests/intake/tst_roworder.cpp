@@ -1,5 +1,8 @@
-// Tests of the row ordering commands: move up, move down, remove the selected row, clear the list.
+// Tests of the row ordering commands: move up, move down, remove the selected row, clear the list, sort it.
 #include <QAbstractItemModelTester>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "intake/roworder.h"
@@ -18,6 +21,10 @@ private slots:
     void command();
     void numberingFollowsMove();
     void clear();
+    void naturalOrder_data();
+    void naturalOrder();
+    void sort_data();
+    void sort();
 };
 
 namespace {
@@ -161,6 +168,130 @@ void TestRowOrder::clear()
     QCOMPARE(list.count(), 0);
     QCOMPARE(result.selection, std::nullopt);
     QVERIFY(!result.refreshNames);
+}
+
+void TestRowOrder::naturalOrder_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("expected"); // sign of naturalCompare(a, b)
+    QTest::newRow("file2 < file10") << "file2.txt"
+                                    << "file10.txt" << -1;
+    QTest::newRow("a1b2 < a1b10") << "a1b2"
+                                  << "a1b10" << -1;
+    QTest::newRow("a2b1 > a1b10") << "a2b1"
+                                  << "a1b10" << 1;
+    QTest::newRow("case ignored") << "File2"
+                                  << "file10" << -1;
+    QTest::newRow("01 before 1") << "01"
+                                 << "1" << -1;
+    QTest::newRow("1 after 01") << "1"
+                                << "01" << 1;
+    QTest::newRow("leading zeros do not count further on") << "x01b"
+                                                           << "x1a" << 1;
+    QTest::newRow("007 < 10") << "007"
+                              << "10" << -1;
+    QTest::newRow("capital before small when only case differs") << "A.txt"
+                                                                 << "a.txt" << -1;
+    QTest::newRow("equal") << "IMG_1.jpg"
+                           << "IMG_1.jpg" << 0;
+    QTest::newRow("no digits: by letter") << "b"
+                                          << "a" << 1;
+    QTest::newRow("beginning first") << "file"
+                                     << "file1" << -1;
+    QTest::newRow("dot before a number") << "file.txt"
+                                         << "file1.txt" << -1;
+    QTest::newRow("numbers beyond 64 bits") << "x99999999999999999999"
+                                            << "x100000000000000000000" << -1;
+    QTest::newRow("Chinese by code point") << u"木舟"_s << u"青禾"_s << -1;
+    QTest::newRow("Chinese with numbers") << u"青禾10.jpg"_s << u"青禾9.jpg"_s << 1;
+    QTest::newRow("Latin before Chinese") << u"z"_s << u"一"_s << -1;
+}
+
+void TestRowOrder::naturalOrder()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, expected);
+    const int c = intake::naturalCompare(a, b);
+    QCOMPARE((c > 0) - (c < 0), expected);
+}
+
+void TestRowOrder::sort_data()
+{
+    QTest::addColumn<bool>("byTime");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<int>>("ages"); // seconds before now; -1: the file is missing
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("selection");
+    QTest::addColumn<bool>("refresh");
+
+    const QStringList files { u"file10"_s, u"file2"_s, u"File1"_s, u"file9"_s };
+    QTest::newRow("name: natural, case ignored")
+        << false << files << QList<int> { 1, 1, 1, 1 } << 0
+        << QStringList { u"File1"_s, u"file2"_s, u"file9"_s, u"file10"_s } << 3 << true;
+    QTest::newRow("name: already in order changes nothing")
+        << false << QStringList { u"a1"_s, u"a2"_s } << QList<int> { 1, 1 } << 1 << QStringList { u"a1"_s, u"a2"_s }
+        << 1 << false;
+    QTest::newRow("name: same name twice keeps their order")
+        << false << QStringList { u"b"_s, u"a"_s, u"b"_s } << QList<int> { 1, 2, 3 } << 2
+        << QStringList { u"a"_s, u"b"_s, u"b"_s } << 2 << true;
+    QTest::newRow("time: oldest first") << true << files << QList<int> { 30, 10, 40, 20 } << 1
+                                        << QStringList { u"File1"_s, u"file10"_s, u"file9"_s, u"file2"_s } << 3 << true;
+    QTest::newRow("time: equal times by natural name")
+        << true << files << QList<int> { 5, 5, 5, 9 } << -1
+        << QStringList { u"file9"_s, u"File1"_s, u"file2"_s, u"file10"_s } << -1 << true;
+    QTest::newRow("time: missing files last, by name")
+        << true << files << QList<int> { -1, 10, -1, 20 } << 2
+        << QStringList { u"file9"_s, u"file2"_s, u"File1"_s, u"file10"_s } << 2 << true;
+}
+
+void TestRowOrder::sort()
+{
+    QFETCH(bool, byTime);
+    QFETCH(QStringList, names);
+    QFETCH(QList<int>, ages);
+    QFETCH(int, selected);
+    QFETCH(QStringList, expected);
+    QFETCH(int, selection);
+    QFETCH(bool, refresh);
+
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (ages[i] >= 0) {
+            QFile file(dir.filePath(names[i]));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(now.addSecs(-ages[i]), QFileDevice::FileModificationTime));
+        }
+        // The icon tells the rows apart; the outcome belongs to the position.
+        list.append(names[i], dir.path(), RowIcon(1 + i));
+        list.setOutcome(int(i), QString::number(i), RowIcon(1 + i));
+    }
+    const QString selectedName = selected >= 0 ? names[selected] : QString();
+
+    const intake::OrderResult result
+        = byTime ? intake::sortByModificationTime(list, row(selected)) : intake::sortByName(list, row(selected));
+
+    QCOMPARE(list.oldNames(), expected);
+    QCOMPARE(result.selection, row(selection));
+    QCOMPARE(result.refreshNames, refresh);
+    if (selection >= 0)
+        QCOMPARE(list.oldName(selection), selectedName);
+    QList<int> taken;
+    for (int r = 0; r < list.count(); ++r) {
+        QCOMPARE(list.outcome(r), QString::number(r));
+        taken << int(list.icon(r)) - 1;
+    }
+    // Each row's icon travelled with its name, and no row was lost or doubled.
+    for (int r = 0; r < list.count(); ++r)
+        QCOMPARE(names[taken[r]], list.oldName(r));
+    std::sort(taken.begin(), taken.end());
+    QCOMPARE(taken, (QList<int> { 0, 1, 2, 3 }).mid(0, list.count()));
 }
 
 QTEST_GUILESS_MAIN(TestRowOrder)
