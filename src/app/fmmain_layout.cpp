@@ -227,6 +227,13 @@ void fmMain::buildListBand()
         = addLabel(-1, Picture8, twips::rect(360, 60, 720, 180), QStringLiteral("原文件名"), kHeaderColour, true);
     addLabel(21, Picture8, twips::rect(4170, 60, 720, 180), QStringLiteral("新文件名"), kHeaderColour, true);
     addLabel(22, Picture8, twips::rect(7590, 60, 360, 180), QStringLiteral("状态"), kHeaderColour, true);
+    // The strip is only 18 pixels high and the list covers its bottom edge, so a caption whose scalable font
+    // needs a taller line than the designed 12 pixels is centred in the strip rather than hung from 4 pixels
+    // down, where the strip would cut its bottom off.
+    for (QLabel* caption : { lbTListCount, lbInfo[21], lbInfo[22] }) {
+        caption->setGeometry(caption->x(), 0, caption->width(), Picture8->height());
+        caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
 
     btSelectUp = addButton(QStringLiteral("bt_up"), twips::rect(9360, 4080, 600, 600));
     btSelectDown = addButton(QStringLiteral("bt_down"), twips::rect(9360, 4920, 600, 600));

@@ -50,7 +50,8 @@ RenameListView::RenameListView(QWidget* parent)
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
-    header()->setStretchLastSection(false);
+    // The outcome column reaches the list's right edge, so a selected row is highlighted across the list.
+    header()->setStretchLastSection(true);
     header()->setSectionResizeMode(QHeaderView::Fixed);
     header()->setMinimumSectionSize(0);
     QPalette p = palette();

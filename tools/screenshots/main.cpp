@@ -1,13 +1,19 @@
-// Renders the main window in three states to PNG files, for the README: just opened, filled, after a rename.
+// Renders the main window in three states to PNG files, for the README: just opened, filled, after a rename;
+// and the file dialog of 添加文件 as Qt shows it with its Chinese texts.
 #include <cstdio>
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "app/fmmain.h"
 #include "app/platformservices.h"
+#include "app/qttranslations.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "widgets/ibutton/ibutton.h"
@@ -33,11 +39,30 @@ bool save(QWidget& window, const QString& path)
     return true;
 }
 
+// The dialog 添加文件 opens, on the sample folder, once it has listed the folder.
+bool saveFileDialog(QWidget& window, const QString& folder, const QString& path)
+{
+    QFileDialog dialog(&window, QStringLiteral("请选择要更名的文件"), folder, QStringLiteral("所有文件(*)"));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::DontUseNativeDialog); // the same dialog on every desktop
+    QEventLoop listed;
+    if (auto* files = dialog.findChild<QFileSystemModel*>())
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, &listed, &QEventLoop::quit);
+    QTimer::singleShot(5000, &listed, &QEventLoop::quit); // never wait for ever
+    dialog.show();
+    listed.exec();
+    return save(dialog, path);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // As on a Chinese desktop: the file dialog formats sizes and dates in the system's language.
+    qputenv("LC_ALL", "zh_CN.UTF-8");
     QApplication app(argc, argv);
+    if (!installQtChinese(app))
+        std::fputs("Qt's Chinese translations are missing: install qt6-translations-l10n\n", stderr);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     QDir().mkpath(out);
 
@@ -71,5 +96,7 @@ int main(int argc, char* argv[])
     window.btReName_Click();
     window.ListReName->selectRow(std::nullopt);
     ok = save(window, out + QStringLiteral("/window-renamed.png")) && ok;
+
+    ok = saveFileDialog(window, samples.path(), out + QStringLiteral("/file-dialog.png")) && ok;
     return ok ? 0 : 1;
 }
