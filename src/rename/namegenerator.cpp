@@ -66,6 +66,9 @@ QStringList numberedNames(const PlanSettings& s, const QStringList& oldNames, co
         names.resize(oldNames.size());
         return names;
     }
+    // The start is rounded once and the rows count on from there: rounding each row's own value would make
+    // -1.5 give -2, -1, 1 (0.5 rounds away from zero too) and skip a number.
+    const double first = std::round(*start);
     const int width = paddingWidth(s.digitsText);
     const qsizetype fixedLength = s.prefix.size() + s.suffix.size() + std::max(width, 21);
     for (qsizetype i = 0; i < oldNames.size(); ++i) {
@@ -75,7 +78,7 @@ QStringList numberedNames(const PlanSettings& s, const QStringList& oldNames, co
         QString name;
         name.reserve(fixedLength + extension.size());
         name += s.prefix;
-        appendNumber(name, *start + double(i), width);
+        appendNumber(name, first + double(i), width);
         name += s.suffix;
         name += extension;
         names.append(std::move(name));

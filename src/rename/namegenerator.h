@@ -31,9 +31,9 @@ inline constexpr int kMaxDigits = 255;
  *
  * Numbering plan: row i (from 0) gets prefix + (start + i) padded with zeros to the digit count + suffix
  * + extension. The start text reads as a number (see numbertext::parse); when it does not, every name
- * is empty. A fractional start is rounded to the nearest whole number, halves away from zero, and a
- * negative number keeps its sign before the zeros (-005). The digit count is trimmed of spaces; empty,
- * "0", "1" or text that is no number give no padding; it is capped at kMaxDigits.
+ * is empty. A fractional start is rounded once to the nearest whole number, halves away from zero, and the
+ * rows count on from there (-1.5 gives -2, -1, 0). A negative number keeps its sign before the zeros (-005). The digit
+ * count is trimmed of spaces; empty, "0", "1" or text that is no number give no padding; it is capped at kMaxDigits.
  * Replace plan: text before + base name with every non-overlapping, case-sensitive occurrence of
  * replaceOld replaced + text after + extension.
  * Extension: the trimmed extension text when not empty, otherwise the old name from its last dot.

@@ -97,6 +97,14 @@ void TestNameGenerator::numbering_data()
                                                      << "1.5"
                                                      << ""
                                                      << "" << 2 << QStringList { u"2.txt"_s, u"3.txt"_s };
+    QTest::newRow("start -2.5 rounds half away from zero") << ""
+                                                           << "-2.5"
+                                                           << ""
+                                                           << "" << 2 << QStringList { u"-3.txt"_s, u"-2.txt"_s };
+    QTest::newRow("start -1.5 counts through zero") << ""
+                                                    << "-1.5"
+                                                    << ""
+                                                    << "" << 3 << QStringList { u"-2.txt"_s, u"-1.txt"_s, u"0.txt"_s };
     QTest::newRow("start negative keeps sign before zeros") << ""
                                                             << "-5"
                                                             << "3"
@@ -109,6 +117,15 @@ void TestNameGenerator::numbering_data()
                                                       << "1"
                                                       << ""
                                                       << " b " << 1 << QStringList { u" a 1 b .txt"_s };
+    QTest::newRow("9e18 and above padded") << ""
+                                           << "9e18"
+                                           << "22"
+                                           << "" << 1 << QStringList { u"0009000000000000000000.txt"_s };
+    QTest::newRow("-9e18 and below padded after the sign")
+        << ""
+        << "-9e18"
+        << "21"
+        << "" << 1 << QStringList { u"-009000000000000000000.txt"_s };
     QTest::newRow("huge start prints whole digits") << ""
                                                     << "1e20"
                                                     << ""
@@ -330,6 +347,9 @@ void TestNameGenerator::numberText_data()
     QTest::newRow("leading point") << ".5" << true << 0.5;
     QTest::newRow("trailing point") << "5." << true << 5.0;
     QTest::newRow("exponent") << "1e3" << true << 1000.0;
+    QTest::newRow("exponent with minus") << "1e-3" << true << 0.001;
+    QTest::newRow("exponent with plus") << "1E+3" << true << 1000.0;
+    QTest::newRow("exponent without digits") << "1e+" << false << 0.0;
     QTest::newRow("empty") << "" << false << 0.0;
     QTest::newRow("point only") << "." << false << 0.0;
     QTest::newRow("sign only") << "-" << false << 0.0;
