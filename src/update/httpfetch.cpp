@@ -428,6 +428,8 @@ Result fetch(const Request& request, const Stop& stop)
     curl_easy_cleanup(easy);
     curl_multi_cleanup(multi);
     curl_slist_free_all(headers);
+    for (const auto& relay : t.relays)
+        ::close(relay->curlEnd); // a socket libcurl was given but never closed
     t.relays.clear();
     return result;
 }

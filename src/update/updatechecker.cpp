@@ -1,6 +1,8 @@
 // The update check: one GET of the version file on a thread of its own, bounded in time and size.
 #include "update/updatechecker.h"
 
+#include <system_error>
+
 #include <QStringDecoder>
 #include <QTimer>
 
@@ -67,12 +69,18 @@ void UpdateChecker::start(const UpdateDefaults& defaults)
     request.limits.maxRedirects = MaxRedirects;
 
     m_stop = std::make_shared<httpfetch::Stop>();
-    m_thread = std::thread([this, request, stop = m_stop] {
-        const httpfetch::Result result = httpfetch::fetch(request, *stop);
-        // Posted, never called from here: the answer is read on the checker's own thread.
-        QMetaObject::invokeMethod(
-            this, [this, result] { fetched(result); }, Qt::QueuedConnection);
-    });
+    try {
+        m_thread = std::thread([this, request, stop = m_stop] {
+            const httpfetch::Result result = httpfetch::fetch(request, *stop);
+            // Posted, never called from here: the answer is read on the checker's own thread.
+            QMetaObject::invokeMethod(
+                this, [this, result] { fetched(result); }, Qt::QueuedConnection);
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had: the check did not complete, like any other failure before an answer.
+        m_stop.reset();
+        QTimer::singleShot(0, this, [this] { finish(false, {}); });
+    }
 }
 
 void UpdateChecker::fetched(const httpfetch::Result& result)
