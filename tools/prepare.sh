@@ -2,7 +2,7 @@
 # Shared by ./run and ./test: installs the Debian packages that are missing, then configures and builds build/.
 set -euo pipefail
 
-packages=(qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk)
+packages=(qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk openbox)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -22,6 +22,7 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event)
     const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
     event->accept();
+    emit mouseReleased(event->button());
     if (click)
         emit clicked();
 }

@@ -12,6 +12,7 @@ public:
 signals:
     void clicked();
     void mousePressed(Qt::MouseButton button);
+    void mouseReleased(Qt::MouseButton button);
     void mouseMoved(Qt::MouseButtons buttons);
 
 protected:

@@ -83,6 +83,9 @@ void fmMain::connectHandlers()
     connect(picLogo, &ClickableLabel::clicked, this, &fmMain::picLogo_Click);
     connect(lbADR, &ClickableLabel::clicked, this, &fmMain::lbADR_Click);
     connect(lbNewVersion, &ClickableLabel::clicked, this, &fmMain::lbNewVersion_Click);
+    connect(Image1, &ClickableLabel::mousePressed, this,
+        [this](Qt::MouseButton button) { m_moveArmed = button == Qt::LeftButton; });
+    connect(Image1, &ClickableLabel::mouseReleased, this, [this] { m_moveArmed = false; });
     connect(Image1, &ClickableLabel::mouseMoved, this, &fmMain::Image1_MouseMove);
 
     connect(btDIY, &ClickableLabel::clicked, this, &fmMain::btDIY_Click);
@@ -158,9 +161,13 @@ void fmMain::btClose_Click()
 
 void fmMain::Image1_MouseMove(Qt::MouseButtons buttons)
 {
-    // The window manager follows the mouse from here until the button is released.
-    if ((buttons & Qt::LeftButton) && windowHandle())
-        windowHandle()->startSystemMove();
+    // The window manager follows the mouse from here until the button is released. It is asked once per
+    // press: moves queued before it grabs the pointer would otherwise each ask again, and a request that
+    // reaches it after the release starts a move that no button holds, which then follows the bare pointer.
+    if (!m_moveArmed || !(buttons & Qt::LeftButton) || !windowHandle())
+        return;
+    m_moveArmed = false;
+    windowHandle()->startSystemMove();
 }
 
 void fmMain::openAddress(const QString& address)

@@ -174,4 +174,5 @@ private:
     PlatformServices* m_services = nullptr;
     RenameList* m_list = nullptr;
     UpdateChecker* m_updateChecker = nullptr;
+    bool m_moveArmed = false; // a left press on the background has not asked for its window move yet
 };

@@ -20,6 +20,7 @@
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "fakeservices.h"
+#include "gesturescript.h"
 #include "rename/renamelist.h"
 #include "rename/renamerow.h"
 #include "widgets/ibutton/ibutton.h"
@@ -29,74 +30,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kWaitMs = 10000; // generous: the machine is shared and Xvfb may be slow to start drawing
 constexpr std::uint32_t kKeysymDigit2 = 0x32;
-
-/**
- * Plays a list of steps, one per timer tick. A drag runs an event loop of its own inside the press-and-move
- * that started it, so the rest of the gesture has to come from the event loop rather than from the test's
- * own sequence of calls. A step is either an action, or a wait that holds the script until the window has
- * caught up. A wait that is not met in time ends the script with a failure after running `onGiveUp`.
- */
-class GestureScript : public QObject {
-public:
-    std::function<void()> onGiveUp;
-
-    void act(std::function<bool()> action, const QString& what) { m_steps.append({ std::move(action), what, false }); }
-    void waitUntil(std::function<bool()> condition, const QString& what)
-    {
-        m_steps.append({ std::move(condition), what, true });
-    }
-
-    void start()
-    {
-        connect(&m_timer, &QTimer::timeout, this, &GestureScript::tick);
-        m_timer.start(10);
-        m_stepClock.start();
-    }
-    bool finished() const { return m_next >= m_steps.size() || !m_failure.isEmpty(); }
-    const QString& failure() const { return m_failure; }
-
-private:
-    struct Step {
-        std::function<bool()> run;
-        QString what;
-        bool isWait;
-    };
-
-    void tick()
-    {
-        if (finished()) {
-            m_timer.stop();
-            return;
-        }
-        const Step& step = m_steps.at(m_next);
-        if (step.run()) {
-            ++m_next;
-            m_stepClock.restart();
-            return;
-        }
-        if (!step.isWait) {
-            fail(u"could not "_s + step.what);
-        } else if (m_stepClock.elapsed() > kWaitMs) {
-            fail(u"gave up waiting until "_s + step.what);
-        }
-    }
-
-    void fail(const QString& message)
-    {
-        m_failure = message;
-        m_timer.stop();
-        if (onGiveUp)
-            onGiveUp();
-    }
-
-    QList<Step> m_steps;
-    qsizetype m_next = 0;
-    QString m_failure;
-    QTimer m_timer;
-    QElapsedTimer m_stepClock;
-};
 
 QByteArray contentOf(const QString& name)
 {

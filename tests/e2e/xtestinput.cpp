@@ -2,6 +2,7 @@
 #include "xtestinput.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include <sys/uio.h>
@@ -139,4 +140,77 @@ bool XTestInput::typeKey(std::uint32_t keysym)
     if (keycode == 0)
         return false;
     return fakeInput(keyPress, keycode) && fakeInput(keyRelease, keycode);
+}
+
+std::uint32_t XTestInput::atom(const char* name)
+{
+    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(m_connection, 0, std::strlen(name), name);
+    std::unique_ptr<xcb_intern_atom_reply_t, FreeDeleter> reply(xcb_intern_atom_reply(m_connection, cookie, nullptr));
+    return reply ? reply->atom : 0;
+}
+
+QByteArray XTestInput::property(std::uint32_t window, const char* name, std::uint32_t type)
+{
+    if (!isValid())
+        return {};
+    const xcb_get_property_cookie_t cookie = xcb_get_property(m_connection, 0, window, atom(name), type, 0, 4096);
+    std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+    if (!reply || reply->type != type)
+        return {};
+    return QByteArray(
+        static_cast<const char*>(xcb_get_property_value(reply.get())), xcb_get_property_value_length(reply.get()));
+}
+
+QString XTestInput::windowManagerName()
+{
+    // The manager names a window of its own on the root window, and that window carries the manager's name.
+    const QByteArray check = property(m_root, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
+    if (check.size() != sizeof(std::uint32_t))
+        return {};
+    std::uint32_t window = 0;
+    std::memcpy(&window, check.constData(), sizeof window);
+    return QString::fromUtf8(property(window, "_NET_WM_NAME", atom("UTF8_STRING")));
+}
+
+QList<std::uint32_t> XTestInput::clientsTitled(const QString& title)
+{
+    const QByteArray list = property(m_root, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW);
+    QList<std::uint32_t> found;
+    for (qsizetype at = 0; at + qsizetype(sizeof(std::uint32_t)) <= list.size(); at += sizeof(std::uint32_t)) {
+        std::uint32_t window = 0;
+        std::memcpy(&window, list.constData() + at, sizeof window);
+        if (QString::fromUtf8(property(window, "_NET_WM_NAME", atom("UTF8_STRING"))) == title)
+            found << window;
+    }
+    return found;
+}
+
+std::optional<QPoint> XTestInput::rootPosition(std::uint32_t window)
+{
+    if (!isValid())
+        return std::nullopt;
+    const xcb_translate_coordinates_cookie_t cookie = xcb_translate_coordinates(m_connection, window, m_root, 0, 0);
+    std::unique_ptr<xcb_translate_coordinates_reply_t, FreeDeleter> reply(
+        xcb_translate_coordinates_reply(m_connection, cookie, nullptr));
+    if (!reply)
+        return std::nullopt;
+    return QPoint(reply->dst_x, reply->dst_y);
+}
+
+bool XTestInput::activate(std::uint32_t window)
+{
+    if (!isValid())
+        return false;
+    xcb_client_message_event_t message {};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = atom("_NET_ACTIVE_WINDOW");
+    message.data.data32[0] = 2; // the request comes from a pager or taskbar, i.e. from the user
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    const xcb_void_cookie_t cookie = xcb_send_event_checked(m_connection, 0, m_root,
+        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        reinterpret_cast<const char*>(&message));
+    std::unique_ptr<xcb_generic_error_t, FreeDeleter> error(xcb_request_check(m_connection, cookie));
+    return !error;
 }

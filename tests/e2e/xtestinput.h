@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include <QByteArray>
+#include <QList>
 #include <QPoint>
 #include <QString>
 
@@ -35,9 +38,21 @@ public:
     /// Presses and releases the key that yields `keysym` without Shift (e.g. 0x32 for the digit 2).
     bool typeKey(std::uint32_t keysym);
 
+    // What a window manager publishes, read as a pager or taskbar reads it.
+    /// The name of the running EWMH window manager, empty when none runs.
+    QString windowManagerName();
+    /// The managed top-level windows (_NET_CLIENT_LIST) whose title is `title`.
+    QList<std::uint32_t> clientsTitled(const QString& title);
+    /// Where the window's top-left pixel is on the root window, if the window exists.
+    std::optional<QPoint> rootPosition(std::uint32_t window);
+    /// Asks the window manager to bring the window back and give it the focus, as a taskbar does on a click.
+    bool activate(std::uint32_t window);
+
 private:
     bool fakeInput(std::uint8_t type, std::uint8_t detail, QPoint position = {});
     std::uint8_t keycodeFor(std::uint32_t keysym) const;
+    std::uint32_t atom(const char* name);
+    QByteArray property(std::uint32_t window, const char* name, std::uint32_t type);
 
     xcb_connection_t* m_connection = nullptr;
     std::uint32_t m_root = 0;
