@@ -508,6 +508,10 @@ void TestIButton::writeProperties()
     fresh.WriteProperties(freshBag);
     QCOMPARE(freshBag.keys().first(), u"AutoSize"_s);
     QCOMPARE(freshBag.ReadProperty(u"AutoSize"_s).toBool(), false);
+
+    // The identifier saved forms know the control by.
+    const QMetaObject& meta = *button.metaObject();
+    QCOMPARE(QString::fromUtf8(meta.classInfo(meta.indexOfClassInfo("ProgID")).value()), u"青禾更名器.iButton"_s);
 }
 
 void TestIButton::readDefaults()

@@ -35,9 +35,12 @@ class PropertyBag;
  * Click is raised once per left-button click released on the control, per Enter key-down (auto-repeats
  * included) and per Space key-up. Every property write that is saved emits propertyChanged(key).
  * QWidget::setEnabled is the Enabled property: disabling shows the disabled cell at once.
+ *
+ * The control's registered identifier, "青禾更名器.iButton", is class info "ProgID" of its meta-object.
  */
 class iButton : public QWidget {
     Q_OBJECT
+    Q_CLASSINFO("ProgID", "青禾更名器.iButton")
 
 public:
     explicit iButton(QWidget* parent = nullptr);
