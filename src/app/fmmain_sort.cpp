@@ -27,10 +27,14 @@ void fmMain::ListReName_ContextMenu(const QPoint& point)
 
 void fmMain::mnuSortByName_Click()
 {
+    if (!ListReName->isEnabled()) // a pass is running: the rows stay as they are
+        return;
     applyOrderResult(intake::sortByName(*m_list, ListReName->selectedRow()));
 }
 
 void fmMain::mnuSortByTime_Click()
 {
+    if (!ListReName->isEnabled())
+        return;
     applyOrderResult(intake::sortByModificationTime(*m_list, ListReName->selectedRow()));
 }

@@ -2,6 +2,7 @@
 #include "intake/roworder.h"
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 #include <vector>
 
@@ -35,51 +36,72 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-int sign(qsizetype value)
+/*
+ * A text whose plain order is the natural order of case-folded names: each run of digits becomes "0", its
+ * length without leading zeros as one code unit, then those digits. Equal runs give equal pieces; of two
+ * runs the shorter number sorts first, then digit by digit; and the leading "0" sorts against any other
+ * character as a digit would. Sorting on these keys costs one plain comparison per pair.
+ */
+QString naturalKey(const QString& folded)
 {
-    return value < 0 ? -1 : (value > 0 ? 1 : 0);
-}
-
-// The natural comparison of two case-folded names, without the fallbacks.
-int naturalOnly(QStringView a, QStringView b)
-{
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            // Leading zeros do not count; then the longer run is the larger number, and runs of one
-            // length compare digit by digit. No conversion, so runs of any length are fine.
-            while (i < a.size() && a[i] == QLatin1Char('0'))
-                ++i;
-            while (j < b.size() && b[j] == QLatin1Char('0'))
-                ++j;
-            const qsizetype startA = i;
-            const qsizetype startB = j;
-            while (i < a.size() && isDigit(a[i]))
-                ++i;
-            while (j < b.size() && isDigit(b[j]))
-                ++j;
-            if (i - startA != j - startB)
-                return sign((i - startA) - (j - startB));
-            if (const int c = a.sliced(startA, i - startA).compare(b.sliced(startB, j - startB)))
-                return c < 0 ? -1 : 1;
+    QString key;
+    key.reserve(folded.size() + 4);
+    for (qsizetype i = 0; i < folded.size();) {
+        if (!isDigit(folded[i])) {
+            key += folded[i++];
             continue;
         }
-        if (a[i] != b[j])
-            return a[i] < b[j] ? -1 : 1;
-        ++i;
-        ++j;
+        while (i < folded.size() && folded[i] == QLatin1Char('0'))
+            ++i;
+        const qsizetype start = i;
+        while (i < folded.size() && isDigit(folded[i]))
+            ++i;
+        key += QLatin1Char('0');
+        key += QChar(char16_t(std::min<qsizetype>(i - start, 0xffff)));
+        key += QStringView(folded).sliced(start, i - start);
     }
-    return sign((a.size() - i) - (b.size() - j));
+    return key;
 }
 
-int naturalFolded(const QString& foldedA, const QString& a, const QString& foldedB, const QString& b)
+// The first code units of a natural key packed big-endian into integers (shorter keys padded with zeros, which
+// sort first as a prefix does), so that most comparisons of names with long common beginnings ("IMG_00...")
+// are three integer comparisons.
+using KeyPrefix = std::array<quint64, 3>;
+
+KeyPrefix keyPrefix(QStringView key)
 {
-    if (const int c = naturalOnly(foldedA, foldedB))
-        return c;
-    if (const int c = foldedA.compare(foldedB))
-        return c < 0 ? -1 : 1;
-    const int c = a.compare(b);
+    KeyPrefix prefix {};
+    const qsizetype units = std::min<qsizetype>(4 * prefix.size(), key.size());
+    for (qsizetype i = 0; i < units; ++i)
+        prefix[i / 4] |= quint64(key[i].unicode()) << (48 - 16 * (i % 4));
+    return prefix;
+}
+
+// What the sorts compare for one name: the natural key, then the case-folded name, then the name itself.
+struct NameKey {
+    KeyPrefix prefix;
+    QString natural;
+    QString folded;
+    QString name;
+};
+
+NameKey nameKey(const QString& name)
+{
+    QString folded = name.toCaseFolded();
+    QString natural = naturalKey(folded);
+    const KeyPrefix prefix = keyPrefix(natural);
+    return { prefix, std::move(natural), std::move(folded), name };
+}
+
+int compareKeys(const NameKey& a, const NameKey& b)
+{
+    if (a.prefix != b.prefix)
+        return a.prefix < b.prefix ? -1 : 1;
+    int c = a.natural.compare(b.natural);
+    if (c == 0)
+        c = a.folded.compare(b.folded);
+    if (c == 0)
+        c = a.name.compare(b.name);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
@@ -109,37 +131,34 @@ OrderResult applyOrder(RenameList& list, const std::vector<int>& order, std::opt
     return { isRow(list, selected) ? std::optional<int>(where[*selected]) : std::nullopt, true };
 }
 
-std::vector<QString> foldedNames(const RenameList& list)
+std::vector<NameKey> nameKeys(const RenameList& list)
 {
-    std::vector<QString> folded;
-    folded.reserve(list.count());
+    std::vector<NameKey> keys;
+    keys.reserve(list.count());
     for (const QString& name : list.oldNames())
-        folded.push_back(name.toCaseFolded());
-    return folded;
+        keys.push_back(nameKey(name));
+    return keys;
 }
 
 } // namespace
 
 int naturalCompare(QStringView a, QStringView b)
 {
-    return naturalFolded(a.toString().toCaseFolded(), a.toString(), b.toString().toCaseFolded(), b.toString());
+    return compareKeys(nameKey(a.toString()), nameKey(b.toString()));
 }
 
 OrderResult sortByName(RenameList& list, std::optional<int> selected)
 {
-    const std::vector<QString> folded = foldedNames(list);
-    const QStringList& names = list.oldNames();
+    const std::vector<NameKey> keys = nameKeys(list);
     std::vector<int> order(list.count());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-        [&](int x, int y) { return naturalFolded(folded[x], names[x], folded[y], names[y]) < 0; });
+    std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return compareKeys(keys[x], keys[y]) < 0; });
     return applyOrder(list, order, selected);
 }
 
 OrderResult sortByModificationTime(RenameList& list, std::optional<int> selected)
 {
-    const std::vector<QString> folded = foldedNames(list);
-    const QStringList& names = list.oldNames();
+    const std::vector<NameKey> keys = nameKeys(list);
     std::vector<std::optional<qint64>> times(list.count());
     for (int row = 0; row < list.count(); ++row) {
         const QFileInfo info(list.oldPath(row));
@@ -155,7 +174,7 @@ OrderResult sortByModificationTime(RenameList& list, std::optional<int> selected
                 return bool(times[x]); // a readable time before none
             return *times[x] < *times[y];
         }
-        return naturalFolded(folded[x], names[x], folded[y], names[y]) < 0;
+        return compareKeys(keys[x], keys[y]) < 0;
     });
     return applyOrder(list, order, selected);
 }
