@@ -1,6 +1,8 @@
 // fmMain's plan inputs: choosing a plan and an extension option, and guarding what is typed into the fields.
 #include "app/fmmain.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -151,6 +153,28 @@ void fmMain::txtNewName2_GotFocus()
     QTimer::singleShot(0, txtNewName2, &QLineEdit::selectAll);
 }
 
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// The text that a change put in between the unchanged beginning and end of `before`.
+QStringView arrivedText(QStringView before, QStringView after)
+{
+    qsizetype head = 0;
+    const qsizetype shorter = std::min(before.size(), after.size());
+    while (head < shorter && before[head] == after[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    return after.sliced(head, after.size() - head - tail);
+}
+
+} // namespace
+
 bool fmMain::keepDigitsOnly(TextBox* field)
 {
     // Typed keys meet filterDigits first; this catches what arrives as text (an input method's commit, a
@@ -162,7 +186,7 @@ bool fmMain::keepDigitsOnly(TextBox* field)
     int keptBeforeCursor = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+        if (isDigit(c)) {
             kept += c;
             if (i < cursor)
                 ++keptBeforeCursor;
@@ -172,10 +196,22 @@ bool fmMain::keepDigitsOnly(TextBox* field)
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i; // one character, one beep
     }
-    if (refused == 0)
+    if (refused == 0) {
+        field->setAcceptedText(text);
         return true;
+    }
     for (int i = 0; i < refused; ++i)
         m_services->beep();
+    // Like a refused key, text that brings no digit at all leaves the field as it was, also when it came in
+    // over a selection (the start field selects its whole number on focus).
+    const std::optional<QString> before = field->acceptedText();
+    const QStringView arrived = before ? arrivedText(*before, text) : QStringView(text);
+    if (before && std::none_of(arrived.begin(), arrived.end(), isDigit)) {
+        const int position = std::min(cursor, int(before->size()));
+        field->setText(*before); // runs the change handler again, which refreshes
+        field->setCursorPosition(position);
+        return false;
+    }
     field->setText(kept); // runs the change handler again, which refreshes
     field->setCursorPosition(keptBeforeCursor);
     return false;

@@ -60,6 +60,8 @@ void TextBox::keyPressEvent(QKeyEvent* event)
 
 void TextBox::focusInEvent(QFocusEvent* event)
 {
+    if (!m_acceptedText)
+        m_acceptedText = text(); // the user is about to change it, so it is what the window holds
     QLineEdit::focusInEvent(event);
     emit GotFocus();
 }

@@ -17,6 +17,11 @@ public:
     /// Enter (13), Escape (27) and Ctrl+letter (1..26); nothing for Delete, arrows, Home, End or Tab.
     static std::optional<int> characterCode(const QKeyEvent& event);
 
+    /// The text the field's change handler last accepted, for a handler that goes back to it when a change
+    /// brings nothing it accepts. Until a handler sets one: the text the field had when it first took the focus.
+    const std::optional<QString>& acceptedText() const { return m_acceptedText; }
+    void setAcceptedText(const QString& text) { m_acceptedText = text; }
+
 signals:
     /// Raised for every key that produces a character; a handler that sets `keyAscii` to 0 cancels the key.
     void KeyPress(int& keyAscii);
@@ -25,4 +30,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+
+private:
+    std::optional<QString> m_acceptedText;
 };

@@ -166,7 +166,7 @@ void TestFmMainPlan::textArrives_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<Way>("way");
     QTest::addColumn<QString>("before");
-    QTest::addColumn<int>("cursor");
+    QTest::addColumn<int>("cursor"); // -1: the whole text selected
     QTest::addColumn<QString>("arriving");
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("beeps");
@@ -187,6 +187,10 @@ void TestFmMainPlan::textArrives_data()
                                          << "19" << 1 << 0 << "19.txt";
     QTest::newRow("start: input method commits 啊")
         << start << Way::InputMethod << "1" << 1 << u"啊"_s << "1" << 1 << 0 << "1.txt";
+    QTest::newRow("start: input method commits 啊 over the selected number")
+        << start << Way::InputMethod << "12" << -1 << u"啊"_s << "12" << 1 << 0 << "12.txt";
+    QTest::newRow("start: paste x9 over the selected number") << start << Way::Paste << "12" << -1 << "x9"
+                                                              << "9" << 1 << 0 << "9.txt";
     QTest::newRow("start: input method commits 9") << start << Way::InputMethod << "1" << 1 << "9"
                                                    << "19" << 0 << 0 << "19.txt";
     QTest::newRow("start: input method commits a full-width digit")
@@ -231,7 +235,10 @@ void TestFmMainPlan::textArrives()
     box->setText(before);
     box->setFocus();
     box->deselect();
-    box->setCursorPosition(cursor);
+    if (cursor < 0)
+        box->selectAll();
+    else
+        box->setCursorPosition(cursor);
 
     switch (way) {
     case Way::Key:
