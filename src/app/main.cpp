@@ -9,17 +9,10 @@
 #include "intake/pathintake.h"
 #include "rename/renamelist.h"
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("qinghe-renamer"));
-    QApplication::setApplicationDisplayName(QStringLiteral("青禾更名器"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
-    if (!installQtChinese(app))
-        std::fputs("qinghe-renamer: 未找到 Qt 的简体中文翻译（qt6-translations-l10n），对话框将显示英文\n", stderr);
+namespace {
 
-    // "Open with" in a file manager hands over the chosen files and folders (the desktop entry's %F).
-    QCommandLineParser parser;
+void describeCommandLine(QCommandLineParser& parser)
+{
     parser.setApplicationDescription(QStringLiteral("青禾更名器：批量更名文件。"));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -27,6 +20,50 @@ int main(int argc, char* argv[])
         QStringLiteral(
             "按给出的顺序加入列表：文件夹加入其中的可见文件（同“添加文件夹”），文件加入该文件（同“添加文件”）"),
         QStringLiteral("[PATH…]"));
+}
+
+// Whether the command line only asks for the help or the version text, which needs no display.
+bool asksOnlyForText(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        if (arg == "--")
+            return false;
+        if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+void setIdentity()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("qinghe-renamer"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (asksOnlyForText(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        setIdentity();
+        installQtChinese(app);
+        QCommandLineParser parser;
+        describeCommandLine(parser);
+        parser.process(app); // prints the text and ends the program
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    setIdentity();
+    QApplication::setApplicationDisplayName(QStringLiteral("青禾更名器"));
+    if (!installQtChinese(app))
+        std::fputs("qinghe-renamer: 未找到 Qt 的简体中文翻译（qt6-translations-l10n），对话框将显示英文\n", stderr);
+
+    // "Open with" in a file manager hands over the chosen files and folders (the desktop entry's %F).
+    QCommandLineParser parser;
+    describeCommandLine(parser);
     parser.process(app);
 
     fmMain window;
