@@ -10,6 +10,7 @@
 #include "app/clickablelabel.h"
 #include "app/platformservices.h"
 #include "app/renamelistview.h"
+#include "app/skinpictures.h"
 #include "app/textbox.h"
 #include "rename/numbertext.h"
 #include "rename/renamelist.h"
@@ -64,10 +65,10 @@ void fmMain::Form_Load()
 
     std::array<QIcon, 5> icons;
     for (int i = 0; i < 5; ++i)
-        icons[i] = QIcon(QStringLiteral(":/skins/row%1.png").arg(i + 1));
+        icons[i] = skinpictures::icon(QStringLiteral("row%1").arg(i + 1));
     ListReName->rowDelegate()->setIcons(icons);
     ListReName->layoutColumns();
-    ListReName->setDragPointer(QPixmap(QStringLiteral(":/skins/drag_cursor.png")));
+    ListReName->setDragPointer(skinpictures::pixmap(QStringLiteral("drag_cursor"), devicePixelRatioF()));
 
     btDIY_Click();
     Option1_Click();

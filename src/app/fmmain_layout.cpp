@@ -1,11 +1,13 @@
 // fmMain's controls: places, sizes, captions, colours and fonts, in twips as the window is designed.
 #include "app/fmmain.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QRadioButton>
 
 #include "app/clickablelabel.h"
 #include "app/renamelistview.h"
+#include "app/skinpictures.h"
 #include "app/textbox.h"
 #include "app/twips.h"
 #include "widgets/ibutton/ibutton.h"
@@ -19,19 +21,85 @@ const QColor kSampleColour(128, 128, 128);
 const QColor kHeaderColour(63, 112, 172);
 const QColor kPanelGrey(237, 238, 240);
 
-QPixmap skin(const QString& name)
+// The name of the picture a label or button shows, kept on it so the pictures can be loaded again for
+// another screen density.
+constexpr char kSkinProperty[] = "skinName";
+
+// The device pixel ratio the window's pictures are loaded for.
+qreal pictureRatio(const QWidget* widget)
 {
-    return QPixmap(QStringLiteral(":/skins/%1.png").arg(name));
+    return widget->devicePixelRatioF();
 }
 
 ClickableLabel* addPicture(QWidget* parent, const QRect& geometry, const QString& skinName)
 {
     auto* picture = new ClickableLabel(parent);
     picture->setGeometry(geometry);
-    if (!skinName.isEmpty())
-        picture->setPixmap(skin(skinName));
+    if (!skinName.isEmpty()) {
+        picture->setProperty(kSkinProperty, skinName);
+        picture->setPixmap(skinpictures::pixmap(skinName, pictureRatio(parent)));
+    }
     return picture;
 }
+
+/// Loads the window's pictures again when it reaches a screen of another density (or first shows on one).
+class PictureDensityWatch : public QObject {
+public:
+    explicit PictureDensityWatch(fmMain* window)
+        : QObject(window)
+        , m_window(window)
+        , m_ratio(pictureRatio(window))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show)) {
+            const qreal ratio = pictureRatio(m_window);
+            if (!qFuzzyCompare(ratio, m_ratio)) {
+                m_ratio = ratio;
+                reload(ratio);
+            }
+        }
+        return false;
+    }
+
+private:
+    void reload(qreal ratio)
+    {
+        fmMain& w = *m_window;
+        // The tabs show copies of the hidden tab looks: note which, to show the new copies afterwards.
+        const auto lookOf = [&w](const QLabel* tab) {
+            for (int i = 0; i < 4; ++i)
+                if (w.picMenu[i] && tab->pixmap().cacheKey() == w.picMenu[i]->pixmap().cacheKey())
+                    return i;
+            return -1;
+        };
+        const int diyLook = lookOf(w.btDIY);
+        const int replaceLook = lookOf(w.btReplace);
+        for (QLabel* label : w.findChildren<QLabel*>()) {
+            const QString name = label->property(kSkinProperty).toString();
+            if (!name.isEmpty())
+                label->setPixmap(skinpictures::pixmap(name, ratio));
+        }
+        for (iButton* button : w.findChildren<iButton*>()) {
+            const QString name = button->property(kSkinProperty).toString();
+            if (!name.isEmpty())
+                button->setBackPicture(skinpictures::drawn(name, ratio));
+        }
+        if (diyLook >= 0)
+            w.btDIY->setPixmap(w.picMenu[diyLook]->pixmap());
+        if (replaceLook >= 0)
+            w.btReplace->setPixmap(w.picMenu[replaceLook]->pixmap());
+        w.ListReName->setDragPointer(skinpictures::pixmap(QStringLiteral("drag_cursor"), ratio));
+        w.update();
+    }
+
+    fmMain* m_window;
+    qreal m_ratio;
+};
 
 void setTextColour(QWidget* widget, const QColor& colour)
 {
@@ -105,7 +173,9 @@ iButton* fmMain::addButton(const QString& skinName, const QRect& geometry)
     button->setGeometry(geometry);
     // The window's buttons keep only their picture, font, draw mode and text colour; the rest are defaults.
     PropertyBag bag;
-    bag.WriteProperty(QStringLiteral("BackPicture"), skin(skinName));
+    button->setProperty(kSkinProperty, skinName);
+    // The strip as drawn (2× on a dense screen): the button cuts it into cells in device pixels.
+    bag.WriteProperty(QStringLiteral("BackPicture"), skinpictures::drawn(skinName, pictureRatio(this)));
     bag.WriteProperty(QStringLiteral("cFont"), windowFont());
     bag.WriteProperty(QStringLiteral("cDrawMode"), 13);
     bag.WriteProperty(QStringLiteral("cForeColor"), palette().color(QPalette::ButtonText));
@@ -122,6 +192,7 @@ void fmMain::buildLayout()
     buildPlanPanels();
     buildListBand();
     buildBottomBand();
+    new PictureDensityWatch(this);
 }
 
 void fmMain::buildTopBand()

@@ -59,7 +59,7 @@ bool checkWritten(const QDir& dir, const QList<skinart::Picture>& pictures)
 {
     bool ok = true;
     qint64 total = 0;
-    const auto expected = skinart::expectedSizes();
+    const auto expected = skinart::expectedSizes(1) + skinart::expectedSizes(2);
     if (expected.size() != pictures.size()) {
         complain(u"painted %1 pictures, expected %2"_s.arg(pictures.size()).arg(expected.size()));
         ok = false;
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
         complain(u"cannot create %1"_s.arg(out.path()));
         return 1;
     }
-    const QList<skinart::Picture> pictures = skinart::paintAll();
+    const QList<skinart::Picture> pictures = skinart::paintAll(1) + skinart::paintAll(2);
     bool ok = true;
     for (const skinart::Picture& picture : pictures)
         ok = writePng(out, picture) && ok;
@@ -121,7 +121,7 @@ int main(int argc, char** argv)
     if (!previewDir.isEmpty()) {
         const QDir preview(previewDir);
         QDir().mkpath(preview.path());
-        for (const skinart::Picture& picture : skinart::composePreviews(pictures))
+        for (const skinart::Picture& picture : skinart::composePreviews(skinart::paintAll(1)))
             ok = writePng(preview, picture) && ok;
     }
     return ok ? 0 : 1;

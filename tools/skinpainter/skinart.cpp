@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QScopeGuard>
 
 using namespace Qt::StringLiterals;
 
@@ -97,11 +98,22 @@ void drawTextAt(QPainter& p, QPoint baselineStart, const QString& text, const QF
     p.drawText(baselineStart, text);
 }
 
+// The density the pictures are being drawn for: 1 for the ordinary pictures, 2 for the "@2x" ones. Every
+// drawing below is in the window's logical pixels; the canvas turns them into device pixels.
+qreal g_scale = 1;
+
 QImage newCanvas(QSize size, bool transparent)
 {
-    QImage image(size, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    QImage image(size * g_scale, transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    image.setDevicePixelRatio(g_scale);
     image.fill(transparent ? QColor(Qt::transparent) : colour::base);
     return image;
+}
+
+// A picture's size in logical pixels.
+QSize logical(const QImage& image)
+{
+    return image.deviceIndependentSize().toSize();
 }
 
 void prepare(QPainter& p)
@@ -231,7 +243,9 @@ QImage paintBackground()
 
 QImage cut(const QImage& skin, QPoint at, QSize size)
 {
-    return skin.copy(QRect(at, size));
+    QImage part = skin.copy(QRect(at * g_scale, size * g_scale));
+    part.setDevicePixelRatio(g_scale);
+    return part;
 }
 
 QImage paintLogo(const QImage& skin)
@@ -307,9 +321,10 @@ QImage paintPanel(const QColor& fill)
     prepare(p);
     p.setPen(colour::line);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(0.5, 0.5, image.width() - 1, image.height() - 1));
+    const QSize size = logical(image);
+    p.drawRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1));
     p.setPen(QColor(255, 255, 255, 150));
-    p.drawLine(QPointF(1.5, 1.5), QPointF(image.width() - 1.5, 1.5));
+    p.drawLine(QPointF(1.5, 1.5), QPointF(size.width() - 1.5, 1.5));
     return image;
 }
 
@@ -317,7 +332,7 @@ QImage paintHeader()
 {
     QImage image = newCanvas(QSize(680, 18), false);
     QPainter p(&image);
-    drawHeaderStrip(p, image.rect(), place::list.width());
+    drawHeaderStrip(p, QRect(QPoint(), logical(image)), place::list.width());
     return image;
 }
 
@@ -378,7 +393,7 @@ using Glyph = std::function<void(QPainter&, const QRectF&, int state)>;
 
 QImage stripOf(const QImage& cellBase, const std::function<void(QPainter&, int state)>& paintCell)
 {
-    const QSize cell = cellBase.size();
+    const QSize cell = logical(cellBase);
     QImage strip = newCanvas(QSize(cell.width() * StateCount, cell.height()), false);
     QPainter sp(&strip);
     for (int state = 0; state < StateCount; ++state) {
@@ -573,12 +588,13 @@ QImage paintProgressTrough(const QImage& skin)
     QImage image = cut(skin, place::progress, place::progressSize);
     QPainter p(&image);
     prepare(p);
-    const QRectF r(0.5, 0.5, image.width() - 1, image.height() - 1);
+    const QSize size = logical(image);
+    const QRectF r(0.5, 0.5, size.width() - 1, size.height() - 1);
     p.setPen(QColor(160, 172, 190));
-    p.setBrush(vertical(0, image.height(), QColor(222, 227, 234), QColor(250, 251, 253)));
+    p.setBrush(vertical(0, size.height(), QColor(222, 227, 234), QColor(250, 251, 253)));
     p.drawRoundedRect(r, 3, 3);
     p.setPen(QColor(0, 20, 50, 28));
-    p.drawLine(QPointF(3, 1.5), QPointF(image.width() - 3, 1.5));
+    p.drawLine(QPointF(3, 1.5), QPointF(size.width() - 3, 1.5));
     return image;
 }
 
@@ -589,7 +605,8 @@ QImage paintProgressFill()
     QImage image = newCanvas(place::progressSize, true);
     QPainter p(&image);
     prepare(p);
-    const QRectF r(1, 1, image.width() - 2, image.height() - 2);
+    const QSize size = logical(image);
+    const QRectF r(1, 1, size.width() - 2, size.height() - 2);
     p.setPen(Qt::NoPen);
     p.setBrush(vertical(r.top(), r.bottom(), QColor(246, 180, 64), QColor(212, 128, 0)));
     p.drawRoundedRect(r, 2.5, 2.5);
@@ -598,8 +615,8 @@ QImage paintProgressFill()
     // Fine diagonal stripes, so a bar that barely moves still reads as a bar.
     p.setClipRect(r);
     p.setPen(QPen(QColor(255, 255, 255, 34), 3));
-    for (qreal x = -image.height(); x < image.width(); x += 10)
-        p.drawLine(QPointF(x, image.height()), QPointF(x + image.height(), 0));
+    for (qreal x = -size.height(); x < size.width(); x += 10)
+        p.drawLine(QPointF(x, size.height()), QPointF(x + size.height(), 0));
     return image;
 }
 
@@ -691,10 +708,11 @@ QImage paintDragCursor()
     };
     for (int y = 0; y < int(std::size(arrow)); ++y) {
         for (int x = 0; arrow[y][x] != 0; ++x) {
+            // Whole logical pixels, also on the 2× canvas: the arrow keeps its crisp staircase.
             if (arrow[y][x] == 'X')
-                image.setPixelColor(x, y, Qt::black);
+                p.fillRect(QRect(x, y, 1, 1), Qt::black);
             else if (arrow[y][x] == '.')
-                image.setPixelColor(x, y, Qt::white);
+                p.fillRect(QRect(x, y, 1, 1), Qt::white);
         }
     }
     return image;
@@ -722,9 +740,9 @@ QImage paintAppIcon(int size)
 
 } // namespace
 
-QList<std::pair<QString, QSize>> expectedSizes()
+QList<std::pair<QString, QSize>> expectedSizes(int scale)
 {
-    return {
+    QList<std::pair<QString, QSize>> sizes {
         { u"background.png"_s, { 680, 580 } },
         { u"logo.png"_s, { 120, 40 } },
         { u"tab_diy_on.png"_s, { 80, 19 } },
@@ -757,10 +775,29 @@ QList<std::pair<QString, QSize>> expectedSizes()
         { u"app_icon_48.png"_s, { 48, 48 } },
         { u"app_icon_256.png"_s, { 256, 256 } },
     };
+    if (scale == 1)
+        return sizes;
+    // The app icons come in their own sizes; every other picture is drawn again at `scale`.
+    sizes.removeIf([](const auto& entry) { return entry.first.startsWith(u"app_icon"_s); });
+    for (auto& [name, size] : sizes) {
+        name = atScale(name, scale);
+        size *= scale;
+    }
+    return sizes;
 }
 
-QList<Picture> paintAll()
+QString atScale(const QString& fileName, int scale)
 {
+    if (scale == 1)
+        return fileName;
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return fileName.left(dot) + u"@%1x"_s.arg(scale) + fileName.mid(dot);
+}
+
+QList<Picture> paintAll(int scale)
+{
+    g_scale = scale;
+    const auto restore = qScopeGuard([] { g_scale = 1; });
     const QImage skin = paintBackground();
     QList<Picture> all;
     all.append({ u"background.png"_s, skin });
@@ -796,8 +833,12 @@ QList<Picture> paintAll()
     for (int i = 1; i <= 5; ++i)
         all.append({ u"row%1.png"_s.arg(i), paintRowIcon(i) });
     all.append({ u"drag_cursor.png"_s, paintDragCursor() });
-    all.append({ u"app_icon_48.png"_s, paintAppIcon(48) });
-    all.append({ u"app_icon_256.png"_s, paintAppIcon(256) });
+    if (scale == 1) {
+        all.append({ u"app_icon_48.png"_s, paintAppIcon(48) });
+        all.append({ u"app_icon_256.png"_s, paintAppIcon(256) });
+    }
+    for (Picture& picture : all)
+        picture.fileName = atScale(picture.fileName, scale);
     return all;
 }
 

@@ -15,12 +15,17 @@ struct Picture {
     QImage image;
 };
 
-/// Draws every picture of the main window. The pictures that sit on the window's skin are cut from the
-/// skin itself at their place on the window, so they blend with it seamlessly.
-QList<Picture> paintAll();
+/// Draws every picture of the main window for a screen of `scale` device pixels per logical pixel (1 or 2).
+/// The pictures that sit on the window's skin are cut from the skin itself at their place on the window, so
+/// they blend with it seamlessly. At scale 2 each is drawn afresh at twice the size (not enlarged) and named
+/// with Qt's "@2x" suffix ("background@2x.png"); the app icons exist at 1 only, in sizes of their own.
+QList<Picture> paintAll(int scale = 1);
 
-/// The expected pixel size of every picture, by file name; the same names paintAll() returns.
-QList<std::pair<QString, QSize>> expectedSizes();
+/// The expected pixel size of every picture at `scale`, by file name; the same names paintAll(scale) returns.
+QList<std::pair<QString, QSize>> expectedSizes(int scale = 1);
+
+/// "name.png" at scale 2 is "name@2x.png".
+QString atScale(const QString& fileName, int scale);
 
 /// Pictures for checking the artwork by eye: the window as it opens (skin, logo, tabs, panel, header,
 /// buttons, made-up labels and rows) at its real size and enlarged twice, and a sheet of every button

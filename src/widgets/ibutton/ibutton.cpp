@@ -252,14 +252,24 @@ void iButton::ReadProperties(const PropertyBag& bag)
 
 // ---- Painting -------------------------------------------------------------------------------------------
 
-int iButton::GetFrameWidth() const
+// A strip drawn for a dense screen (device pixel ratio 2: twice the pixels for the same logical size) is
+// cut in its own pixels; the cell's logical size, which auto-size gives the control, is that divided by the
+// ratio. At ratio 1 both are the same.
+int iButton::deviceFrameWidth() const
 {
     return roundHalfEven(m_backPicture.width() / (m_style == 0 ? 5.0 : 10.0));
 }
 
+int iButton::GetFrameWidth() const
+{
+    const qreal ratio = m_backPicture.devicePixelRatio();
+    return ratio == 1 ? deviceFrameWidth() : roundHalfEven(deviceFrameWidth() / ratio);
+}
+
 int iButton::GetFrameHeight() const
 {
-    return m_backPicture.height();
+    const qreal ratio = m_backPicture.devicePixelRatio();
+    return ratio == 1 ? m_backPicture.height() : roundHalfEven(m_backPicture.height() / ratio);
 }
 
 void iButton::SliceBackPicture()
@@ -269,8 +279,8 @@ void iButton::SliceBackPicture()
         m_framesReady = false;
         m_maskPicture = QImage();
     } else {
-        const int h = GetFrameHeight();
-        const int w = GetFrameWidth();
+        const int h = m_backPicture.height();
+        const int w = deviceFrameWidth();
         QImage strip = m_backPicture.toImage();
         strip.convertTo(strip.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
         // The style asks for 4 * style + 4 cells. A large style asks for far more than the strip holds; those
@@ -278,10 +288,12 @@ void iButton::SliceBackPicture()
         const qsizetype wanted = 4 * qsizetype(m_style) + 4;
         const qsizetype inStrip = w > 0 ? std::min<qsizetype>(wanted, (strip.width() + w - 1) / w) : 0;
         m_frames.reserve(inStrip);
-        for (qsizetype i = 0; i < inStrip; ++i)
+        for (qsizetype i = 0; i < inStrip; ++i) {
             m_frames.append(strip.copy(int(i) * w, 0, w, h));
-        if (m_autoSize && w > 0 && h > 0)
-            resize(w, h);
+            m_frames.last().setDevicePixelRatio(m_backPicture.devicePixelRatio());
+        }
+        if (m_autoSize && GetFrameWidth() > 0 && GetFrameHeight() > 0)
+            resize(GetFrameWidth(), GetFrameHeight());
         m_framesReady = true;
     }
     cMouseAction(GetState(), true);
@@ -299,9 +311,13 @@ const QImage* iButton::GetStateFrame(int state) const
 
 void iButton::DrawButton(int cAction)
 {
-    // Clear: a buffer of the control's size filled with the window-background colour.
-    if (m_image.size() != size())
-        m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    // Clear: a buffer of the control's size filled with the window-background colour, in the screen's
+    // device pixels so that a 2× face and the caption stay sharp on a dense screen.
+    const qreal ratio = devicePixelRatioF();
+    if (m_image.size() != bufferSize() || m_image.devicePixelRatio() != ratio) {
+        m_image = QImage(bufferSize(), QImage::Format_RGB32);
+        m_image.setDevicePixelRatio(ratio);
+    }
     m_image.fill(palette().color(QPalette::Base));
 
     DrawFrame();
@@ -336,6 +352,9 @@ void iButton::DrawFrame()
     const QRect face(0, 0, width(), height());
     {
         QPainter painter(&m_image);
+        // A cell drawn for another density than the screen's (2× on a 1.5× screen) is filtered when scaled.
+        if (frame->devicePixelRatio() != m_image.devicePixelRatio())
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(face, *frame);
     }
     if (m_backStyle == 0) {
@@ -355,8 +374,15 @@ void iButton::applyMask()
         clearMask();
         return;
     }
+    // The mask is in logical pixels: a face drawn for a dense screen is sampled at each logical pixel.
+    QImage picture = m_maskPicture;
+    if (picture.devicePixelRatio() != 1) {
+        picture
+            = picture.scaled(picture.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        picture.setDevicePixelRatio(1);
+    }
     // For a pixmap, MaskInColor makes the pixels of that colour the transparent ones.
-    setMask(QPixmap::fromImage(m_maskPicture).createMaskFromColor(QColor::fromRgb(maskColour), Qt::MaskInColor));
+    setMask(QPixmap::fromImage(picture).createMaskFromColor(QColor::fromRgb(maskColour), Qt::MaskInColor));
 }
 
 void iButton::DrawFocus()
@@ -366,12 +392,17 @@ void iButton::DrawFocus()
     const int top = 3;
     const int right = width() - 3; // exclusive
     const int bottom = height() - 3; // exclusive
-    if (right <= left || bottom <= top || m_image.size() != size())
+    if (right <= left || bottom <= top || m_image.size() != bufferSize())
         return;
-    const auto invert = [this](int x, int y) {
-        if ((x + y) % 2 == 0) {
-            QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-            line[x] ^= 0x00FFFFFF;
+    // Each logical pixel of the rectangle covers ratio × ratio device pixels of the buffer.
+    const qreal ratio = m_image.devicePixelRatio();
+    const auto invert = [this, ratio](int x, int y) {
+        if ((x + y) % 2 != 0)
+            return;
+        for (int dy = int(y * ratio); dy < int((y + 1) * ratio) && dy < m_image.height(); ++dy) {
+            QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(dy));
+            for (int dx = int(x * ratio); dx < int((x + 1) * ratio) && dx < m_image.width(); ++dx)
+                line[dx] ^= 0x00FFFFFF;
         }
     };
     for (int x = left; x < right; ++x) {
@@ -392,8 +423,17 @@ void iButton::repaintFace()
     DrawButton(GetState());
 }
 
+QSize iButton::bufferSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qRound(width() * ratio), qRound(height() * ratio)).expandedTo(QSize(1, 1));
+}
+
 void iButton::paintEvent(QPaintEvent*)
 {
+    // On a screen of another density than the face was drawn for (the window moved), draw it again first.
+    if (m_image.devicePixelRatio() != devicePixelRatioF())
+        DrawButton(m_curAction);
     QPainter painter(this);
     painter.drawImage(0, 0, m_image);
 }

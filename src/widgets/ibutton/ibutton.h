@@ -16,11 +16,14 @@ class PropertyBag;
  *
  * The strip (BackPicture) is one row of equal cells: normal, pointer over, pressed, disabled, and for a
  * toggle the same four again shown while Value is true. A push strip is five cells wide, a toggle strip
- * ten; the cell width is the strip width / 5 (or / 10) rounded half to even. The strip is cut once, when
+ * ten; the cell width is the strip width / 5 (or / 10) rounded half to even. A strip with a device pixel ratio
+ * (drawn at 2× for dense screens) is cut in its own pixels, and its cells have the logical size of the strip's
+ * pixels divided by that ratio. The strip is cut once, when
  * the skin, the style or AutoSize (to true) is set, at creation and at the first show; state changes only
  * repaint from the cut cells. With AutoSize the control takes the size of one cell.
  *
- * Everything is drawn into a persistent back buffer (hdc(), Image()) that paintEvent copies to the screen.
+ * Everything is drawn into a persistent back buffer (hdc(), Image()) that paintEvent copies to the screen;
+ * the buffer has the screen's device pixel ratio (its pixels are the control's size times that ratio).
  * Hover is decided by asking which widget is under the cursor, on mouse moves and on a 50 ms poll by the
  * timer child named "Timer1". It runs from creation, and again from each MouseOver, until the first tick
  * that finds the pointer outside and the left button not held on the control; that tick raises MouseOut.
@@ -141,8 +144,13 @@ private:
     int GetState() const;
     /// Whether the widget under the cursor is this one (masked-out and covered parts are not).
     bool IsMouseOver() const;
+    /// A cell's size in logical pixels (the strip's pixels divided by its device pixel ratio).
     int GetFrameWidth() const;
     int GetFrameHeight() const;
+    /// A cell's width in the strip's own pixels.
+    int deviceFrameWidth() const;
+    /// The back buffer's size in device pixels: the control's size times the screen's device pixel ratio.
+    QSize bufferSize() const;
     void SliceBackPicture();
     const QImage* GetStateFrame(int state) const;
     void DrawButton(int cAction);

@@ -1,0 +1,112 @@
+// Tests of the pictures on a dense screen (device pixel ratio 2): iButton's cells and the window's pictures.
+#include <QApplication>
+#include <QTest>
+
+#include "app/clickablelabel.h"
+#include "app/fmmain.h"
+#include "skinstrip.h"
+#include "widgets/ibutton/ibutton.h"
+
+using namespace Qt::StringLiterals;
+using skinstrip::cellColour;
+
+class TestHiDpi : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void buttonAtRatioTwo_data();
+    void buttonAtRatioTwo();
+    void windowPicksTwiceDrawnPictures();
+};
+
+void TestHiDpi::initTestCase()
+{
+    QCOMPARE(qApp->devicePixelRatio(), 2.0);
+}
+
+void TestHiDpi::buttonAtRatioTwo_data()
+{
+    QTest::addColumn<QSize>("cell"); // logical
+    QTest::addColumn<int>("style");
+    QTest::addColumn<bool>("value");
+    QTest::addColumn<int>("firstCell"); // the cell the normal state shows
+    QTest::newRow("push button, 23 x 16 like 最小化") << QSize(23, 16) << 0 << false << 0;
+    QTest::newRow("toggle button on: cells 4 to 7") << QSize(40, 20) << 1 << true << 4;
+}
+
+void TestHiDpi::buttonAtRatioTwo()
+{
+    QFETCH(QSize, cell);
+    QFETCH(int, style);
+    QFETCH(bool, value);
+    QFETCH(int, firstCell);
+    // A strip drawn at twice the size: its cells are 2 × cell device pixels, with a black first and a white
+    // last device column each, so a cut or a stretch that is one device pixel off shows.
+    const int cells = style == 0 ? 5 : 10;
+    QImage picture = skinstrip::stripImage(cells * cell.width() * 2, cell.height() * 2, cell.width() * 2);
+    picture.setDevicePixelRatio(2);
+    iButton button;
+    button.setAutoSize(true);
+    QVERIFY(button.setStyle(style));
+    button.setBackPicture(QPixmap::fromImage(picture));
+    button.setValue(value);
+
+    QCOMPARE(button.size(), cell); // auto-size gives the designed logical size
+    for (int state = 0; state < 4; ++state) {
+        button.cMouseAction(state, true);
+        const QImage face = button.Image();
+        QCOMPARE(face.devicePixelRatio(), 2.0);
+        QCOMPARE(face.size(), cell * 2);
+        const int y = face.height() / 2;
+        QCOMPARE(face.pixelColor(0, y), QColor(Qt::black));
+        QCOMPARE(face.pixelColor(1, y), cellColour(firstCell + state));
+        QCOMPARE(face.pixelColor(face.width() - 2, y), cellColour(firstCell + state));
+        QCOMPARE(face.pixelColor(face.width() - 1, y), QColor(Qt::white));
+    }
+
+    // Transparent back style: the mask is in logical pixels, taken from the 2× cell.
+    QImage masked = picture;
+    for (int x = 0; x < masked.width(); ++x)
+        if (x % (cell.width() * 2) < cell.width())
+            for (int y = 0; y < masked.height(); ++y)
+                masked.setPixel(x, y, 0xFFFF00FF);
+    button.setBackPicture(QPixmap::fromImage(masked));
+    QVERIFY(button.setcBackStyle(0));
+    button.cMouseAction(0, true);
+    QCOMPARE(button.size(), cell);
+    QVERIFY(!button.mask().contains(QPoint(cell.width() / 4, cell.height() / 2)));
+    QVERIFY(button.mask().contains(QPoint(cell.width() * 3 / 4, cell.height() / 2)));
+    QVERIFY(button.mask().boundingRect().right() < cell.width());
+}
+
+void TestHiDpi::windowPicksTwiceDrawnPictures()
+{
+    WindowOptions options;
+    options.checkForUpdates = false;
+    fmMain window(options);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(window.size(), QSize(680, 580));
+    QCOMPARE(window.Image1->pixmap().devicePixelRatio(), 2.0);
+    QCOMPARE(window.btDIY->pixmap().devicePixelRatio(), 2.0); // the tab shows the 2× look
+    QCOMPARE(window.btClose->BackPicture().devicePixelRatio(), 2.0);
+    QCOMPARE(window.btClose->size(), QSize(23, 16));
+
+    // On screen the logo is the 2× picture pixel for pixel, not the 1× one enlarged.
+    const QImage shown = window.grab(window.picLogo->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage drawn = QImage(u":/skins/logo@2x.png"_s).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), QSize(240, 80));
+    QCOMPARE(shown.copy(), drawn.copy());
+}
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication app(argc, argv);
+    TestHiDpi test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hidpi.moc"
