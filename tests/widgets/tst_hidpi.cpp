@@ -1,5 +1,8 @@
 // Tests of the pictures on a dense screen (device pixel ratio 2): iButton's cells and the window's pictures.
 #include <QApplication>
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/clickablelabel.h"
@@ -99,11 +102,34 @@ void TestHiDpi::windowPicksTwiceDrawnPictures()
     const QImage drawn = QImage(u":/skins/logo@2x.png"_s).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), QSize(240, 80));
     QCOMPARE(shown.copy(), drawn.copy());
+
+    // Moved to the ordinary screen the window shows the 1× pictures, and the 2× ones again when it comes back.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QCOMPARE(screens.size(), 2);
+    for (const qreal ratio : { 1.0, 2.0 }) {
+        QScreen* target = screens.at(ratio == 1.0 ? 1 : 0);
+        window.move(target->geometry().topLeft() + QPoint(40, 40));
+        QTRY_COMPARE(window.screen(), target);
+        QCOMPARE(window.Image1->pixmap().devicePixelRatio(), ratio);
+        QCOMPARE(window.btDIY->pixmap().devicePixelRatio(), ratio);
+        QCOMPARE(window.btClose->BackPicture().devicePixelRatio(), ratio);
+        QCOMPARE(window.btClose->size(), QSize(23, 16));
+        QTRY_COMPARE(window.btClose->Image().devicePixelRatio(), ratio);
+    }
 }
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_SCALE_FACTOR", "2");
+    // Two screens side by side: the first (primary) at 200 %, the second at 100 %.
+    QTemporaryDir dir;
+    QFile config(dir.filePath(u"screens.json"_s));
+    if (!dir.isValid() || !config.open(QIODevice::WriteOnly))
+        return 1;
+    config.write(R"({ "screens": [
+        { "name": "dense", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 2 },
+        { "name": "ordinary", "x": 1280, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 1 } ] })");
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
     QApplication app(argc, argv);
     TestHiDpi test;
     return QTest::qExec(&test, argc, argv);
