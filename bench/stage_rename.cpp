@@ -206,7 +206,63 @@ void runChain(const bench::Options& options)
     bench::print("chain_ratio", fullRawMs > 0 ? fullMs / fullRawMs : 0);
 }
 
+// Files 0..N-1 where each even file swaps names with the next one: N/2 two-file cycles. The raw loop makes
+// the same swaps with one exchange each, plus one lstat per file as the pass's planning makes.
+void runSwap(const bench::Options& options)
+{
+    const int n = options.files - options.files % 2;
+    std::vector<double> pass, raw;
+    for (int run = 0; run < diskRuns(options); ++run) {
+        QTemporaryDir dir;
+        if (!dir.isValid())
+            qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
+        const QString folder = dir.path() + QLatin1Char('/');
+        QStringList names;
+        names.reserve(n);
+        for (int i = 0; i < n; ++i)
+            names << bench::realisticName(i);
+        RenameList list;
+        fillFolder(list, folder, names);
+        QStringList swapped = names;
+        for (int i = 0; i + 1 < n; i += 2)
+            std::swap(swapped[i], swapped[i + 1]);
+        list.setNewNames(swapped);
+        std::vector<QByteArray> paths;
+        paths.reserve(n);
+        for (int row = 0; row < n; ++row)
+            paths.push_back(list.oldPath(row).toUtf8());
+        auto rawSwaps = [&] {
+            settle();
+            QElapsedTimer timer;
+            timer.start();
+            struct stat st;
+            for (int i = 0; i + 1 < n; i += 2) {
+                if (::lstat(paths[i].constData(), &st) != 0 || ::lstat(paths[i + 1].constData(), &st) != 0
+                    || ::renameat2(AT_FDCWD, paths[i].constData(), AT_FDCWD, paths[i + 1].constData(), RENAME_EXCHANGE)
+                        != 0)
+                    qFatal("rename stage: raw exchange of %s failed", paths[i].constData());
+            }
+            return msSince(timer);
+        };
+        const double rawBefore = rawSwaps();
+        rawSwaps(); // back where they were
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        batchrename::renameAll(list);
+        pass.push_back(msSince(timer));
+        expectOutcomes(list, outcome::succeeded(), "swap");
+        raw.push_back((rawBefore + rawSwaps()) / 2); // the same swaps again, on the folder the pass left
+    }
+    const double passMs = bench::median(pass);
+    const double rawMs = bench::median(raw);
+    bench::print("swap_pass_ms", passMs);
+    bench::print("swap_raw_ms", rawMs);
+    bench::print("swap_ratio", rawMs > 0 ? passMs / rawMs : 0);
+}
+
 const bench::Register renameStage({ QStringLiteral("rename"), 40, false, runRename });
 const bench::Register chainStage({ QStringLiteral("rename_chain"), 41, false, runChain });
+const bench::Register swapStage({ QStringLiteral("rename_swap"), 42, false, runSwap });
 
 } // namespace

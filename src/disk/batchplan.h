@@ -5,38 +5,167 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 #include "disk/batchrename.h"
 #include "disk/diskfs.h"
 
 namespace batchrename::plan {
 
-/// What the planner asks of the disk: the live disk for a pass, what was listed for a check.
+/// One request as the planner reads it: three names that outlive the planning.
+struct RowRef {
+    const QString* folder;
+    const QString* from;
+    const QString* to;
+};
+
+std::vector<RowRef> rowRefs(const QList<Request>& requests);
+
+/// The hash of a name within a folder number, shared by the planner's tables.
+size_t nameHash(int folder, QStringView name);
+
+/**
+ * An open-addressed table from (folder number, name) to an entry, with 8-byte slots so that a lookup
+ * of a name the table does not hold usually costs one cache line. `Entry` has `folder`, `hash` and
+ * `const QString& name(const Context&)`.
+ */
+template <typename Entry, typename Context> class NameTable {
+public:
+    explicit NameTable(Context context = {})
+        : m_context(context)
+    {
+    }
+
+    void reserve(size_t names)
+    {
+        size_t capacity = 16;
+        while (capacity < names + names / 2 + 16)
+            capacity *= 2;
+        if (capacity > m_slots.size())
+            rehash(capacity);
+        m_entries.reserve(names);
+    }
+
+    /// The entry of (folder, name), or -1.
+    int find(int folder, QStringView name, size_t hash) const
+    {
+        const quint32 tag = quint32(hash >> 32);
+        for (size_t at = hash & m_mask;; at = (at + 1) & m_mask) {
+            const quint64 slot = m_slots[at];
+            if (slot == 0)
+                return -1;
+            if (quint32(slot >> 32) == tag) {
+                const int id = int(quint32(slot)) - 1;
+                const Entry& e = m_entries[id];
+                if (e.folder == folder && e.name(m_context) == name)
+                    return id;
+            }
+        }
+    }
+
+    /// Adds an entry known not to be there; returns its number.
+    int add(Entry entry)
+    {
+        if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
+            rehash(std::max<size_t>(16, m_slots.size() * 2));
+        const int id = static_cast<int>(m_entries.size());
+        place(entry.hash, id);
+        m_entries.push_back(std::move(entry));
+        return id;
+    }
+
+    Entry& operator[](int id) { return m_entries[id]; }
+    const Entry& operator[](int id) const { return m_entries[id]; }
+    size_t size() const { return m_entries.size(); }
+
+private:
+    void place(size_t hash, int id)
+    {
+        size_t at = hash & m_mask;
+        while (m_slots[at] != 0)
+            at = (at + 1) & m_mask;
+        m_slots[at] = (quint64(quint32(hash >> 32)) << 32) | quint32(id + 1);
+    }
+
+    void rehash(size_t capacity)
+    {
+        m_slots.assign(capacity, 0);
+        m_mask = capacity - 1;
+        for (size_t id = 0; id < m_entries.size(); ++id)
+            place(m_entries[id].hash, static_cast<int>(id));
+    }
+
+    Context m_context;
+    std::vector<quint64> m_slots = std::vector<quint64>(16, 0);
+    size_t m_mask = 15;
+    std::vector<Entry> m_entries;
+};
+
+/// A name the batch or the disk knows in a folder: who names it as a source, and what bears it.
+struct KnownName {
+    QString text;
+    int folder = -1;
+    size_t hash = 0;
+    int sourceRequest = -1; // the first request naming this file as its old name
+    diskfs::Kind held = diskfs::Kind::None; // what the listed folder holds under this name (checks only)
+    const QString& name(const int&) const { return text; }
+};
+using KnownNames = NameTable<KnownName, int>;
+
+/// A name by its hash, for the sorted sweeps that match new names with known ones without a random
+/// memory access per name.
+struct Keyed {
+    quint64 hash = 0;
+    int id = -1; // a request, or an entry of Sources::names
+    int folder = -1;
+    qsizetype size = 0; // the name's length
+};
+
+/// Sorts by the hash's upper bits, keeping the order of elements whose upper bits are equal.
+void sortByHash(std::vector<Keyed>& keyed);
+
+/**
+ * What the planner learns from the folders and old names alone, whatever the new names are: reusable
+ * for every new plan of the same rows against the same facts.
+ */
+struct Sources {
+    std::vector<int> folderOf; // folder number, or -1 for a folder without its closing "/"
+    std::vector<int> firstOf; // the first request naming the same file (itself when first), -1: unusable
+    std::vector<diskfs::Kind> kind; // what the first request's old name holds
+    std::vector<QByteArray> fromBytes; // UTF-8 old names (the live disk only)
+    KnownNames names; // every old name; for a check also every listed name
+    std::vector<Keyed> sortedNames; // the entries of `names`, by sortByHash
+};
+
+/// What the planner asks of the disk while it resolves sources.
 class DiskView {
 public:
     virtual ~DiskView() = default;
-    /// A number for the folder spelled `folder` (ending in "/"), equal for spellings of one folder (same
-    /// device and inode); a folder that cannot be found gets a number of its own. Asked once per spelling.
-    virtual int folderId(const QString& folder) = 0;
-    /// What bears `name` (also given as UTF-8 in `bytes`, empty when the view does not need it) in the
-    /// folder numbered `folder`.
-    virtual diskfs::Kind kind(int folder, const QString& name, const QByteArray& bytes) = 0;
-    /// Whether the view encodes names for kind() (the live disk does; listed facts do not).
-    virtual bool wantsBytes() const = 0;
+    /// A number for the folder spelled `folder`, equal for spellings of one folder (same device and
+    /// inode); a folder that cannot be found gets a number of its own. Asked once per spelling. A view
+    /// that knows the folder's names adds them to `names` (with `held` set) when the number is new.
+    virtual int folderId(const QString& folder, KnownNames& names) = 0;
+    /// What bears the old name of a request (its UTF-8 in `bytes`) in folder `folder`; asked only of a
+    /// view that did not add the folder's names.
+    virtual diskfs::Kind kind(int folder, const QByteArray& bytes) = 0;
+    /// Whether the view knows every name of its folders (then kind() is never asked).
+    virtual bool listsNames() const = 0;
 };
+
+Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view);
 
 /// One planned move: request `request` renames its file within folder `folder`.
 struct Move {
     int request = -1;
     int folder = -1;
     int blocker = -1; // the move that leaves this move's target: it has to go first
+    int targetName = -1; // the target's entry in Sources::names, or -1 (a name no old name spells)
     bool blocking = false; // some move waits for this one
     bool planned = false;
 };
 
-/// A step of the pass: `count` moves of `order` from `first`, either a chain (listed in the order they
-/// are made, the one with the free target first) or a cycle (each move's target is the next move's
-/// source, and the last move's target the first move's source).
+/// A step of the pass: `count` moves of `order` from `first`, either a chain (in the order they are
+/// made, the one with the free target first) or a cycle (each move's target is the next one's source).
 struct Step {
     int first = 0;
     int count = 0;
@@ -46,7 +175,7 @@ struct Step {
 /// What a request came to before any move is made.
 enum class State : quint8 {
     Failed, // judged already: results[i] holds the reason
-    Duplicate, // names a file an earlier request names (firstOf)
+    Duplicate, // names a file an earlier request names (Sources::firstOf)
     Staying, // its file keeps its name: judged after the moves
     Moving, // a move is planned (moveOf)
 };
@@ -54,48 +183,46 @@ enum class State : quint8 {
 struct Plan {
     QList<Result> results;
     std::vector<State> states;
-    std::vector<int> folderOf; // the folder number of each request (-1 when judged on its name alone)
-    std::vector<int> firstOf; // Duplicate: the request that names the file first
     std::vector<int> moveOf; // Moving: index into moves
-    std::vector<QByteArray> fromBytes; // UTF-8 old names when the view wants bytes
     std::vector<Move> moves;
     std::vector<int> order; // moves in the order the steps make them
     std::vector<Step> steps;
 };
 
 /**
- * Plans `requests` against `view`: judges every request on its names, its source, repeats and claims
- * (see renameBatch for the order), and lays the moves out as steps. Linear in the number of requests.
+ * Judges every request on its new name, its source, repeats and claims (see renameBatch for the
+ * order) and lays the moves out as steps. Linear in the number of requests. New names are matched
+ * with the known names by sorted sweeps; `exact` compares the texts of names whose hashes are equal,
+ * otherwise equal 64-bit hashes, folders and lengths are taken as equal names (a check, where a wrong
+ * answer with a chance of about one in 10^9 per batch costs only a wrong mark, is spared the texts).
  */
-Plan makePlan(const QList<Request>& requests, DiskView& view);
+Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact = true);
 
 /// The results of the requests that do not move, once the moves' results are known: staying files
 /// (`stillThere` tells whether the file of a staying request is still there) and repeated files.
-template <typename StillThere> void settleNonMoving(Plan& plan, const QList<Request>& requests, StillThere stillThere)
+template <typename StillThere>
+void settleNonMoving(Plan& plan, const std::vector<RowRef>& rows, const Sources& sources, StillThere stillThere)
 {
-    const int n = static_cast<int>(requests.size());
+    const int n = static_cast<int>(rows.size());
     for (int i = 0; i < n; ++i) {
         if (plan.states[i] != State::Staying || plan.results[i].reason == Reason::NotReached)
             continue;
-        if (stillThere(i))
-            plan.results[i] = { true };
-        else
-            plan.results[i] = { false, Reason::SourceMissing };
+        plan.results[i] = stillThere(i) ? Result { true } : Result { false, Reason::SourceMissing };
     }
     for (int i = 0; i < n; ++i) {
         if (plan.states[i] != State::Duplicate)
             continue;
-        const int first = plan.firstOf[i];
+        const int first = sources.firstOf[i];
         const Result& firstResult = plan.results[first];
-        bool done = false;
         if (firstResult.reason == Reason::NotReached) {
             plan.results[i] = firstResult;
             continue;
         }
+        bool done = false;
         if (plan.states[first] == State::Moving && firstResult.done)
-            done = requests[i].to == requests[first].to; // the file bears the first request's new name
-        else if (firstResult.reason != Reason::SourceMissing)
-            done = requests[i].to == requests[i].from; // the file did not move
+            done = *rows[i].to == *rows[first].to; // the file bears the first request's new name
+        else if (sources.kind[first] == diskfs::Kind::File && firstResult.reason != Reason::SourceMissing)
+            done = *rows[i].to == *rows[i].from; // the file did not move
         plan.results[i] = done ? Result { true } : Result { false, Reason::DuplicateFile };
     }
 }

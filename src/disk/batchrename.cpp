@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <mutex>
+#include <optional>
 #include <unistd.h>
 
 #include "disk/batchplan.h"
@@ -29,7 +31,7 @@ public:
             ::close(m_fd);
     }
 
-    int folderId(const QString& folder) override
+    int folderId(const QString& folder, plan::KnownNames&) override
     {
         const int id = static_cast<int>(m_paths.size());
         QByteArray bytes = diskfs::encode(folder);
@@ -46,13 +48,13 @@ public:
         return id;
     }
 
-    diskfs::Kind kind(int folder, const QString&, const QByteArray& bytes) override
+    diskfs::Kind kind(int folder, const QByteArray& bytes) override
     {
         const int fd = fdOf(folder);
         return fd < 0 ? diskfs::Kind::None : diskfs::kindAt(fd, bytes.constData());
     }
 
-    bool wantsBytes() const override { return true; }
+    bool listsNames() const override { return false; }
 
     /// The open folder numbered `folder`, or -1 when it cannot be opened.
     int fdOf(int folder)
@@ -74,7 +76,9 @@ private:
     int m_fd = -1;
 };
 
-// What was listed: a folder missing from the facts (or not listed) holds nothing.
+// What was listed: each listed folder's names go into the planner's table once, so that a name is
+// looked up once for both what the batch and what the folder make of it. A folder missing from the
+// facts (or not listed) holds nothing.
 class ListedDisk final : public plan::DiskView {
 public:
     explicit ListedDisk(const FolderFacts& facts)
@@ -82,44 +86,33 @@ public:
     {
     }
 
-    int folderId(const QString& folder) override
+    int folderId(const QString& folder, plan::KnownNames& names) override
     {
+        const int id = m_next++;
         const FolderFacts::Folder* listed = m_facts.folder(folder);
-        if (listed && listed->listed) {
-            const QPair<quint64, quint64> identity { listed->device, listed->inode };
-            if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())
-                return it.value();
-            m_byIdentity.insert(identity, static_cast<int>(m_folders.size()));
-        } else {
-            listed = nullptr;
+        if (!listed || !listed->listed)
+            return id;
+        const QPair<quint64, quint64> identity { listed->device, listed->inode };
+        if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend()) {
+            --m_next;
+            return it.value();
         }
-        m_folders.push_back(listed);
-        return static_cast<int>(m_folders.size()) - 1;
+        m_byIdentity.insert(identity, id);
+        names.reserve(names.size() + listed->entries.size());
+        for (auto it = listed->entries.cbegin(); it != listed->entries.cend(); ++it) {
+            const diskfs::Kind held = it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
+            names.add({ it.key(), id, plan::nameHash(id, it.key()), -1, held });
+        }
+        return id;
     }
 
-    diskfs::Kind kind(int folder, const QString& name, const QByteArray&) override
-    {
-        const FolderFacts::Folder* listed = m_folders[folder];
-        if (!listed)
-            return diskfs::Kind::None;
-        const auto it = listed->entries.constFind(name);
-        if (it == listed->entries.cend())
-            return diskfs::Kind::None;
-        return it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
-    }
-
-    bool wantsBytes() const override { return false; }
-
-    bool holds(int folder, const QString& name) const
-    {
-        const FolderFacts::Folder* listed = m_folders[folder];
-        return listed && listed->entries.contains(name);
-    }
+    diskfs::Kind kind(int, const QByteArray&) override { return diskfs::Kind::None; }
+    bool listsNames() const override { return true; }
 
 private:
     const FolderFacts& m_facts;
-    std::vector<const FolderFacts::Folder*> m_folders;
     QHash<QPair<quint64, quint64>, int> m_byIdentity;
+    int m_next = 0;
 };
 
 Result failure(int error)
@@ -130,9 +123,10 @@ Result failure(int error)
 // Performs the moves of a pass; results go into the plan.
 class Performer {
 public:
-    Performer(Plan& plan, const QList<Request>& requests, LiveDisk& disk)
+    Performer(Plan& plan, const std::vector<plan::RowRef>& rows, const plan::Sources& sources, LiveDisk& disk)
         : m_plan(plan)
-        , m_requests(requests)
+        , m_rows(rows)
+        , m_sources(sources)
         , m_disk(disk)
     {
     }
@@ -142,9 +136,9 @@ public:
         for (int k = 0; k < step.count; ++k) {
             const plan::Move& move = m_plan.moves[m_plan.order[step.first + k]];
             const int fd = m_disk.fdOf(move.folder);
-            const QByteArray to = diskfs::encode(m_requests[move.request].to);
+            const QByteArray to = diskfs::encode(*m_rows[move.request].to);
             const int err
-                = fd < 0 ? errno : diskfs::renameAt(fd, m_plan.fromBytes[move.request].constData(), to.constData());
+                = fd < 0 ? errno : diskfs::renameAt(fd, m_sources.fromBytes[move.request].constData(), to.constData());
             m_plan.results[move.request] = err == 0 ? Result { true } : failure(err);
         }
     }
@@ -186,8 +180,8 @@ public:
     }
 
 private:
-    const char* sourceOf(int move) const { return m_plan.fromBytes[m_plan.moves[move].request].constData(); }
-    QByteArray targetOf(int move) const { return diskfs::encode(m_requests[m_plan.moves[move].request].to); }
+    const char* sourceOf(int move) const { return m_sources.fromBytes[m_plan.moves[move].request].constData(); }
+    QByteArray targetOf(int move) const { return diskfs::encode(*m_rows[m_plan.moves[move].request].to); }
 
     // The first `done` moves of the cycle were made, the others failed with `failed`.
     void settleCycle(const int* order, int k, int done, const Result& failed)
@@ -234,7 +228,8 @@ private:
     }
 
     Plan& m_plan;
-    const QList<Request>& m_requests;
+    const std::vector<plan::RowRef>& m_rows;
+    const plan::Sources& m_sources;
     LiveDisk& m_disk;
 };
 
@@ -319,8 +314,10 @@ QString reasonText(const Result& result, int rowOffset)
 QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control)
 {
     LiveDisk disk;
-    Plan plan = plan::makePlan(requests, disk);
-    Performer performer(plan, requests, disk);
+    const std::vector<plan::RowRef> rows = plan::rowRefs(requests);
+    const plan::Sources sources = plan::resolveSources(rows, disk);
+    Plan plan = plan::makePlan(rows, sources);
+    Performer performer(plan, rows, sources, disk);
     const int total = static_cast<int>(plan.moves.size());
     int made = 0;
     int reported = 0;
@@ -355,31 +352,96 @@ QList<Result> renameBatch(const QList<Request>& requests, const PassControl& con
                 plan.results[i] = { false, Reason::NotReached };
         }
     }
-    plan::settleNonMoving(plan, requests, [&](int i) {
-        const int fd = disk.fdOf(plan.folderOf[i]);
-        return fd >= 0 && diskfs::kindAt(fd, plan.fromBytes[i].constData()) == diskfs::Kind::File;
+    plan::settleNonMoving(plan, rows, sources, [&](int i) {
+        const int fd = disk.fdOf(sources.folderOf[i]);
+        return fd >= 0 && diskfs::kindAt(fd, sources.fromBytes[i].constData()) == diskfs::Kind::File;
     });
     if (control.progress)
         control.progress(made, total);
     return plan.results;
 }
 
-QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts)
+/// What a check keeps for the next one: the sources of the rows it saw, and those rows' folder and
+/// old-name strings (held, so that the same string data means the same text).
+struct CheckCache {
+    std::mutex mutex;
+    QList<QString> folders;
+    QList<QString> froms;
+    std::optional<plan::Sources> sources;
+};
+
+namespace {
+
+bool sameStrings(const std::vector<plan::RowRef>& rows, const CheckCache& cache)
 {
-    ListedDisk disk(facts);
-    Plan plan = plan::makePlan(requests, disk);
+    if (!cache.sources || cache.folders.size() != qsizetype(rows.size()))
+        return false;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString& folder = cache.folders[qsizetype(i)];
+        const QString& from = cache.froms[qsizetype(i)];
+        if (rows[i].folder->constData() != folder.constData() || rows[i].folder->size() != folder.size()
+            || rows[i].from->constData() != from.constData() || rows[i].from->size() != from.size())
+            return false;
+    }
+    return true;
+}
+
+QList<Result> check(const std::vector<plan::RowRef>& rows, const FolderFacts& facts, CheckCache& cache)
+{
+    std::lock_guard lock(cache.mutex);
+    if (!sameStrings(rows, cache)) {
+        ListedDisk disk(facts);
+        cache.sources = plan::resolveSources(rows, disk);
+        cache.folders.clear();
+        cache.froms.clear();
+        cache.folders.reserve(qsizetype(rows.size()));
+        cache.froms.reserve(qsizetype(rows.size()));
+        for (const plan::RowRef& r : rows) {
+            cache.folders.append(*r.folder);
+            cache.froms.append(*r.from);
+        }
+    }
+    const plan::Sources& sources = *cache.sources;
+    Plan plan = plan::makePlan(rows, sources, false);
     for (const plan::Step& step : plan.steps) {
         // A cycle frees its own names; a chain is free if the name its far end takes is free.
         bool free = true;
         for (int k = 0; k < step.count; ++k) {
             const plan::Move& move = plan.moves[plan.order[step.first + k]];
             if (k == 0 && !step.cycle)
-                free = !disk.holds(move.folder, requests[move.request].to);
+                free = move.targetName < 0 || sources.names[move.targetName].held == diskfs::Kind::None;
             plan.results[move.request] = free ? Result { true } : Result { false, Reason::NameTaken };
         }
     }
-    plan::settleNonMoving(plan, requests, [](int) { return true; });
+    plan::settleNonMoving(plan, rows, sources, [](int) { return true; });
     return plan.results;
+}
+
+} // namespace
+
+FolderFacts::FolderFacts()
+    : m_cache(std::make_shared<CheckCache>())
+{
+}
+
+void FolderFacts::insert(const QString& folder, Folder facts)
+{
+    m_folders.insert(folder, std::move(facts));
+    m_cache = std::make_shared<CheckCache>(); // what was learnt from the old facts no longer holds
+}
+
+QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts)
+{
+    return check(plan::rowRefs(requests), facts, *facts.m_cache);
+}
+
+QList<Result> checkRows(const RenameList& list, const FolderFacts& facts)
+{
+    std::vector<plan::RowRef> rows;
+    rows.reserve(list.count());
+    for (int row = 0; row < list.count(); ++row)
+        rows.push_back({ &list.folder(row), &list.oldName(row), &list.newName(row) });
+    return check(rows, facts, *facts.m_cache);
 }
 
 QList<Request> renameRequests(const RenameList& list)

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 #include <QHash>
 #include <QList>
@@ -88,9 +89,12 @@ struct PassControl {
  */
 QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control = {});
 
+struct CheckCache;
+
 /**
  * What the program knows of some folders without one system call per row: each folder listed once.
- * Cheap to copy (implicitly shared hashes); readable from any thread once made.
+ * Cheap to copy (the listings are shared). A FolderFacts may be made on any thread and then used on
+ * another; checkBatch may be called on it from any thread.
  */
 class FolderFacts {
 public:
@@ -106,6 +110,8 @@ public:
         QHash<QString, Entry> entries; // every entry whose name decodes to text, hidden ones included
     };
 
+    FolderFacts();
+
     /// The facts of `folder` (spelled as a request spells it), or nullptr if it was not listed.
     const Folder* folder(const QString& folder) const;
     /// Records `facts` for the folder spelled `folder`.
@@ -113,7 +119,11 @@ public:
     bool isEmpty() const { return m_folders.isEmpty(); }
 
 private:
+    friend QList<Result> checkBatch(const QList<Request>&, const FolderFacts&);
+    friend QList<Result> checkRows(const RenameList&, const FolderFacts&);
     QHash<QString, Folder> m_folders;
+    // What a check learnt from the rows' folders and old names, kept for the next check of the same rows.
+    std::shared_ptr<CheckCache> m_cache;
 };
 
 /// Lists each distinct folder of `folders` once (callable off the window's thread). Folders spelled
@@ -125,8 +135,15 @@ FolderFacts readFolderFacts(const QStringList& folders);
  * never touches the disk. Element i says whether request i would fail and why (done: it would succeed).
  * A folder missing from `facts` holds no file. On a disk unchanged since the facts were read, the pass
  * gives the same results, except for the reasons only the disk can know (permission, full disk...).
+ *
+ * Made for every keystroke: what depends on folders and old names only is kept in `facts` and reused
+ * while the rows' folder and old-name strings are the very same (unchanged rows of one list), so a
+ * check of 100,000 rows whose new names changed costs a few milliseconds. Refresh the facts (list the
+ * folders again) when files are added or removed, before a pass and when the window is activated.
  */
 QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts);
+/// checkBatch of one request per row of `list` (folder, old name, new name), without copying the rows.
+QList<Result> checkRows(const RenameList& list, const FolderFacts& facts);
 
 /// One request per row: folder, old name, new name.
 QList<Request> renameRequests(const RenameList& list);

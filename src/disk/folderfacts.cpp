@@ -62,11 +62,6 @@ const FolderFacts::Folder* FolderFacts::folder(const QString& folder) const
     return it == m_folders.cend() ? nullptr : &it.value();
 }
 
-void FolderFacts::insert(const QString& folder, Folder facts)
-{
-    m_folders.insert(folder, std::move(facts));
-}
-
 FolderFacts readFolderFacts(const QStringList& folders)
 {
     FolderFacts facts;
