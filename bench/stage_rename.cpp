@@ -142,6 +142,7 @@ void runRename(const bench::Options& options)
     bench::print("raw_rename_ms", rawMs);
     bench::print("rename_ratio", rawMs > 0 ? passMs / rawMs : 0);
     bench::print("outcome_write_ms", bench::median(outcomes));
+    bench::print("peak_rss_mb", bench::peakRssMb());
 }
 
 struct ChainTimes {

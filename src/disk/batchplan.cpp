@@ -2,6 +2,7 @@
 #include "disk/batchplan.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QHash>
 
@@ -9,34 +10,52 @@ namespace batchrename::plan {
 
 namespace {
 
-// The reason a new name is refused before anything else is looked at, or None.
+// The reason a new name is refused before anything else is looked at, or None: one sweep over the name
+// finds a separator or NUL and counts its UTF-8 bytes (see diskfs::isAcceptableName, diskfs::utf8Length).
 Reason nameReason(const RowRef& r)
 {
-    if (r.to->isEmpty())
+    const QString& to = *r.to;
+    const qsizetype size = to.size();
+    if (size == 0)
         return Reason::EmptyName;
-    if (!r.folder->endsWith(QLatin1Char('/')) || !diskfs::isAcceptableName(*r.to))
+    if (!r.folder->endsWith(QLatin1Char('/')) || to == u"." || to == u"..")
         return Reason::UnusableName;
-    if (diskfs::utf8Length(*r.to) > diskfs::kMaxNameBytes)
-        return Reason::NameTooLong;
-    return Reason::None;
+    const char16_t* units = reinterpret_cast<const char16_t*>(to.constData());
+    qsizetype bytes = 0;
+    bool refused = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = units[i];
+        refused |= c == u'/' || c == 0;
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : (c & 0xF800) == 0xD800 ? 2 : 3; // a surrogate pair: 4
+    }
+    if (refused)
+        return Reason::UnusableName;
+    return bytes > diskfs::kMaxNameBytes ? Reason::NameTooLong : Reason::None;
 }
 
 } // namespace
 
 void sortByHash(std::vector<Keyed>& keyed)
 {
-    // Least significant digit first over the upper 33 bits, 11 bits a pass: stable, three passes.
+    // Least significant digit first over the upper 33 bits, 11 bits a pass: stable, three passes over
+    // counts taken in one sweep.
     constexpr int kBits = 11;
+    constexpr int kPasses = 3;
     constexpr size_t kBuckets = size_t(1) << kBits;
+    std::vector<size_t> start(kPasses * kBuckets, 0);
+    for (const Keyed& k : keyed) {
+        for (int p = 0; p < kPasses; ++p)
+            ++start[p * kBuckets + ((k.hash >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
+    }
     std::vector<Keyed> other(keyed.size());
-    for (int shift = 64 - 3 * kBits; shift < 64; shift += kBits) {
-        std::vector<size_t> start(kBuckets + 1, 0);
+    for (int p = 0; p < kPasses; ++p) {
+        const int shift = 64 - kPasses * kBits + p * kBits;
+        size_t* bucket = start.data() + p * kBuckets;
+        size_t sum = 0;
+        for (size_t b = 0; b < kBuckets; ++b)
+            sum += std::exchange(bucket[b], sum);
         for (const Keyed& k : keyed)
-            ++start[((k.hash >> shift) & (kBuckets - 1)) + 1];
-        for (size_t b = 1; b <= kBuckets; ++b)
-            start[b] += start[b - 1];
-        for (const Keyed& k : keyed)
-            other[start[(k.hash >> shift) & (kBuckets - 1)]++] = k;
+            other[bucket[(k.hash >> shift) & (kBuckets - 1)]++] = k;
         keyed.swap(other);
     }
 }
@@ -61,6 +80,7 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
     Sources s;
     s.folderOf.assign(n, -1);
     s.firstOf.assign(n, -1);
+    s.fromHash.assign(n, 0);
     s.kind.assign(n, diskfs::Kind::None);
     const bool live = !view.listsNames();
     if (live)
@@ -85,6 +105,7 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
         const int folder = lastFolderId;
         s.folderOf[i] = folder;
         const size_t hash = nameHash(folder, *r.from);
+        s.fromHash[i] = hash;
         int id = s.names.find(folder, *r.from, hash);
         if (id < 0)
             id = s.names.add({ *r.from, folder, hash });
@@ -105,7 +126,7 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
     s.sortedNames.reserve(s.names.size());
     for (size_t id = 0; id < s.names.size(); ++id) {
         const KnownName& known = s.names[static_cast<int>(id)];
-        s.sortedNames.push_back({ known.hash, static_cast<int>(id), known.folder, known.text.size() });
+        s.sortedNames.push_back({ known.hash, static_cast<int>(id), static_cast<qint32>(known.text.size()) });
     }
     sortByHash(s.sortedNames);
     return s;
@@ -131,16 +152,18 @@ Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
         }
         const int first = sources.firstOf[i];
         const bool file = first >= 0 && sources.kind[first] == diskfs::Kind::File;
+        const int folder = sources.folderOf[i];
+        const quint64 hash = folder >= 0 ? nameHash(folder, *r.to) : 0;
+        const bool keepsName = folder >= 0 && hash == sources.fromHash[i] && *r.to == *r.from;
         if (!file)
             plan.results[i] = { false, Reason::SourceMissing };
         else if (first != i)
             plan.states[i] = State::Duplicate;
-        else if (*r.to == *r.from)
+        else if (keepsName)
             plan.states[i] = State::Staying;
-        if (first != i || *r.to == *r.from)
+        if (first != i || keepsName)
             continue;
-        const int folder = sources.folderOf[i];
-        claims.push_back({ nameHash(folder, *r.to), i, folder, r.to->size() });
+        claims.push_back({ hash, i, static_cast<qint32>(r.to->size()) });
     }
 
     // 2. Claims by hash: among requests claiming one name the first in request order wins (the sort
@@ -149,9 +172,15 @@ Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
     sortByHash(claims);
     std::vector<int> targetName(n, -1);
     std::vector<bool> wins(n, false);
-    auto sameName = [&](const Keyed& a, const Keyed& b, const QString& bText, bool compareText) {
-        return a.hash == b.hash && a.folder == b.folder && a.size == b.size
-            && (!compareText || *rows[a.id].to == bText);
+    auto sameClaim = [&](const Keyed& a, const Keyed& b) {
+        return a.hash == b.hash && a.size == b.size && sources.folderOf[a.id] == sources.folderOf[b.id]
+            && *rows[a.id].to == *rows[b.id].to;
+    };
+    auto sameKnown = [&](const Keyed& claim, const Keyed& name) {
+        if (claim.hash != name.hash || claim.size != name.size)
+            return false;
+        const KnownName& known = sources.names[name.id];
+        return known.folder == sources.folderOf[claim.id] && (!exact || known.text == *rows[claim.id].to);
     };
     const std::vector<Keyed>& known = sources.sortedNames;
     constexpr int kShift = 64 - 33;
@@ -166,7 +195,7 @@ Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
             const Keyed& claim = claims[j];
             int winner = -1;
             for (size_t e = run; e < j && winner < 0; ++e) {
-                if (wins[claims[e].id] && sameName(claim, claims[e], *rows[claims[e].id].to, true))
+                if (wins[claims[e].id] && sameClaim(claim, claims[e]))
                     winner = claims[e].id;
             }
             if (winner >= 0) {
@@ -176,7 +205,7 @@ Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
             }
             wins[claim.id] = true;
             for (size_t e = k; e < known.size() && (known[e].hash >> kShift) == (claim.hash >> kShift); ++e) {
-                if (sameName(claim, known[e], sources.names[known[e].id].text, exact)) {
+                if (sameKnown(claim, known[e])) {
                     targetName[claim.id] = known[e].id;
                     break;
                 }

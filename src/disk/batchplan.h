@@ -116,9 +116,8 @@ using KnownNames = NameTable<KnownName, int>;
 /// memory access per name.
 struct Keyed {
     quint64 hash = 0;
-    int id = -1; // a request, or an entry of Sources::names
-    int folder = -1;
-    qsizetype size = 0; // the name's length
+    qint32 id = -1; // a request, or an entry of Sources::names
+    qint32 size = 0; // the name's length (a longer name never matches anything: it is refused)
 };
 
 /// Sorts by the hash's upper bits, keeping the order of elements whose upper bits are equal.
@@ -131,6 +130,7 @@ void sortByHash(std::vector<Keyed>& keyed);
 struct Sources {
     std::vector<int> folderOf; // folder number, or -1 for a folder without its closing "/"
     std::vector<int> firstOf; // the first request naming the same file (itself when first), -1: unusable
+    std::vector<quint64> fromHash; // nameHash of each old name in its folder
     std::vector<diskfs::Kind> kind; // what the first request's old name holds
     std::vector<QByteArray> fromBytes; // UTF-8 old names (the live disk only)
     KnownNames names; // every old name; for a check also every listed name

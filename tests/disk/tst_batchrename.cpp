@@ -142,6 +142,7 @@ private slots:
     void checkAgreesWithPass_data();
     void checkAgreesWithPass();
     void cancelLeavesUnreachedRowsAlone();
+    void appendOnlyFolderTellsTheTruth();
 
 private:
     static bool outcomesAre(const RenameList& list, const QList<Expected>& expected);
@@ -525,15 +526,16 @@ void TestBatchRename::readOnlyFolder()
 
 namespace {
 
-// Sets or clears the immutable flag of a file, which stops even root from renaming it.
-bool setImmutable(const QString& path, bool on)
+// Sets or clears the immutable flag of a file, which stops even root from renaming it (or the
+// append-only flag of a folder, where names can be added but not removed).
+bool setImmutable(const QString& path, bool on, int flag = FS_IMMUTABLE_FL)
 {
     const int fd = ::open(path.toUtf8().constData(), O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return false;
     int flags = 0;
     bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    flags = on ? flags | flag : flags & ~flag;
     done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     ::close(fd);
     return done;
@@ -783,6 +785,29 @@ void TestBatchRename::cancelLeavesUnreachedRowsAlone()
         for (int row = 0; row < list.count(); ++row)
             list.setOutcome(row, u"before"_s, RowIcon::Added);
     }
+}
+
+// In a folder where names can be added but not removed, the link-then-unlink rename gets as far as the
+// link; the unlink and the undo are both refused. The row must read failed, with the reason.
+void TestBatchRename::appendOnlyFolderTellsTheTruth()
+{
+    QFETCH_GLOBAL(bool, noReplaceMissing);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString top = dir.path() + u"/top"_s;
+    QVERIFY(QDir().mkdir(top));
+    QVERIFY(folderstate::layOut(top, { u"a"_s, u"b"_s }));
+    if (!setImmutable(top, true, FS_APPEND_FL))
+        QSKIP("this user or file system cannot make a folder append-only");
+    const QList<batchrename::Result> results
+        = batchrename::renameBatch({ { top + u'/', u"a"_s, u"x"_s }, { top + u'/', u"b"_s, u"a"_s } });
+    const QStringList after = folderstate::describe(top);
+    QVERIFY(setImmutable(top, false, FS_APPEND_FL));
+    QCOMPARE(codes(results), (QStringList { u"denied"_s, u"taken"_s }));
+    // Without a no-replace rename the file is left with its new name as well: the row still reads failed.
+    const QStringList expected
+        = noReplaceMissing ? QStringList { u"a"_s, u"b"_s, u"x=a"_s } : QStringList { u"a"_s, u"b"_s };
+    QCOMPARE(after, expected);
 }
 
 QTEST_GUILESS_MAIN(TestBatchRename)

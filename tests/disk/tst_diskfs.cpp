@@ -15,6 +15,9 @@ class TestDiskFs : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
+    void init();
+    void cleanup();
     void acceptableNames_data();
     void acceptableNames();
     void renameInFolder_data();
@@ -24,6 +27,25 @@ private slots:
     void isFileOrLink_data();
     void isFileOrLink();
 };
+
+// Every test runs with renameat2, and as on a file system without its flags (link, then unlink).
+void TestDiskFs::initTestCase_data()
+{
+    QTest::addColumn<bool>("flagsMissing");
+    QTest::newRow("renameat2") << false;
+    QTest::newRow("link and unlink") << true;
+}
+
+void TestDiskFs::init()
+{
+    QFETCH_GLOBAL(bool, flagsMissing);
+    diskfs::setMissingFeaturesForTesting(flagsMissing, flagsMissing);
+}
+
+void TestDiskFs::cleanup()
+{
+    diskfs::setMissingFeaturesForTesting(false, false);
+}
 
 void TestDiskFs::acceptableNames_data()
 {
