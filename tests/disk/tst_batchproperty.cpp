@@ -140,6 +140,7 @@ private:
         int restored = 0;
         int restoreFailed = 0;
         int readOnly = 0;
+        int spelled = 0; // batches naming their folder more than one way
     };
     static QString runBatch(QRandomGenerator& random, const QString& dir, bool canMakeReadOnly, Tally& tally);
 };
@@ -203,6 +204,7 @@ QString TestBatchProperty::runBatch(QRandomGenerator& random, const QString& dir
         if (!QFile::link(u"."_s, dir + u"/zz-self"_s))
             return u"could not link the folder to itself"_s;
         spellings << dir + u"/./"_s << dir + u"//"_s << dir + u"/zz-self/"_s;
+        ++tally.spelled;
     }
     RenameList list;
     QList<RenameList::Entry> listed;
@@ -391,9 +393,10 @@ void TestBatchProperty::randomBatchesLoseNothingAndTellTheTruth()
         QVERIFY(QDir(folder).removeRecursively());
     }
     qInfo("%d random batches from seed %u in %s: %d clean, %d rows renamed (%d into a name taken before), %d "
-          "failed, %d restored, %d restores failed, %d with a read-only folder",
+          "failed, %d restored, %d restores failed, %d with a read-only folder, %d with their folder spelled several "
+          "ways",
         batches, seed, qPrintable(base), tally.clean, tally.succeeded, tally.intoTakenName, tally.failed,
-        tally.restored, tally.restoreFailed, tally.readOnly);
+        tally.restored, tally.restoreFailed, tally.readOnly, tally.spelled);
 }
 
 QTEST_GUILESS_MAIN(TestBatchProperty)
