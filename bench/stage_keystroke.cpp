@@ -1,46 +1,111 @@
-// Stage "keystroke": one character typed into the prefix field of a real window holding many rows.
+// Stages "keystroke" and "keystroke_conflicts": one character typed into the prefix field of a real window
+// whose rows are real files, each row checked as the pass would judge it.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/fmmain.h"
+#include "app/platformservices.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
+#include "benchfiles.h"
 #include "benchnames.h"
 #include "benchstage.h"
 #include "rename/renamelist.h"
 
 namespace {
 
-void run(const bench::Options& options)
+// Answers the file dialog with the files the stage chose.
+class ChosenFiles : public QtPlatformServices {
+public:
+    QStringList files;
+    QStringList chooseFiles(QWidget*, const QString&, const QString&) override { return files; }
+};
+
+// Types into the prefix field and waits until the view shows the new names; returns the median in ms.
+double typeKeys(fmMain& window, int runs)
 {
-    WindowOptions windowOptions;
-    windowOptions.checkForUpdates = false;
-    fmMain window(windowOptions);
-    window.show();
-    QList<RenameList::Entry> entries;
-    entries.reserve(options.files);
-    for (int i = 0; i < options.files; ++i)
-        entries.append({ bench::realisticName(i), QStringLiteral("/home/user/照片/") });
-    window.model()->append(entries);
-    window.RefreshNewNames();
     window.txtNewName1->setFocus();
     QApplication::processEvents();
-
     std::vector<double> samples;
-    for (int run = 0; run < options.runs; ++run) {
+    for (int run = 0; run < runs; ++run) {
         const Qt::Key key = run % 2 ? Qt::Key_Backspace : Qt::Key_A;
         QElapsedTimer timer;
         timer.start();
         QTest::keyClick(window.txtNewName1, key);
-        window.ListReName->viewport()->repaint(); // until the view shows the new names
+        window.ListReName->viewport()->repaint(); // until the view shows the new names and their marks
         samples.push_back(timer.nsecsElapsed() / 1e6);
     }
-    if (window.model()->newName(0) != QStringLiteral("1.jpg") && window.model()->newName(0) != QStringLiteral("a1.jpg"))
-        qFatal("keystroke stage: unexpected name %s", qPrintable(window.model()->newName(0)));
-    bench::print("keystroke_ms", bench::median(samples));
+    return bench::median(samples);
 }
 
-const bench::Register stage({ QStringLiteral("keystroke"), 20, true, run });
+void runPlain(const bench::Options& options)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        qFatal("keystroke stage: no temporary folder");
+    const QString folder = dir.path() + QLatin1Char('/');
+    QStringList names;
+    names.reserve(options.files);
+    for (int i = 0; i < options.files; ++i)
+        names << bench::realisticName(i);
+    bench::createEmptyFiles(folder, names);
+
+    WindowOptions windowOptions;
+    windowOptions.checkForUpdates = false;
+    fmMain window(windowOptions);
+    window.show();
+    window.addFolderRows(folder);
+    const double ms = typeKeys(window, options.runs);
+    if (window.model()->newName(0) != QStringLiteral("1.jpg") && window.model()->newName(0) != QStringLiteral("a1.jpg"))
+        qFatal("keystroke stage: unexpected name %s", qPrintable(window.model()->newName(0)));
+    if (window.model()->failingCount() != 0)
+        qFatal("keystroke stage: %d rows marked as failing", window.model()->failingCount());
+    bench::print("keystroke_ms", ms);
+}
+
+// A tenth of the rows in conflict: files listed twice, and new names held by files outside the list.
+void runConflicts(const bench::Options& options)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        qFatal("keystroke stage: no temporary folder");
+    const QString folder = dir.path() + QLatin1Char('/');
+    const int n = options.files;
+    const int twice = n / 20; // the first n/20 files are listed a second time, at the end
+    const int unique = n - twice;
+    QStringList names;
+    for (int i = 0; i < unique; ++i)
+        names << QStringLiteral("f_%1.jpg").arg(i, 7, 10, QLatin1Char('0'));
+    // Every 20th row's new name, with and without the typed "a", is held by a file outside the list.
+    QStringList outside;
+    for (int row = 20; row <= n; row += 20)
+        outside << QStringLiteral("%1.jpg").arg(row) << QStringLiteral("a%1.jpg").arg(row);
+    bench::createEmptyFiles(folder, names);
+    bench::createEmptyFiles(folder, outside);
+
+    ChosenFiles services;
+    for (const QString& name : names)
+        services.files << folder + name;
+    for (int i = 0; i < twice; ++i)
+        services.files << folder + names.at(i);
+    WindowOptions windowOptions;
+    windowOptions.services = &services;
+    windowOptions.checkForUpdates = false;
+    fmMain window(windowOptions);
+    window.show();
+    window.btOpenFiles_Click();
+    if (window.model()->count() != n)
+        qFatal("keystroke stage: %d rows instead of %d", window.model()->count(), n);
+    const double ms = typeKeys(window, options.runs);
+    const int failing = window.model()->failingCount();
+    if (failing < n / 11 || failing > n / 9)
+        qFatal("keystroke stage: %d of %d rows marked as failing", failing, n);
+    bench::print("keystroke_conflicts_ms", ms);
+}
+
+const bench::Register plainStage({ QStringLiteral("keystroke"), 20, true, runPlain });
+const bench::Register conflictStage({ QStringLiteral("keystroke_conflicts"), 21, true, runConflicts });
 
 } // namespace

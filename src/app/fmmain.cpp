@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QRadioButton>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
@@ -46,13 +47,23 @@ fmMain::fmMain(const WindowOptions& options, QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setInterval(20);
     buildLayout();
+    buildPassControls();
+    m_designedTip = lbInfo[15]->text();
     ListReName->setModel(m_list);
     connectHandlers();
+    connectPassHandlers();
     setTabOrder();
     Form_Load();
 }
 
-fmMain::~fmMain() = default;
+fmMain::~fmMain()
+{
+    // A listing in the background writes only into its own result, but must end before the window does.
+    if (m_relisting) {
+        m_relisting->wait();
+        delete m_relisting;
+    }
+}
 
 void fmMain::Form_Load()
 {
@@ -146,6 +157,7 @@ void fmMain::RefreshNewNames()
     if (m_list->count() == 0)
         return;
     m_list->refreshNewNames(planSettings());
+    CheckNewNames();
     btCallBack->show();
     btCallBack->setEnabled(false);
 }

@@ -2,10 +2,14 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QWidget>
+
+#include "disk/batchrename.h"
 
 #include "rename/namegenerator.h"
 #include "intake/roworder.h"
@@ -13,11 +17,15 @@
 
 class QMenu;
 class QMimeData;
+class QProgressBar;
 class QRadioButton;
+class QThread;
 class QTimer;
 class QFrame;
 class iButton;
 class ClickableLabel;
+class PassInputGuard;
+class PassRunner;
 class PlatformServices;
 class RenameList;
 class RenameListView;
@@ -30,6 +38,7 @@ struct WindowOptions {
     UpdateDefaults addresses = UpdateDefaults::builtIn(); // update server, home page, default texts
     bool checkForUpdates = true; // ask the update server once, shortly after start-up
     int updateTimeoutMs = 10000; // the update check gives up after this long
+    std::function<void(int step)> passStepHook; // tests: called on the pass's thread before each move
 };
 
 class fmMain : public QWidget {
@@ -88,6 +97,13 @@ public:
     iButton* btClose = nullptr;
     QTimer* Timer1 = nullptr;
     QMenu* mnuListOrder = nullptr; // the list's right-click menu: the two sorts
+    // Shown in place of the tip line while a pass runs longer than a moment.
+    QLabel* lbProgress = nullptr;
+    QProgressBar* picProgress = nullptr;
+    iButton* btCancel = nullptr;
+
+    /// Whether a rename or restore is under way (it runs off the window's thread).
+    bool isPassRunning() const;
 
     /// Sets the credit link's text; the link grows to the left.
     void setCreditText(const QString& text);
@@ -95,8 +111,14 @@ public:
     /// The window's text font: 宋体 9 pt, with families pinned so Simplified Chinese glyphs are used.
     static QFont windowFont();
 
+signals:
+    /// A rename or restore has ended and its outcomes are in the list.
+    void passFinished();
+
 public slots:
     void RefreshNewNames();
+    /// Judges every row as the pass would, against what is known of the folders, and shows the result.
+    void CheckNewNames();
 
     // Plan choice and plan fields.
     void btDIY_Click();
@@ -142,11 +164,20 @@ public slots:
     void ListReName_ContextMenu(const QPoint& point);
     void mnuSortByName_Click();
     void mnuSortByTime_Click();
+    /// Stops the pass under way before its next move (Esc does the same).
+    void btCancel_Click();
 
     /// btOpenFolder_Click after the folder picker: adds the folder's visible files and refreshes the names.
     void addFolderRows(const QString& folder);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    enum class PassKind { Rename, Restore };
+    static constexpr int kProgressDelayMs = 300;
+
     void Form_Load();
     void buildLayout();
     void buildTopBand();
@@ -168,6 +199,15 @@ private:
     bool keepDigitsOnly(TextBox* field);
     void openAddress(const QString& address);
     void showVersionInfo(const VersionInfo& info);
+    void buildPassControls();
+    void connectPassHandlers();
+    void startPass(PassKind kind, QList<batchrename::Request> requests, QList<int> rows);
+    void showPassProgress(int done, int total);
+    void passStopped();
+    QStringList listFolders() const;
+    void learnFolders(const QStringList& folders);
+    void relistFolders();
+    void showTip();
 
     WindowOptions m_options;
     std::unique_ptr<PlatformServices> m_ownServices;
@@ -175,4 +215,18 @@ private:
     RenameList* m_list = nullptr;
     UpdateChecker* m_updateChecker = nullptr;
     bool m_moveArmed = false; // a left press on the background has not asked for its window move yet
+
+    // The pass and what the window knows of the listed folders.
+    PassRunner* m_pass = nullptr;
+    PassInputGuard* m_inputGuard = nullptr;
+    PassKind m_passKind = PassKind::Rename;
+    QList<int> m_passRows; // a restore's rows, one per request
+    bool m_callBackWasEnabled = false;
+    bool m_closeWhenStopped = false;
+    QElapsedTimer m_passClock;
+    batchrename::FolderFacts m_folderFacts;
+    int m_factsGeneration = 0;
+    QThread* m_relisting = nullptr;
+    bool m_wasInactive = false;
+    QString m_designedTip;
 };

@@ -1,4 +1,4 @@
-// fmMain's file commands: adding files, ordering rows, dragging rows, renaming and restoring on disk.
+// fmMain's file commands: adding files, ordering rows and dragging rows. None acts while a pass runs.
 #include "app/fmmain.h"
 
 #include <QMimeData>
@@ -32,17 +32,25 @@ void fmMain::connectFileHandlers()
 
 void fmMain::btOpenFiles_Click()
 {
+    if (isPassRunning())
+        return;
     const QStringList paths
         = m_services->chooseFiles(this, QStringLiteral("请选择要更名的文件"), QStringLiteral("所有文件(*)"));
     const intake::DialogOutcome outcome
         = paths.isEmpty() ? intake::DialogOutcome::Cancelled : intake::DialogOutcome::Chosen;
-    for (const QStringList& split : intake::openFileDialogResult(outcome, paths))
-        intake::appendSplitFiles(*m_list, split);
+    QStringList folders;
+    for (const QStringList& split : intake::openFileDialogResult(outcome, paths)) {
+        if (intake::appendSplitFiles(*m_list, split) > 0)
+            folders.append(RenameList::withClosingSeparator(split.value(0)));
+    }
+    learnFolders(folders);
     RefreshNewNames();
 }
 
 void fmMain::btOpenFolder_Click()
 {
+    if (isPassRunning())
+        return;
     const std::optional<QString> folder = m_services->chooseFolder(this, QStringLiteral("请选择改名文件所在目录："));
     if (!folder)
         return;
@@ -51,7 +59,12 @@ void fmMain::btOpenFolder_Click()
 
 void fmMain::addFolderRows(const QString& folder)
 {
+    if (isPassRunning())
+        return;
+    const int before = m_list->count();
     intake::addFolder(*m_list, folder);
+    if (m_list->count() > before)
+        learnFolders({ m_list->folder(before) });
     RefreshNewNames();
 }
 
@@ -64,23 +77,32 @@ void fmMain::applyOrderResult(const intake::OrderResult& result)
 
 void fmMain::btSelectUp_Click()
 {
+    if (isPassRunning())
+        return;
     applyOrderResult(intake::moveUp(*m_list, ListReName->selectedRow()));
 }
 
 void fmMain::btSelectDown_Click()
 {
+    if (isPassRunning())
+        return;
     applyOrderResult(intake::moveDown(*m_list, ListReName->selectedRow()));
 }
 
 void fmMain::btSelectDelete_Click()
 {
+    if (isPassRunning())
+        return;
     applyOrderResult(intake::removeSelected(*m_list, ListReName->selectedRow()));
 }
 
 void fmMain::btListClear_Click()
 {
+    if (isPassRunning())
+        return;
     intake::clearAll(*m_list);
     btCallBack->setEnabled(false);
+    CheckNewNames();
 }
 
 void fmMain::ListReName_OLEStartDrag()
@@ -98,6 +120,8 @@ void fmMain::ListReName_OLEDragDrop(const QMimeData& data, const QPoint& point)
     const std::optional<int> target = ListReName->rowAt(point);
     ListReName->viewport()->unsetCursor();
     intake::resetHighlight(*m_list, lbTag->text());
+    if (isPassRunning())
+        return;
     applyOrderResult(intake::dropRow(*m_list, ListReName->selectedRow(), target, data));
 }
 
@@ -105,41 +129,4 @@ void fmMain::ListReName_OLECompleteDrag()
 {
     ListReName->viewport()->unsetCursor();
     intake::resetHighlight(*m_list, lbTag->text());
-}
-
-namespace {
-
-// Keeps the whole window disabled while a pass runs, and enables it again however the pass ends.
-class WindowDisabled {
-public:
-    explicit WindowDisabled(QWidget* window)
-        : m_window(window)
-    {
-        m_window->setEnabled(false);
-    }
-    ~WindowDisabled() { m_window->setEnabled(true); }
-    WindowDisabled(const WindowDisabled&) = delete;
-    WindowDisabled& operator=(const WindowDisabled&) = delete;
-
-private:
-    QWidget* m_window;
-};
-
-} // namespace
-
-void fmMain::btReName_Click()
-{
-    if (m_list->count() == 0)
-        return;
-    const WindowDisabled disabled(this);
-    batchrename::renameAll(*m_list);
-    btCallBack->setEnabled(true);
-}
-
-void fmMain::btCallBack_Click()
-{
-    if (m_list->count() == 0)
-        return;
-    const WindowDisabled disabled(this);
-    batchrename::restoreAll(*m_list);
 }

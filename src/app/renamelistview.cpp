@@ -1,10 +1,13 @@
 // RenameListView: the rename list's view and the delegate that paints its icons and colours.
 #include "app/renamelistview.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMimeData>
+#include <QToolTip>
 
 #include "rename/renamelist.h"
 
@@ -18,7 +21,9 @@ void RenameListDelegate::initStyleOption(QStyleOptionViewItem* option, const QMo
     QStyledItemDelegate::initStyleOption(option, index);
     const bool highlighted
         = index.column() == RenameList::OldNameColumn && index.data(RenameList::HighlightRole).toBool();
-    const QColor text = highlighted ? highlightColor() : rowTextColor();
+    const bool failing
+        = index.column() == RenameList::NewNameColumn && !index.data(RenameList::CheckReasonRole).toString().isEmpty();
+    const QColor text = highlighted ? highlightColor() : failing ? failingNameColor() : rowTextColor();
     option->palette.setColor(QPalette::Text, text);
     option->palette.setColor(QPalette::HighlightedText, highlighted ? text : QColor(Qt::white));
     if (index.column() == RenameList::OldNameColumn) {
@@ -29,6 +34,47 @@ void RenameListDelegate::initStyleOption(QStyleOptionViewItem* option, const QMo
             option->decorationSize = QSize(17, 17);
         }
     }
+}
+
+QString RenameListDelegate::toolTip(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStringList lines;
+    switch (index.column()) {
+    case RenameList::OldNameColumn:
+    case RenameList::NewNameColumn: {
+        QStyleOptionViewItem laidOut = option;
+        initStyleOption(&laidOut, index);
+        const QStyle* style = laidOut.widget ? laidOut.widget->style() : QApplication::style();
+        const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &laidOut, laidOut.widget);
+        // The style keeps a small margin on each side of the text.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &laidOut, laidOut.widget) + 1;
+        if (laidOut.fontMetrics.horizontalAdvance(laidOut.text) > textRect.width() - 2 * margin)
+            lines << laidOut.text;
+        if (index.column() == RenameList::NewNameColumn)
+            lines << index.data(RenameList::CheckReasonRole).toString();
+        break;
+    }
+    case RenameList::OutcomeColumn:
+        lines << index.data(RenameList::OutcomeReasonRole).toString();
+        break;
+    }
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool RenameListDelegate::helpEvent(
+    QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (!event || !view || event->type() != QEvent::ToolTip)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString tip = index.isValid() ? toolTip(option, index) : QString();
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return false;
+    }
+    QToolTip::showText(event->globalPos(), tip, view->viewport(), view->visualRect(index));
+    return true;
 }
 
 RenameListView::RenameListView(QWidget* parent)
@@ -106,6 +152,17 @@ std::optional<int> RenameListView::rowAt(const QPoint& point) const
     if (!index.isValid())
         return std::nullopt;
     return index.row();
+}
+
+QString RenameListView::toolTipAt(const QPoint& point) const
+{
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid())
+        return {};
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    return m_delegate->toolTip(option, index);
 }
 
 void RenameListView::startDrag(Qt::DropActions)

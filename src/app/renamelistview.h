@@ -8,7 +8,11 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
-/// Paints a row's icon from its icon number and its first column red while it is the drop target.
+/**
+ * Paints a row's icon from its icon number, its first column red while it is the drop target, and the new
+ * name of a row that would fail in dark red. Tooltips: the whole name of a cut name cell, why a new name
+ * would fail, and why a "失败" or "还原失败" row failed.
+ */
 class RenameListDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
@@ -20,6 +24,13 @@ public:
 
     static QColor rowTextColor() { return QColor(62, 86, 104); }
     static QColor highlightColor() { return QColor(255, 0, 0); }
+    static QColor failingNameColor() { return QColor(192, 0, 0); }
+
+    /// The tooltip of a cell as the delegate lays it out in `option`; empty for none.
+    QString toolTip(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+        const QModelIndex& index) override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
@@ -51,6 +62,8 @@ public:
     void selectRow(std::optional<int> row);
     /// The row under a point of the viewport, none over the empty area.
     std::optional<int> rowAt(const QPoint& point) const;
+    /// The tooltip the cell under a point of the viewport shows; empty for none.
+    QString toolTipAt(const QPoint& point) const;
 
 signals:
     void OLEStartDrag();

@@ -470,27 +470,44 @@ QList<Request> restoreRequests(const RenameList& list, QList<int>* rows)
 
 void applyRenameResults(RenameList& list, const QList<Result>& results)
 {
+    // One bulk write: a pass of 100,000 rows must not raise 100,000 change signals.
     const QString succeeded = outcome::succeeded();
     const QString failed = outcome::failed();
-    for (int row = 0; row < results.size(); ++row) {
+    QList<int> rows;
+    QList<RowOutcome> outcomes;
+    rows.reserve(results.size());
+    outcomes.reserve(results.size());
+    for (int row = 0; row < results.size() && row < list.count(); ++row) {
         const Result& r = results[row];
         if (r.reason == Reason::NotReached)
             continue;
-        list.setOutcome(row, r.done ? succeeded : failed, r.done ? RowIcon::Renamed : RowIcon::RenameFailed);
+        rows.append(row);
+        outcomes.append(r.done ? RowOutcome { succeeded, RowIcon::Renamed, {} }
+                               : RowOutcome { failed, RowIcon::RenameFailed, reasonText(r) });
     }
+    list.setOutcomes(rows, outcomes);
 }
 
 void applyRestoreResults(RenameList& list, const QList<int>& rows, const QList<Result>& results)
 {
     const QString restored = outcome::restored();
     const QString restoreFailed = outcome::restoreFailed();
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const Result& r = results[i];
+    QList<int> written;
+    QList<RowOutcome> outcomes;
+    written.reserve(rows.size());
+    outcomes.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size() && i < results.size(); ++i) {
+        Result r = results[i];
         if (r.reason == Reason::NotReached)
             continue;
-        list.setOutcome(
-            rows[i], r.done ? restored : restoreFailed, r.done ? RowIcon::Restored : RowIcon::RestoreFailed);
+        // The restore's requests are a subset of the rows: name the earlier row, not the earlier request.
+        if (r.otherRequest >= 0 && r.otherRequest < rows.size())
+            r.otherRequest = rows[r.otherRequest];
+        written.append(rows[i]);
+        outcomes.append(r.done ? RowOutcome { restored, RowIcon::Restored, {} }
+                               : RowOutcome { restoreFailed, RowIcon::RestoreFailed, reasonText(r) });
     }
+    list.setOutcomes(written, outcomes);
 }
 
 void renameAll(RenameList& list)

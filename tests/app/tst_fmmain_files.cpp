@@ -2,8 +2,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMimeData>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QSemaphore>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include "app/fmmain.h"
 #include "app/renamelistview.h"
@@ -13,6 +18,29 @@
 #include "widgets/ibutton/ibutton.h"
 
 using namespace Qt::StringLiterals;
+
+// Holds a pass before one of its steps until the test lets it go on, and tells the test when it is there.
+class StepGate : public QObject {
+    Q_OBJECT
+
+public:
+    std::atomic<int> holdAt { -1 };
+    QSemaphore go;
+
+    std::function<void(int)> hook()
+    {
+        return [this](int step) {
+            if (step != holdAt.load())
+                return;
+            QMetaObject::invokeMethod(
+                this, [this, step] { emit held(step); }, Qt::QueuedConnection);
+            go.acquire();
+        };
+    }
+
+signals:
+    void held(int step);
+};
 
 class TestFmMainFiles : public QObject {
     Q_OBJECT
@@ -34,6 +62,9 @@ private slots:
     void staleTagIsHarmless();
     void renameAndRestoreThroughButtons();
     void renameOnEmptyListDoesNothing();
+    void passTakesNoInputAndCancels_data();
+    void passTakesNoInputAndCancels();
+    void failingRowsAreMarked();
 
 private:
     void addRows(const QStringList& names, const QString& folder = u"/nowhere/"_s);
@@ -41,7 +72,10 @@ private:
     QPoint rowPoint(int row) const;
     void writeFile(const QString& path, const QByteArray& content);
 
+    void runPass(iButton* button);
+
     FakeServices m_services;
+    StepGate m_gate;
     std::unique_ptr<fmMain> m_window;
 };
 
@@ -53,7 +87,17 @@ void TestFmMainFiles::init()
 
 void TestFmMainFiles::cleanup()
 {
+    m_gate.holdAt = -1;
+    m_gate.go.release(1000); // a failed test must not leave a pass held while its window is destroyed
     m_window.reset();
+    m_gate.go.acquire(m_gate.go.available());
+}
+
+void TestFmMainFiles::runPass(iButton* button)
+{
+    QSignalSpy finished(m_window.get(), &fmMain::passFinished);
+    button->Click();
+    QVERIFY(finished.wait());
 }
 
 void TestFmMainFiles::addRows(const QStringList& names, const QString& folder)
@@ -290,7 +334,7 @@ void TestFmMainFiles::renameAndRestoreThroughButtons()
     QCOMPARE(oldNames(), (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s, u"other.txt"_s }));
     w.txtNewName2->setText(u"2"_s); // 1→2, 2→3, 3→4, other→5: a chain within the batch
 
-    w.btReName->Click();
+    runPass(w.btReName);
     QVERIFY(w.isEnabled());
     QVERIFY(w.btCallBack->isEnabled());
     for (int r = 0; r < 4; ++r) {
@@ -303,7 +347,7 @@ void TestFmMainFiles::renameAndRestoreThroughButtons()
     QVERIFY(moved.open(QIODevice::ReadOnly));
     QCOMPARE(moved.readAll(), QByteArray("outside"));
 
-    w.btCallBack->Click();
+    runPass(w.btCallBack);
     QVERIFY(w.isEnabled());
     QVERIFY(w.btCallBack->isEnabled()); // a restore leaves the button as it was
     for (int r = 0; r < 4; ++r) {
@@ -324,6 +368,190 @@ void TestFmMainFiles::renameOnEmptyListDoesNothing()
     QVERIFY(m_window->btCallBack->isHidden());
     QVERIFY(!m_window->btCallBack->isEnabled() || m_window->btCallBack->isHidden());
     QVERIFY(m_window->isEnabled());
+}
+
+void TestFmMainFiles::passTakesNoInputAndCancels_data()
+{
+    QTest::addColumn<QString>("stop"); // how the held pass is stopped
+    QTest::newRow("cancel button") << "button";
+    QTest::newRow("Esc") << "esc";
+    QTest::newRow("closing the window") << "close";
+}
+
+// A pass held before one of its moves: everything that could change the list, the plan or start another
+// pass is sent to the window, directly and through the event queue, and nothing of it has any effect. Then
+// the pass is stopped: every file bears its old or its new name, each row tells the truth, and 还原 brings
+// back every renamed file.
+void TestFmMainFiles::passTakesNoInputAndCancels()
+{
+    QFETCH(QString, stop);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    // Numbered from 1: 2.txt and 1.txt swap names (a cycle), 4→3, 5→4, 6→5 and x→6 are a chain, the rest
+    // plain moves.
+    const QStringList names { u"2.txt"_s, u"1.txt"_s, u"4.txt"_s, u"5.txt"_s, u"6.txt"_s, u"x.txt"_s, u"a.txt"_s,
+        u"b.txt"_s, u"c.txt"_s, u"d.txt"_s };
+    QStringList paths;
+    for (const QString& name : names) {
+        writeFile(dir.filePath(name), name.toUtf8()); // each file's content is its first name
+        paths << dir.filePath(name);
+    }
+    m_window.reset();
+    m_services = FakeServices();
+    WindowOptions options;
+    options.services = &m_services;
+    options.checkForUpdates = false;
+    options.passStepHook = m_gate.hook();
+    m_window = std::make_unique<fmMain>(options);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    fmMain& w = *m_window;
+    m_services.filesToChoose = paths;
+    w.btOpenFiles_Click();
+    const QStringList newNames = w.model()->newNames();
+    QCOMPARE(newNames.mid(0, 3), (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s }));
+    w.ListReName->selectRow(0);
+
+    m_gate.holdAt = 3;
+    QSignalSpy held(&m_gate, &StepGate::held);
+    QSignalSpy finished(&w, &fmMain::passFinished);
+    w.btReName->Click();
+    QVERIFY(held.wait());
+    QVERIFY(w.isPassRunning());
+
+    // Clicks, keys and typing, sent now and queued for later.
+    QTest::mouseClick(w.btReName, Qt::LeftButton);
+    QTest::keyClick(w.btReName, Qt::Key_Space);
+    QTest::mouseClick(w.btListClear, Qt::LeftButton);
+    QTest::mouseClick(w.btSelectDelete, Qt::LeftButton);
+    QTest::keyClicks(w.txtNewName1, u"zz"_s);
+    QTest::keyClick(w.ListReName, Qt::Key_Down);
+    for (QWidget* target : { static_cast<QWidget*>(w.btListClear), static_cast<QWidget*>(w.btSelectDelete) }) {
+        const QPointF centre = QRectF(target->rect()).center();
+        QCoreApplication::postEvent(target,
+            new QMouseEvent(QEvent::MouseButtonPress, centre, target->mapToGlobal(centre), Qt::LeftButton,
+                Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(target,
+            new QMouseEvent(QEvent::MouseButtonRelease, centre, target->mapToGlobal(centre), Qt::LeftButton,
+                Qt::NoButton, Qt::NoModifier));
+    }
+    QCoreApplication::postEvent(w.txtNewName1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, u"q"_s));
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(oldNames(), names);
+    QCOMPARE(w.model()->newNames(), newNames);
+    QCOMPARE(w.txtNewName1->text(), QString());
+    QCOMPARE(w.ListReName->selectedRow(), std::optional<int>(0));
+
+    // The pass goes on painting and shows its progress instead of the tip line.
+    QTRY_VERIFY_WITH_TIMEOUT(w.btCancel->isVisible(), 3000);
+    QVERIFY(w.lbProgress->isVisible());
+    QVERIFY(!w.lbInfo[15]->isVisible());
+    QVERIFY2(QRegularExpression(u"^正在更名 \\d+ / \\d+$"_s).match(w.lbProgress->text()).hasMatch(),
+        qPrintable(w.lbProgress->text()));
+
+    if (stop == u"button"_s)
+        QTest::mouseClick(w.btCancel, Qt::LeftButton);
+    else if (stop == u"esc"_s)
+        QTest::keyClick(w.txtNewName1, Qt::Key_Escape);
+    else
+        w.close();
+    QVERIFY(w.isVisible()); // nothing closes before the pass has stopped
+    m_gate.go.release();
+    QVERIFY(finished.wait());
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(w.isVisible(), stop != u"close"_s);
+    QVERIFY(!w.isPassRunning());
+    QVERIFY(!w.lbProgress->isVisible());
+    QCOMPARE(w.lbInfo[15]->isVisible(), stop != u"close"_s);
+
+    // Every row tells the truth, and every file bears one of its two names; no other name is left.
+    int renamed = 0;
+    QStringList expected;
+    for (int row = 0; row < names.size(); ++row) {
+        const QString outcomeText = w.model()->outcome(row);
+        if (outcomeText == outcome::succeeded()) {
+            ++renamed;
+            QCOMPARE(w.model()->icon(row), RowIcon::Renamed);
+            expected << newNames.at(row);
+        } else {
+            QCOMPARE(outcomeText, QString()); // not reached: left as it was
+            QCOMPARE(w.model()->icon(row), RowIcon::Added);
+            expected << names.at(row);
+        }
+        QFile file(dir.filePath(expected.last()));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(expected.last()));
+        QCOMPARE(file.readAll(), names.at(row).toUtf8());
+    }
+    QVERIFY2(renamed > 0 && renamed < names.size(), "the pass stopped in the middle");
+    expected.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    QCOMPARE(oldNames(), names);
+    QVERIFY(w.btCallBack->isEnabled());
+
+    m_gate.holdAt = -1;
+    runPass(w.btCallBack);
+    QStringList original = names;
+    original.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), original);
+    for (int row = 0; row < names.size(); ++row) {
+        QFile file(dir.filePath(names.at(row)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), names.at(row).toUtf8());
+    }
+}
+
+// A row that would fail is drawn red with its reason as tooltip, the tip line counts such rows, a failed
+// row tells why, and a name cut by its column shows whole as a tooltip.
+void TestFmMainFiles::failingRowsAreMarked()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString longName = QString(80, u'长') + u".txt"_s;
+    for (const QString& name : { u"a.txt"_s, u"b.txt"_s, longName, u"2.txt"_s })
+        writeFile(dir.filePath(name), "x");
+    fmMain& w = *m_window;
+    const QString designedTip = w.lbInfo[15]->text();
+    m_services.filesToChoose = { dir.filePath(u"a.txt"_s), dir.filePath(u"b.txt"_s), dir.filePath(longName) };
+    w.btOpenFiles_Click(); // a→1, b→2 (held by 2.txt outside the list), long→3
+
+    auto toolTipAt = [&](int row, int column) {
+        return w.ListReName->toolTipAt(w.ListReName->visualRect(w.model()->index(row, column)).center());
+    };
+    auto redPixels = [&](int row) {
+        const QImage image = w.ListReName->viewport()
+                                 ->grab(w.ListReName->visualRect(w.model()->index(row, RenameList::NewNameColumn)))
+                                 .toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y) == QColor(192, 0, 0);
+        return count;
+    };
+    const QString taken = u"文件夹中已有同名文件"_s;
+    const QPoint red = w.ListReName->visualRect(w.model()->index(1, RenameList::NewNameColumn)).center();
+    QHelpEvent hover(QEvent::ToolTip, red, w.ListReName->viewport()->mapToGlobal(red));
+    QCoreApplication::sendEvent(w.ListReName->viewport(), &hover);
+    QVERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), taken);
+    QVERIFY(redPixels(1) > 0);
+    QCOMPARE(redPixels(0), 0);
+    QCOMPARE(toolTipAt(0, RenameList::NewNameColumn), QString());
+    QCOMPARE(toolTipAt(0, RenameList::OldNameColumn), QString());
+    QCOMPARE(toolTipAt(2, RenameList::OldNameColumn), longName); // cut by its column
+    QCOMPARE(w.lbInfo[15]->text(), u"有 1 个文件无法更名，请查看红色的新文件名"_s);
+    QCOMPARE(w.lbInfo[15]->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+
+    runPass(w.btReName);
+    QCOMPARE(w.model()->outcome(1), outcome::failed());
+    QCOMPARE(toolTipAt(1, RenameList::OutcomeColumn), taken);
+    QCOMPARE(toolTipAt(0, RenameList::OutcomeColumn), QString());
+    // The renamed files are no longer under their old names: a second pass would fail on every row.
+    QCOMPARE(toolTipAt(0, RenameList::NewNameColumn), u"原文件已不存在"_s);
+    QCOMPARE(w.lbInfo[15]->text(), u"有 3 个文件无法更名，请查看红色的新文件名"_s);
+
+    w.btListClear_Click();
+    QCOMPARE(w.lbInfo[15]->text(), designedTip);
+    QCOMPARE(w.lbInfo[15]->palette().color(QPalette::WindowText), QColor(64, 64, 64));
 }
 
 QTEST_MAIN(TestFmMainFiles)

@@ -1,5 +1,5 @@
-// Renders the main window in three states to PNG files, for the README: just opened, filled, after a rename;
-// and the file dialog of 添加文件 as Qt shows it with its Chinese texts.
+// Renders the main window in four states to PNG files, for the README: just opened, filled, after a rename,
+// a list with rows that could not be renamed; and the file dialog of 添加文件 as Qt shows it with its Chinese texts.
 #include <cstdio>
 
 #include <QApplication>
@@ -24,7 +24,9 @@ namespace {
 class SampleServices : public QtPlatformServices {
 public:
     QString folder;
+    QStringList files;
     std::optional<QString> chooseFolder(QWidget*, const QString&) override { return folder; }
+    QStringList chooseFiles(QWidget*, const QString&, const QString&) override { return files; }
     void openAddress(const QUrl&) override { }
 };
 
@@ -54,6 +56,22 @@ bool saveFileDialog(QWidget& window, const QString& folder, const QString& path)
     return save(dialog, path);
 }
 
+bool writeFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(path.toUtf8()) > 0;
+}
+
+// The pass runs off the window's thread: waits until its outcomes are in the list.
+void renameAndWait(fmMain& window)
+{
+    QEventLoop loop;
+    QObject::connect(&window, &fmMain::passFinished, &loop, &QEventLoop::quit);
+    window.btReName_Click();
+    if (window.isPassRunning())
+        loop.exec();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -72,10 +90,8 @@ int main(int argc, char* argv[])
     const char* names[] = { "IMG_20240501_0931.jpg", "IMG_20240501_0945.jpg", "IMG_20240502_1102.jpg", "DSC_0042.jpg",
         "DSC_0043.jpg", "海边日落.jpg", "旅行计划.docx", "readme" };
     for (const char* name : names) {
-        QFile file(samples.filePath(QString::fromUtf8(name)));
-        if (!file.open(QIODevice::WriteOnly))
+        if (!writeFile(samples.filePath(QString::fromUtf8(name))))
             return 1;
-        file.write(name);
     }
 
     SampleServices services;
@@ -93,10 +109,30 @@ int main(int argc, char* argv[])
     window.ListReName->selectRow(2);
     ok = save(window, out + QStringLiteral("/window-filled.png")) && ok;
 
-    window.btReName_Click();
+    renameAndWait(window);
     window.ListReName->selectRow(std::nullopt);
     ok = save(window, out + QStringLiteral("/window-renamed.png")) && ok;
 
     ok = saveFileDialog(window, samples.path(), out + QStringLiteral("/file-dialog.png")) && ok;
+
+    // Rows that would fail: a name held by a file outside the list, a file listed twice, a file that is gone.
+    QTemporaryDir marked;
+    if (!marked.isValid())
+        return 1;
+    const char* markedNames[] = { "IMG_0931.jpg", "IMG_0945.jpg", "IMG_1102.jpg", "DSC_0042.jpg", "DSC_0043.jpg",
+        "海边日落.jpg", "旅行_003.jpg" };
+    for (const char* name : markedNames) {
+        if (!writeFile(marked.filePath(QString::fromUtf8(name))))
+            return 1;
+    }
+    fmMain checked(options);
+    checked.show();
+    for (const char* name : { "IMG_0931.jpg", "IMG_0945.jpg", "IMG_1102.jpg", "DSC_0042.jpg", "DSC_0043.jpg",
+             "DSC_0042.jpg", "海边日落.jpg", "旧照片.jpg" })
+        services.files << marked.filePath(QString::fromUtf8(name));
+    checked.btOpenFiles_Click();
+    checked.txtNewName1->setText(QStringLiteral("旅行_"));
+    checked.txtNewNameF->setText(QStringLiteral("3"));
+    ok = save(checked, out + QStringLiteral("/window-conflicts.png")) && ok;
     return ok ? 0 : 1;
 }

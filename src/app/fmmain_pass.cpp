@@ -1,0 +1,259 @@
+// fmMain's pass: renaming and restoring on a worker thread, its progress and cancel, and the input it drops.
+#include "app/fmmain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QPainter>
+#include <QProgressBar>
+
+#include "app/clickablelabel.h"
+#include "app/passrunner.h"
+#include "app/twips.h"
+#include "disk/batchrename.h"
+#include "rename/renamelist.h"
+#include "widgets/ibutton/ibutton.h"
+
+namespace {
+
+// Events by which a person acts on a widget. Paint, timer and window events are not among them: the
+// window keeps painting and its timers keep running during a pass.
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The pass's progress bar: the skin's groove, and the skin's full bar cut at the done fraction.
+class SkinProgressBar : public QProgressBar {
+public:
+    explicit SkinProgressBar(QWidget* parent)
+        : QProgressBar(parent)
+        , m_trough(QStringLiteral(":/skins/progress_trough.png"))
+        , m_fill(QStringLiteral(":/skins/progress_fill.png"))
+    {
+        setTextVisible(false);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const int span = maximum() - minimum();
+        const double fraction = span > 0 ? double(value() - minimum()) / span : 0.0;
+        const int filled = qRound(width() * std::clamp(fraction, 0.0, 1.0));
+        if (!m_trough.isNull() && !m_fill.isNull()) {
+            p.drawPixmap(rect(), m_trough);
+            p.drawPixmap(
+                QRect(0, 0, filled, height()), m_fill, QRect(0, 0, qRound(m_fill.width() * fraction), m_fill.height()));
+            return;
+        }
+        // Without the pictures: a plain groove and bar in the colours of the window.
+        p.setPen(QColor(160, 172, 190));
+        p.setBrush(QColor(236, 239, 243));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+        p.fillRect(QRect(1, 1, std::max(0, filled - 2), height() - 2), QColor(215, 135, 2));
+    }
+
+private:
+    QPixmap m_trough;
+    QPixmap m_fill;
+};
+
+} // namespace
+
+/**
+ * Installed on the application while a pass runs. Input meant for the window is dropped as it arrives
+ * (the event loop keeps turning, so nothing waits in a queue to be carried out after the pass), except
+ * input for the controls that can neither change the list or the plan nor start a pass: cancel,
+ * minimise, close, and the background by which the window is moved. Esc anywhere in the window cancels.
+ */
+class PassInputGuard : public QObject {
+public:
+    PassInputGuard(fmMain* window, QList<QWidget*> allowed)
+        : QObject(window)
+        , m_window(window)
+        , m_allowed(std::move(allowed))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~PassInputGuard() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!watched->isWidgetType() || !isUserInput(event->type()))
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() != m_window)
+            return false;
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease
+            || event->type() == QEvent::ShortcutOverride) {
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                if (event->type() == QEvent::KeyPress)
+                    m_window->btCancel_Click();
+                return true;
+            }
+        }
+        for (const QWidget* allowed : m_allowed) {
+            if (widget == allowed)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    fmMain* m_window;
+    QList<QWidget*> m_allowed;
+};
+
+void fmMain::buildPassControls()
+{
+    // The caption takes the tip line's place; bar and cancel button follow it on the line of 开始更名.
+    lbProgress = new QLabel(this);
+    styleLabel(lbProgress, twips::rect(240, 8040, 2700, 180), QString(), QColor(64, 64, 64), true);
+    picProgress = new SkinProgressBar(this);
+    picProgress->setGeometry(196, 532, 208, 14);
+    btCancel = addButton(QStringLiteral("bt_cancel"), QRect(412, 528, 52, 22));
+    if (btCancel->BackPicture().isNull())
+        btCancel->setCaption(QStringLiteral("取消"));
+    for (QWidget* control :
+        { static_cast<QWidget*>(lbProgress), static_cast<QWidget*>(picProgress), static_cast<QWidget*>(btCancel) })
+        control->hide();
+}
+
+void fmMain::connectPassHandlers()
+{
+    m_pass = new PassRunner(this);
+    connect(m_pass, &PassRunner::progress, this, &fmMain::showPassProgress);
+    connect(m_pass, &PassRunner::finished, this, &fmMain::passStopped);
+    connect(btCancel, &iButton::Click, this, &fmMain::btCancel_Click);
+}
+
+bool fmMain::isPassRunning() const
+{
+    return m_pass->isRunning();
+}
+
+void fmMain::btReName_Click()
+{
+    if (m_list->count() == 0 || isPassRunning())
+        return;
+    startPass(PassKind::Rename, batchrename::renameRequests(*m_list), {});
+}
+
+void fmMain::btCallBack_Click()
+{
+    if (m_list->count() == 0 || isPassRunning())
+        return;
+    QList<int> rows;
+    QList<batchrename::Request> requests = batchrename::restoreRequests(*m_list, &rows);
+    if (rows.isEmpty())
+        return;
+    startPass(PassKind::Restore, std::move(requests), std::move(rows));
+}
+
+void fmMain::btCancel_Click()
+{
+    m_pass->cancel();
+}
+
+void fmMain::startPass(PassKind kind, QList<batchrename::Request> requests, QList<int> rows)
+{
+    m_passKind = kind;
+    m_passRows = std::move(rows);
+    m_callBackWasEnabled = btCallBack->isEnabled();
+    m_inputGuard = new PassInputGuard(this, { btCancel, btMin, btClose, Image1 });
+    // The two buttons that start a pass show that they cannot be used now.
+    btReName->setEnabled(false);
+    btCallBack->setEnabled(false);
+    m_passClock.start();
+    PassParameters parameters;
+    parameters.requests = std::move(requests);
+    parameters.folders = listFolders();
+    parameters.beforeStep = m_options.passStepHook;
+    m_pass->start(std::move(parameters));
+}
+
+void fmMain::showPassProgress(int done, int total)
+{
+    // Short passes show nothing; a longer one shows how far it has come, in place of the tip line.
+    if (m_passClock.elapsed() < kProgressDelayMs)
+        return;
+    const QLocale grouped(QLocale::English);
+    const QString verb = m_passKind == PassKind::Rename ? QStringLiteral("正在更名") : QStringLiteral("正在还原");
+    lbProgress->setText(QStringLiteral("%1 %2 / %3").arg(verb, grouped.toString(done), grouped.toString(total)));
+    lbProgress->adjustSize();
+    picProgress->setMaximum(std::max(total, 1));
+    picProgress->setValue(std::clamp(done, 0, std::max(total, 1)));
+    if (!lbProgress->isVisible()) {
+        lbInfo[15]->hide();
+        lbProgress->show();
+        picProgress->show();
+        btCancel->show();
+    }
+}
+
+void fmMain::passStopped()
+{
+    PassOutcome outcome = m_pass->takeOutcome();
+    delete m_inputGuard;
+    m_inputGuard = nullptr;
+    btReName->setEnabled(true);
+    if (m_passKind == PassKind::Rename) {
+        batchrename::applyRenameResults(*m_list, outcome.results);
+        btCallBack->setEnabled(true);
+    } else {
+        batchrename::applyRestoreResults(*m_list, m_passRows, outcome.results);
+        btCallBack->setEnabled(m_callBackWasEnabled);
+    }
+    m_passRows.clear();
+    m_folderFacts = std::move(outcome.facts);
+    ++m_factsGeneration;
+    CheckNewNames();
+    lbProgress->hide();
+    picProgress->hide();
+    btCancel->hide();
+    showTip();
+    emit passFinished();
+    if (m_closeWhenStopped) {
+        m_closeWhenStopped = false;
+        close();
+    }
+}
+
+void fmMain::closeEvent(QCloseEvent* event)
+{
+    // A pass is never abandoned half way: it is asked to stop, and the window closes once it has.
+    if (isPassRunning()) {
+        m_closeWhenStopped = true;
+        m_pass->cancel();
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
