@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "app/checkrunner.h"
 #include "disk/batchrename.h"
 
 #include "rename/namegenerator.h"
@@ -114,10 +115,13 @@ public:
 signals:
     /// A rename or restore has ended and its outcomes are in the list.
     void passFinished();
+    /// The marks of the rows that would fail now match the list as it stands.
+    void newNamesChecked();
 
 public slots:
     void RefreshNewNames();
-    /// Judges every row as the pass would, against what is known of the folders, and shows the result.
+    /// Judges every row as the pass would, against what is known of the folders, and marks the rows that
+    /// would fail. The judging runs off the window's thread; newNamesChecked() tells when the marks are in.
     void CheckNewNames();
 
     // Plan choice and plan fields.
@@ -208,6 +212,7 @@ private:
     void learnFolders(const QStringList& folders);
     void relistFolders();
     void showTip();
+    void showCheck(const CheckRunner::Input& input, const QStringList& reasons);
 
     WindowOptions m_options;
     std::unique_ptr<PlatformServices> m_ownServices;
@@ -218,6 +223,7 @@ private:
 
     // The pass and what the window knows of the listed folders.
     PassRunner* m_pass = nullptr;
+    CheckRunner* m_checker = nullptr;
     PassInputGuard* m_inputGuard = nullptr;
     PassKind m_passKind = PassKind::Rename;
     QList<int> m_passRows; // a restore's rows, one per request
@@ -228,5 +234,6 @@ private:
     int m_factsGeneration = 0;
     QThread* m_relisting = nullptr;
     bool m_wasInactive = false;
+    bool m_rowsAdded = false; // rows were inserted since the last check
     QString m_designedTip;
 };

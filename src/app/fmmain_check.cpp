@@ -76,21 +76,36 @@ void fmMain::relistFolders()
 
 void fmMain::CheckNewNames()
 {
-    const int n = m_list->count();
-    if (n == 0) {
+    if (m_list->count() == 0) {
         m_list->setCheckReasons({});
         showTip();
+        emit newNamesChecked();
         return;
     }
-    const QList<batchrename::Result> results
-        = batchrename::checkBatch(batchrename::renameRequests(*m_list), m_folderFacts);
-    QStringList reasons(n);
-    for (int row = 0; row < n && row < results.size(); ++row) {
-        if (!results.at(row).done)
-            reasons[row] = batchrename::reasonText(results.at(row));
+    // Rows came in (by whatever way): a folder the window has never listed is listed once now.
+    if (m_rowsAdded) {
+        m_rowsAdded = false;
+        QStringList unknown;
+        for (const QString& folder : listFolders()) {
+            if (!m_folderFacts.folder(folder))
+                unknown.append(folder);
+        }
+        learnFolders(unknown);
     }
-    m_list->setCheckReasons(std::move(reasons));
+    // The columns go to the worker as shared lists: nothing is copied here.
+    m_checker->request({ m_list->folders(), m_list->oldNames(), m_list->newNames(), m_folderFacts });
+}
+
+void fmMain::showCheck(const CheckRunner::Input& input, const QStringList& reasons)
+{
+    // The worker held the columns it judged, so any change of the list since has given it new ones.
+    if (input.folders.constData() != m_list->folders().constData()
+        || input.oldNames.constData() != m_list->oldNames().constData()
+        || input.newNames.constData() != m_list->newNames().constData() || reasons.size() != m_list->count())
+        return;
+    m_list->setCheckReasons(reasons);
     showTip();
+    emit newNamesChecked();
 }
 
 void fmMain::showTip()

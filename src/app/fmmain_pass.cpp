@@ -149,9 +149,12 @@ void fmMain::buildPassControls()
 void fmMain::connectPassHandlers()
 {
     m_pass = new PassRunner(this);
+    m_checker = new CheckRunner(this);
+    connect(m_checker, &CheckRunner::checked, this, &fmMain::showCheck);
     connect(m_pass, &PassRunner::progress, this, &fmMain::showPassProgress);
     connect(m_pass, &PassRunner::finished, this, &fmMain::passStopped);
     connect(btCancel, &iButton::Click, this, &fmMain::btCancel_Click);
+    connect(m_list, &QAbstractItemModel::rowsInserted, this, [this] { m_rowsAdded = true; });
 }
 
 bool fmMain::isPassRunning() const
@@ -187,6 +190,9 @@ void fmMain::startPass(PassKind kind, QList<batchrename::Request> requests, QLis
     m_passKind = kind;
     m_passRows = std::move(rows);
     m_callBackWasEnabled = btCallBack->isEnabled();
+    // A menu of the list left open would still take input; none outlives the start of a pass.
+    for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i)
+        QApplication::activePopupWidget()->close();
     m_inputGuard = new PassInputGuard(this, { btCancel, btMin, btClose, Image1 });
     // The two buttons that start a pass show that they cannot be used now.
     btReName->setEnabled(false);

@@ -88,6 +88,7 @@ public:
     QString newPath(int row) const { return m_folders.at(row) + m_newNames.at(row); }
     const QStringList& oldNames() const { return m_oldNames; }
     const QStringList& newNames() const { return m_newNames; }
+    const QStringList& folders() const { return m_folders; }
 
     /// The folder with exactly one closing "/" added when it has none (an empty folder stays empty).
     static QString withClosingSeparator(const QString& folder);

@@ -512,7 +512,9 @@ void TestFmMainFiles::failingRowsAreMarked()
     fmMain& w = *m_window;
     const QString designedTip = w.lbInfo[15]->text();
     m_services.filesToChoose = { dir.filePath(u"a.txt"_s), dir.filePath(u"b.txt"_s), dir.filePath(longName) };
+    QSignalSpy checked(&w, &fmMain::newNamesChecked);
     w.btOpenFiles_Click(); // a→1, b→2 (held by 2.txt outside the list), long→3
+    QVERIFY(checked.wait());
 
     auto toolTipAt = [&](int row, int column) {
         return w.ListReName->toolTipAt(w.ListReName->visualRect(w.model()->index(row, column)).center());
@@ -541,7 +543,10 @@ void TestFmMainFiles::failingRowsAreMarked()
     QCOMPARE(w.lbInfo[15]->text(), u"有 1 个文件无法更名，请查看红色的新文件名"_s);
     QCOMPARE(w.lbInfo[15]->palette().color(QPalette::WindowText), QColor(192, 0, 0));
 
+    checked.clear();
     runPass(w.btReName);
+    if (checked.isEmpty())
+        QVERIFY(checked.wait());
     QCOMPARE(w.model()->outcome(1), outcome::failed());
     QCOMPARE(toolTipAt(1, RenameList::OutcomeColumn), taken);
     QCOMPARE(toolTipAt(0, RenameList::OutcomeColumn), QString());

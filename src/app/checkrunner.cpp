@@ -1,0 +1,65 @@
+// CheckRunner: the worker thread of the check and the folding of requests made while it runs.
+#include "app/checkrunner.h"
+
+#include <QThread>
+
+CheckRunner::CheckRunner(QObject* parent)
+    : QObject(parent)
+{
+}
+
+CheckRunner::~CheckRunner()
+{
+    if (m_thread) {
+        m_thread->wait();
+        delete m_thread;
+    }
+}
+
+QStringList CheckRunner::check(const Input& input)
+{
+    const qsizetype n = input.oldNames.size();
+    QList<batchrename::Request> requests;
+    requests.reserve(n);
+    for (qsizetype row = 0; row < n; ++row)
+        requests.append({ input.folders.at(row), input.oldNames.at(row), input.newNames.at(row) });
+    const QList<batchrename::Result> results = batchrename::checkBatch(requests, input.facts);
+    QStringList reasons(n);
+    for (qsizetype row = 0; row < n && row < results.size(); ++row) {
+        if (!results.at(row).done)
+            reasons[row] = batchrename::reasonText(results.at(row));
+    }
+    return reasons;
+}
+
+void CheckRunner::request(Input input)
+{
+    m_next = std::move(input);
+    m_pending = true;
+    if (!m_thread)
+        start();
+}
+
+void CheckRunner::start()
+{
+    m_running = std::move(m_next);
+    m_next = {};
+    m_pending = false;
+    m_thread = QThread::create([this] { m_result = check(m_running); });
+    connect(m_thread, &QThread::finished, this, &CheckRunner::workerDone, Qt::QueuedConnection);
+    m_thread->start();
+}
+
+void CheckRunner::workerDone()
+{
+    m_thread->wait();
+    delete m_thread;
+    m_thread = nullptr;
+    if (m_pending) {
+        start(); // this result is already out of date
+        return;
+    }
+    const Input input = std::move(m_running);
+    m_running = {};
+    emit checked(input, std::exchange(m_result, {}));
+}
