@@ -72,6 +72,16 @@ void renameAndWait(fmMain& window)
         loop.exec();
 }
 
+// The marks of rows that would fail are judged off the window's thread: makes a change, then waits for them.
+template <typename Change> void changeAndWaitForMarks(fmMain& window, Change change)
+{
+    QEventLoop loop;
+    QObject::connect(&window, &fmMain::newNamesChecked, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit); // never wait for ever
+    change();
+    loop.exec();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -105,11 +115,11 @@ int main(int argc, char* argv[])
 
     window.btOpenFolder_Click();
     window.txtNewName1->setText(QStringLiteral("青禾旅行_"));
-    window.txtNewNameF->setText(QStringLiteral("3"));
+    changeAndWaitForMarks(window, [&] { window.txtNewNameF->setText(QStringLiteral("3")); });
     window.ListReName->selectRow(2);
     ok = save(window, out + QStringLiteral("/window-filled.png")) && ok;
 
-    renameAndWait(window);
+    changeAndWaitForMarks(window, [&] { renameAndWait(window); });
     window.ListReName->selectRow(std::nullopt);
     ok = save(window, out + QStringLiteral("/window-renamed.png")) && ok;
 
@@ -132,7 +142,7 @@ int main(int argc, char* argv[])
         services.files << marked.filePath(QString::fromUtf8(name));
     checked.btOpenFiles_Click();
     checked.txtNewName1->setText(QStringLiteral("旅行_"));
-    checked.txtNewNameF->setText(QStringLiteral("3"));
+    changeAndWaitForMarks(checked, [&] { checked.txtNewNameF->setText(QStringLiteral("3")); });
     ok = save(checked, out + QStringLiteral("/window-conflicts.png")) && ok;
     return ok ? 0 : 1;
 }
