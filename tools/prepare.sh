@@ -30,6 +30,7 @@ fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    # No test runs the development programs or the benchmark, so ./run and ./test build without them.
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQINGHE_BUILD_TOOLS=OFF -DQINGHE_BUILD_BENCH=OFF
 fi
 cmake --build "$build"

@@ -13,7 +13,7 @@
 #include "app/renamelistview.h"
 #include "app/skinpictures.h"
 #include "app/textbox.h"
-#include "rename/numbertext.h"
+#include "rename/spacetext.h"
 #include "rename/renamelist.h"
 #include "update/weblink.h"
 #include "widgets/ibutton/ibutton.h"
@@ -138,7 +138,7 @@ void fmMain::setTabOrder()
 PlanSettings fmMain::planSettings() const
 {
     PlanSettings s;
-    s.plan = planDIY->isVisibleTo(this) ? Plan::Numbering : Plan::Replace;
+    s.plan = m_plan;
     s.prefix = txtNewName1->text();
     s.startText = txtNewName2->text();
     s.digitsText = txtNewNameF->text();
@@ -148,7 +148,7 @@ PlanSettings fmMain::planSettings() const
     s.addBefore = txtAdd1->text();
     s.addAfter = txtAdd2->text();
     // A lone dot is an extension still being typed: meanwhile the names keep their own extensions.
-    s.extensionText = numbertext::trimSpaces(txtExp->text()) == u"." ? QString() : txtExp->text();
+    s.extensionText = spacetext::trimSpaces(txtExp->text()) == u"." ? QString() : txtExp->text();
     return s;
 }
 
@@ -202,7 +202,7 @@ void fmMain::lbADR_Click()
 
 void fmMain::lbNewVersion_Click()
 {
-    if (numbertext::trimSpaces(lbNewVersion->text()).isEmpty())
+    if (spacetext::isBlank(lbNewVersion->text()))
         return;
     openAddress(lbSoftUrl->text());
 }

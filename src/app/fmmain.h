@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -219,6 +220,8 @@ private:
     PlatformServices* m_services = nullptr;
     RenameList* m_list = nullptr;
     UpdateChecker* m_updateChecker = nullptr;
+    Plan m_plan = Plan::Numbering; // the plan whose panel is shown
+    std::optional<int> m_markedRow; // the row the drag-over highlighted last (0-based); lbTag shows it 1-based
     bool m_moveArmed = false; // a left press on the background has not asked for its window move yet
 
     // The pass and what the window knows of the listed folders.

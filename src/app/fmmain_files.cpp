@@ -112,14 +112,16 @@ void fmMain::ListReName_OLEStartDrag()
 
 void fmMain::ListReName_OLEDragOver(const QPoint& point)
 {
-    lbTag->setText(intake::dragOverRow(*m_list, lbTag->text(), ListReName->rowAt(point)));
+    m_markedRow = intake::dragOverRow(*m_list, m_markedRow, ListReName->rowAt(point));
+    if (m_markedRow)
+        lbTag->setText(QString::number(*m_markedRow + 1));
 }
 
 void fmMain::ListReName_OLEDragDrop(const QMimeData& data, const QPoint& point)
 {
     const std::optional<int> target = ListReName->rowAt(point);
     ListReName->viewport()->unsetCursor();
-    intake::resetHighlight(*m_list, lbTag->text());
+    intake::resetHighlight(*m_list, m_markedRow);
     if (isPassRunning())
         return;
     applyOrderResult(intake::dropRow(*m_list, ListReName->selectedRow(), target, data));
@@ -128,5 +130,5 @@ void fmMain::ListReName_OLEDragDrop(const QMimeData& data, const QPoint& point)
 void fmMain::ListReName_OLECompleteDrag()
 {
     ListReName->viewport()->unsetCursor();
-    intake::resetHighlight(*m_list, lbTag->text());
+    intake::resetHighlight(*m_list, m_markedRow);
 }

@@ -11,7 +11,7 @@
 #include "app/clickablelabel.h"
 #include "app/platformservices.h"
 #include "app/textbox.h"
-#include "rename/numbertext.h"
+#include "rename/spacetext.h"
 
 namespace {
 
@@ -30,6 +30,7 @@ void setFieldColour(QLineEdit* field, const QColor& colour)
 
 void fmMain::btDIY_Click()
 {
+    m_plan = Plan::Numbering;
     planReplace->hide();
     planDIY->show();
     btDIY->setPixmap(picMenu[0]->pixmap());
@@ -39,6 +40,7 @@ void fmMain::btDIY_Click()
 
 void fmMain::btReplace_Click()
 {
+    m_plan = Plan::Replace;
     planDIY->hide();
     planReplace->show();
     btDIY->setPixmap(picMenu[1]->pixmap());
@@ -70,7 +72,7 @@ void fmMain::Option2_Click()
 
 void fmMain::txtExp_Change()
 {
-    const QStringView t = numbertext::trimSpaces(txtExp->text());
+    const QStringView t = spacetext::trimSpaces(txtExp->text());
     if (t.isEmpty() || t == u".") {
         // No extension typed (yet): the names keep each file's own extension rather than the last
         // letters that were in the field.

@@ -6,7 +6,7 @@
 
 #include "intake/filename2.h"
 #include "intake/folderlisting.h"
-#include "rename/numbertext.h"
+#include "rename/spacetext.h"
 #include "rename/renamelist.h"
 
 namespace intake {
@@ -15,7 +15,7 @@ namespace {
 
 bool isBlankName(const QString& name)
 {
-    return numbertext::trimSpaces(name).isEmpty();
+    return spacetext::isBlank(name);
 }
 
 } // namespace

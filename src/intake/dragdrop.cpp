@@ -38,28 +38,26 @@ OrderResult dropRow(RenameList& list, std::optional<int> selected, std::optional
     return dropRow(list, selected, target, hasFiles, text);
 }
 
-std::optional<int> highlightedRow(const QString& tag, int rowCount)
+std::optional<int> highlightedRow(std::optional<int> marked, int rowCount)
 {
-    bool ok = false;
-    const int number = tag.toInt(&ok);
-    if (!ok || number < 1 || number > rowCount)
+    if (!marked || *marked < 0 || *marked >= rowCount)
         return std::nullopt;
-    return number - 1;
+    return marked;
 }
 
-void resetHighlight(RenameList& list, const QString& tag)
+void resetHighlight(RenameList& list, std::optional<int> marked)
 {
-    if (const std::optional<int> row = highlightedRow(tag, list.count()))
+    if (const std::optional<int> row = highlightedRow(marked, list.count()))
         list.setHighlighted(*row, false);
 }
 
-QString dragOverRow(RenameList& list, const QString& tag, std::optional<int> hitRow)
+std::optional<int> dragOverRow(RenameList& list, std::optional<int> marked, std::optional<int> hitRow)
 {
-    resetHighlight(list, tag);
+    resetHighlight(list, marked);
     if (!hitRow || *hitRow < 0 || *hitRow >= list.count())
-        return tag;
+        return marked;
     list.setHighlighted(*hitRow, true);
-    return QString::number(*hitRow + 1);
+    return hitRow;
 }
 
 } // namespace intake

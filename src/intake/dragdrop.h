@@ -32,20 +32,20 @@ OrderResult dropRow(RenameList& list, std::optional<int> selected, std::optional
 OrderResult dropRow(RenameList& list, std::optional<int> selected, std::optional<int> target, const QMimeData& data);
 
 /*
- * The drop-target highlight. The window keeps the 1-based number of the row it highlighted last as text
- * (the caption of lbTag, empty before the first highlight); the number is never cleared, and a number
- * beyond the rows that are left is simply not acted on.
+ * The drop-target highlight. The window remembers the row (0-based) it highlighted last, none before the
+ * first highlight, and shows its 1-based number as the caption of lbTag. The row is never forgotten, and a
+ * row beyond the rows that are left is simply not acted on.
  */
 
-/// The row (0-based) that a reset of the highlight un-marks: the stored number's row when the caption holds
-/// a number from 1 to `rowCount`; none otherwise.
-std::optional<int> highlightedRow(const QString& tag, int rowCount);
+/// The row (0-based) that a reset of the highlight un-marks: `marked` when it is a row of a list of
+/// `rowCount` rows; none otherwise.
+std::optional<int> highlightedRow(std::optional<int> marked, int rowCount);
 
-/// Reset of the highlight: un-marks the stored number's row, when it is a row of the list.
-void resetHighlight(RenameList& list, const QString& tag);
+/// Reset of the highlight: un-marks `marked`, when it is a row of the list.
+void resetHighlight(RenameList& list, std::optional<int> marked);
 
 /// Drag-over: resets the highlight, then marks `hitRow` (0-based; none when the pointer is over no row).
-/// Returns the caption to store: the 1-based number of the marked row, or `tag` unchanged.
-QString dragOverRow(RenameList& list, const QString& tag, std::optional<int> hitRow);
+/// Returns the row to remember: the marked row, or `marked` unchanged when no row was marked.
+std::optional<int> dragOverRow(RenameList& list, std::optional<int> marked, std::optional<int> hitRow);
 
 } // namespace intake

@@ -1,7 +1,7 @@
 // FileName2: splitting an open-file dialog's multi-selection text into a folder and bare file names.
 #include "intake/filename2.h"
 
-#include "rename/numbertext.h"
+#include "rename/spacetext.h"
 
 QStringList FileName2(const QString& text)
 {
@@ -22,7 +22,7 @@ QStringList FileName2(const QString& text)
             break;
         }
         const QStringView piece = QStringView(text).sliced(p, end - p);
-        if (!numbertext::trimSpaces(piece).isEmpty()) {
+        if (!spacetext::isBlank(piece)) {
             if (parts.size() <= kept)
                 parts.resize(kept + 1);
             parts[kept] = piece.toString();

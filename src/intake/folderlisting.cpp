@@ -14,7 +14,7 @@
 #include <QFile>
 #include <QList>
 
-#include "rename/numbertext.h"
+#include "rename/spacetext.h"
 #include "rename/renamelist.h"
 
 namespace intake {
@@ -88,7 +88,7 @@ QStringList visibleFiles(const QString& folderPath)
         if (!raw.isValidUtf8() || raw.startsWith("\xEF\xBB\xBF"))
             continue;
         QString name = QString::fromUtf8(raw);
-        if (numbertext::trimSpaces(name).isEmpty())
+        if (spacetext::isBlank(name))
             continue;
         QString key = name.toCaseFolded();
         const KeyPrefix prefix = keyPrefix(key);

@@ -5,10 +5,11 @@
 #include <cmath>
 
 #include "rename/numbertext.h"
+#include "rename/spacetext.h"
 
 int paddingWidth(const QString& digitsText)
 {
-    const QStringView trimmed = numbertext::trimSpaces(digitsText);
+    const QStringView trimmed = spacetext::trimSpaces(digitsText);
     if (trimmed.isEmpty() || trimmed == u"0" || trimmed == u"1")
         return 0;
     const std::optional<double> value = numbertext::parse(trimmed);
@@ -112,7 +113,7 @@ QStringList replacedNames(const PlanSettings& s, const QStringList& oldNames, co
 
 QStringList generateNewNames(const PlanSettings& settings, const QStringList& oldNames)
 {
-    const QString fixedExtension = numbertext::trimSpaces(settings.extensionText).toString();
+    const QString fixedExtension = spacetext::trimSpaces(settings.extensionText).toString();
     if (settings.plan == Plan::Numbering)
         return numberedNames(settings, oldNames, fixedExtension);
     return replacedNames(settings, oldNames, fixedExtension);

@@ -6,18 +6,9 @@
 #include <QLocale>
 #include <QString>
 
-namespace numbertext {
+#include "rename/spacetext.h"
 
-QStringView trimSpaces(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.sliced(begin, end - begin);
-}
+namespace numbertext {
 
 static bool isDigit(QChar c)
 {
@@ -26,7 +17,7 @@ static bool isDigit(QChar c)
 
 std::optional<double> parse(QStringView text)
 {
-    const QStringView t = trimSpaces(text);
+    const QStringView t = spacetext::trimSpaces(text);
     qsizetype i = 0;
     const qsizetype n = t.size();
     if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))

@@ -14,7 +14,4 @@ namespace numbertext {
  */
 std::optional<double> parse(QStringView text);
 
-/// `text` without leading and trailing spaces (only U+0020; tabs and other blanks stay).
-QStringView trimSpaces(QStringView text);
-
 } // namespace numbertext

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "rename/numbertext.h"
+#include "rename/spacetext.h"
 #include "update/buildconfig.h"
 
 using namespace Qt::StringLiterals;
@@ -29,7 +30,7 @@ UpdateDefaults UpdateDefaults::builtIn()
 
 static bool isBlank(const QString& field)
 {
-    return numbertext::trimSpaces(field).isEmpty();
+    return spacetext::isBlank(field);
 }
 
 VersionInfo parseVersionFile(const QString& text, const UpdateDefaults& defaults)
@@ -52,7 +53,7 @@ VersionInfo parseVersionFile(const QString& text, const UpdateDefaults& defaults
         info.creditUrl = defaults.homePage;
     }
     // A comparison of texts, not an ordering: any other version, an older one included, is announced.
-    if (!versionText.isEmpty() && numbertext::trimSpaces(versionText) != defaults.ownVersion) {
+    if (!versionText.isEmpty() && spacetext::trimSpaces(versionText) != defaults.ownVersion) {
         info.showNewVersion = true;
         info.newVersionCaption = u"发现新版本"_s + versionText + u" 点此下载"_s;
     }

@@ -1,4 +1,6 @@
 // Tests of drag-and-drop reordering: where a dropped row lands, which drops are ignored, and the highlight.
+#include <limits>
+
 #include <QAbstractItemModelTester>
 #include <QMimeData>
 #include <QTest>
@@ -180,25 +182,26 @@ void TestDragDrop::numberingFollowsDrop()
 
 void TestDragDrop::highlightedRow_data()
 {
-    QTest::addColumn<QString>("tag");
+    QTest::addColumn<int>("marked"); // -1: none
     QTest::addColumn<int>("rowCount");
     QTest::addColumn<int>("expected"); // -1: none
 
-    QTest::newRow("empty before the first highlight") << QString() << 5 << -1;
-    QTest::newRow("first row") << u"1"_s << 5 << 0;
-    QTest::newRow("last row") << u"5"_s << 5 << 4;
-    QTest::newRow("beyond the rows left") << u"6"_s << 5 << -1;
-    QTest::newRow("no rows left") << u"1"_s << 0 << -1;
-    QTest::newRow("zero") << u"0"_s << 5 << -1;
-    QTest::newRow("not a number") << u"x"_s << 5 << -1;
+    QTest::newRow("none before the first highlight") << -1 << 5 << -1;
+    QTest::newRow("first row") << 0 << 5 << 0;
+    QTest::newRow("last row") << 4 << 5 << 4;
+    QTest::newRow("beyond the rows left") << 5 << 5 << -1;
+    QTest::newRow("no rows left") << 0 << 0 << -1;
+    QTest::newRow("negative") << -2 << 5 << -1;
+    QTest::newRow("far beyond") << std::numeric_limits<int>::max() << 5 << -1;
 }
 
 void TestDragDrop::highlightedRow()
 {
-    QFETCH(QString, tag);
+    QFETCH(int, marked);
     QFETCH(int, rowCount);
     QFETCH(int, expected);
-    QCOMPARE(intake::highlightedRow(tag, rowCount), row(expected));
+    const std::optional<int> stored = marked == -1 ? std::nullopt : std::optional<int>(marked);
+    QCOMPARE(intake::highlightedRow(stored, rowCount), row(expected));
 }
 
 void TestDragDrop::dragOverMovesHighlight()
@@ -215,17 +218,17 @@ void TestDragDrop::dragOverMovesHighlight()
         return rows;
     };
 
-    QString tag = intake::dragOverRow(list, QString(), 1);
-    QCOMPARE(tag, u"2"_s);
+    std::optional<int> stored = intake::dragOverRow(list, std::nullopt, 1);
+    QCOMPARE(stored, std::optional<int>(1));
     QCOMPARE(marked(), QList<int> { 1 });
-    tag = intake::dragOverRow(list, tag, 3);
-    QCOMPARE(tag, u"4"_s);
+    stored = intake::dragOverRow(list, stored, 3);
+    QCOMPARE(stored, std::optional<int>(3));
     QCOMPARE(marked(), QList<int> { 3 });
-    tag = intake::dragOverRow(list, tag, std::nullopt); // over the list, below the rows
-    QCOMPARE(tag, u"4"_s);
+    stored = intake::dragOverRow(list, stored, std::nullopt); // over the list, below the rows
+    QCOMPARE(stored, std::optional<int>(3));
     QCOMPARE(marked(), QList<int> {});
-    tag = intake::dragOverRow(list, tag, 0);
-    intake::resetHighlight(list, tag); // the drop
+    stored = intake::dragOverRow(list, stored, 0);
+    intake::resetHighlight(list, stored); // the drop
     QCOMPARE(marked(), QList<int> {});
 }
 
@@ -237,10 +240,10 @@ void TestDragDrop::staleHighlightNumber()
     list.setHighlighted(0, true); // marked by something else; a stale number must not touch it
     list.remove(4);
     list.remove(3);
-    intake::resetHighlight(list, u"5"_s);
+    intake::resetHighlight(list, 4);
     QVERIFY(list.isHighlighted(0));
-    const QString tag = intake::dragOverRow(list, u"5"_s, 2);
-    QCOMPARE(tag, u"3"_s);
+    const std::optional<int> stored = intake::dragOverRow(list, 4, 2);
+    QCOMPARE(stored, std::optional<int>(2));
     QVERIFY(list.isHighlighted(0));
     QVERIFY(list.isHighlighted(2));
 }
