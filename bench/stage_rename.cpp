@@ -262,8 +262,37 @@ void runSwap(const bench::Options& options)
     bench::print("swap_ratio", rawMs > 0 ? passMs / rawMs : 0);
 }
 
+// The pass alone over many files in a memory file system, where the disk's own time grows least: how
+// the pass itself grows with the number of rows (time and peak memory).
+void runLarge(const bench::Options& options)
+{
+    const int n = options.files;
+    QTemporaryDir dir(QStringLiteral("/dev/shm/renamer-bench-XXXXXX"));
+    if (!dir.isValid())
+        qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
+    const QString folder = dir.path() + QLatin1Char('/');
+    QStringList names;
+    names.reserve(n);
+    for (int i = 0; i < n; ++i)
+        names << bench::realisticName(i);
+    RenameList list;
+    fillFolder(list, folder, names);
+    PlanSettings settings;
+    settings.prefix = QStringLiteral("青禾");
+    settings.digitsText = QStringLiteral("7");
+    list.refreshNewNames(settings);
+    QElapsedTimer timer;
+    timer.start();
+    batchrename::renameAll(list);
+    const double passMs = msSince(timer);
+    expectOutcomes(list, outcome::succeeded(), "large pass");
+    bench::print("shm_rename_pass_ms", passMs);
+    bench::print("peak_rss_mb", bench::peakRssMb());
+}
+
 const bench::Register renameStage({ QStringLiteral("rename"), 40, false, runRename });
 const bench::Register chainStage({ QStringLiteral("rename_chain"), 41, false, runChain });
+const bench::Register largeStage({ QStringLiteral("rename_large"), 43, false, runLarge });
 const bench::Register swapStage({ QStringLiteral("rename_swap"), 42, false, runSwap });
 
 } // namespace
