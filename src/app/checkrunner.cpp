@@ -59,7 +59,8 @@ void CheckRunner::workerDone()
         start(); // this result is already out of date
         return;
     }
-    const Input input = std::move(m_running);
+    Input input = std::move(m_running);
     m_running = {};
     emit checked(input, std::exchange(m_result, {}));
+    releaseOffThread(std::move(input));
 }

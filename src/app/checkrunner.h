@@ -8,6 +8,10 @@
 
 class QThread;
 
+/// Drops `value` on a pool thread: the last reference to 100,000 listed names takes longer to free than
+/// the window may stand still.
+template <typename T> void releaseOffThread(T value);
+
 /**
  * The check of 100,000 rows takes longer than a keystroke may, so it runs off the window's thread. The
  * columns are handed over as implicitly shared lists (no copy on the window's thread); the worker builds
@@ -50,3 +54,10 @@ private:
     bool m_pending = false;
     Input m_next;
 };
+
+#include <QThreadPool>
+
+template <typename T> void releaseOffThread(T value)
+{
+    QThreadPool::globalInstance()->start([value = std::move(value)]() mutable { value = T(); });
+}

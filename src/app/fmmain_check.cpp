@@ -67,7 +67,7 @@ void fmMain::relistFolders()
             // Facts learnt meanwhile (files added) or made by a pass are newer than these.
             if (generation != m_factsGeneration || isPassRunning())
                 return;
-            m_folderFacts = std::move(*result);
+            releaseOffThread(std::exchange(m_folderFacts, std::move(*result)));
             CheckNewNames();
         },
         Qt::QueuedConnection);

@@ -238,7 +238,7 @@ void fmMain::passStopped()
         btCallBack->setEnabled(m_callBackWasEnabled);
     }
     m_passRows.clear();
-    m_folderFacts = std::move(outcome.facts);
+    releaseOffThread(std::exchange(m_folderFacts, std::move(outcome.facts)));
     ++m_factsGeneration;
     CheckNewNames();
     lbProgress->hide();

@@ -29,7 +29,7 @@ void PassRunner::start(PassParameters parameters)
     m_done.store(0);
     m_total.store(static_cast<int>(parameters.requests.size()));
     m_outcome = {};
-    m_thread = QThread::create([this, parameters = std::move(parameters)] {
+    m_thread = QThread::create([this, parameters = std::move(parameters)]() mutable {
         batchrename::PassControl control;
         control.cancel = &m_cancel;
         control.progress = [this](int done, int total) {
@@ -41,6 +41,7 @@ void PassRunner::start(PassParameters parameters)
         outcome.results = batchrename::renameBatch(parameters.requests, control);
         outcome.cancelled = m_cancel.load();
         outcome.facts = batchrename::readFolderFacts(parameters.folders);
+        parameters = {}; // freed here rather than with the thread object, on the window's thread
         m_outcome = std::move(outcome); // read on the owner's thread only after the thread has finished
     });
     // Queued to this object's thread: the outcome is taken there, after the worker has returned.
