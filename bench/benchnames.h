@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace bench {
 
@@ -18,6 +19,16 @@ inline QString realisticName(int i)
     default:
         return QStringLiteral("scan.%1.tar.gz").arg(i);
     }
+}
+
+/// The first `count` realistic names.
+inline QStringList realisticNames(int count)
+{
+    QStringList names;
+    names.reserve(count);
+    for (int i = 0; i < count; ++i)
+        names << realisticName(i);
+    return names;
 }
 
 } // namespace bench

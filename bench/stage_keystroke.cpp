@@ -59,10 +59,7 @@ void runPlain(const bench::Options& options)
     if (!dir.isValid())
         qFatal("keystroke stage: no temporary folder");
     const QString folder = dir.path() + QLatin1Char('/');
-    QStringList names;
-    names.reserve(options.files);
-    for (int i = 0; i < options.files; ++i)
-        names << bench::realisticName(i);
+    const QStringList names = bench::realisticNames(options.files);
     bench::createEmptyFiles(folder, names);
 
     WindowOptions windowOptions;

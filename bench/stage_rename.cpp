@@ -93,10 +93,7 @@ void runRename(const bench::Options& options)
         if (!dir.isValid())
             qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
         const QString folder = dir.path() + QLatin1Char('/');
-        QStringList names;
-        names.reserve(n);
-        for (int i = 0; i < n; ++i)
-            names << bench::realisticName(i);
+        const QStringList names = bench::realisticNames(n);
         RenameList list;
         fillFolder(list, folder, names);
         list.refreshNewNames(settings);
@@ -218,10 +215,7 @@ void runSwap(const bench::Options& options)
         if (!dir.isValid())
             qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
         const QString folder = dir.path() + QLatin1Char('/');
-        QStringList names;
-        names.reserve(n);
-        for (int i = 0; i < n; ++i)
-            names << bench::realisticName(i);
+        const QStringList names = bench::realisticNames(n);
         RenameList list;
         fillFolder(list, folder, names);
         QStringList swapped = names;
@@ -271,10 +265,7 @@ void runLarge(const bench::Options& options)
     if (!dir.isValid())
         qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
     const QString folder = dir.path() + QLatin1Char('/');
-    QStringList names;
-    names.reserve(n);
-    for (int i = 0; i < n; ++i)
-        names << bench::realisticName(i);
+    const QStringList names = bench::realisticNames(n);
     RenameList list;
     fillFolder(list, folder, names);
     PlanSettings settings;
