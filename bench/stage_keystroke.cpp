@@ -11,6 +11,7 @@
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "benchfiles.h"
+#include "benchwindow.h"
 #include "benchnames.h"
 #include "benchstage.h"
 #include "rename/renamelist.h"
@@ -62,11 +63,8 @@ void runPlain(const bench::Options& options)
     const QStringList names = bench::realisticNames(options.files);
     bench::createEmptyFiles(folder, names);
 
-    WindowOptions windowOptions;
-    windowOptions.checkForUpdates = false;
-    fmMain window(windowOptions);
-    window.show();
-    window.addFolderRows(folder);
+    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(folder);
+    fmMain& window = *owner;
     const Typing typing = typeKeys(window, options.runs);
     if (window.model()->newName(0) != QStringLiteral("1.jpg") && window.model()->newName(0) != QStringLiteral("a1.jpg"))
         qFatal("keystroke stage: unexpected name %s", qPrintable(window.model()->newName(0)));

@@ -11,6 +11,7 @@
 #include "app/fmmain.h"
 #include "app/textbox.h"
 #include "benchfiles.h"
+#include "benchwindow.h"
 #include "benchnames.h"
 #include "benchstage.h"
 #include "rename/renamelist.h"
@@ -69,11 +70,8 @@ void run(const bench::Options& options)
     const QStringList names = bench::realisticNames(options.files);
     bench::createEmptyFiles(folder, names);
 
-    WindowOptions windowOptions;
-    windowOptions.checkForUpdates = false;
-    fmMain window(windowOptions);
-    window.show();
-    window.addFolderRows(folder);
+    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(folder);
+    fmMain& window = *owner;
     window.txtNewName1->setText(QStringLiteral("青禾"));
     QApplication::processEvents();
 

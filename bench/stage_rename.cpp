@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include "benchfiles.h"
 #include "benchnames.h"
 #include "benchstage.h"
 #include "disk/batchrename.h"
@@ -23,21 +24,10 @@ int diskRuns(const bench::Options& options)
     return std::clamp(options.runs, 1, 3);
 }
 
-void createFiles(const QString& folder, const QStringList& names)
-{
-    for (const QString& name : names) {
-        // Empty files: a data block per file would make the setting up many times slower than the renames.
-        const int fd = ::open((folder + name).toUtf8().constData(), O_CREAT | O_EXCL | O_WRONLY, 0644);
-        if (fd < 0)
-            qFatal("rename stage: cannot create %s", qPrintable(folder + name));
-        ::close(fd);
-    }
-}
-
 // Creates the named files in `folder` and appends one row per file to `list`.
 void fillFolder(RenameList& list, const QString& folder, const QStringList& names)
 {
-    createFiles(folder, names);
+    bench::createEmptyFiles(folder, names); // empty: a data block per file would dwarf the renames
     QList<RenameList::Entry> entries;
     entries.reserve(names.size());
     for (const QString& name : names)
