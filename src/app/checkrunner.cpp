@@ -19,11 +19,8 @@ CheckRunner::~CheckRunner()
 QStringList CheckRunner::check(const Input& input)
 {
     const qsizetype n = input.oldNames.size();
-    QList<batchrename::Request> requests;
-    requests.reserve(n);
-    for (qsizetype row = 0; row < n; ++row)
-        requests.append({ input.folders.at(row), input.oldNames.at(row), input.newNames.at(row) });
-    const QList<batchrename::Result> results = batchrename::checkBatch(requests, input.facts);
+    const QList<batchrename::Result> results
+        = batchrename::checkColumns(input.folders, input.oldNames, input.newNames, input.facts);
     QStringList reasons(n);
     for (qsizetype row = 0; row < n && row < results.size(); ++row) {
         if (!results.at(row).done)

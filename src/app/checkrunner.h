@@ -14,8 +14,8 @@ template <typename T> void releaseOffThread(T value);
 
 /**
  * The check of 100,000 rows takes longer than a keystroke may, so it runs off the window's thread. The
- * columns are handed over as implicitly shared lists (no copy on the window's thread); the worker builds
- * the requests, plans them against the folder facts and turns the results into reason texts. Requests
+ * columns are handed over as implicitly shared lists (no copy on the window's thread); the worker plans
+ * the rows against the folder facts and turns the results into reason texts. Requests
  * made while a check runs are folded into one: only the newest is checked next, and a result is reported
  * only if no newer request came in meanwhile. Destroying the runner waits for a check under way.
  */

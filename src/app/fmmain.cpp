@@ -52,6 +52,7 @@ fmMain::fmMain(const WindowOptions& options, QWidget* parent)
     ListReName->setModel(m_list);
     connectHandlers();
     connectPassHandlers();
+    nameControls();
     setTabOrder();
     Form_Load();
 }
@@ -156,7 +157,10 @@ void fmMain::RefreshNewNames()
 {
     if (m_list->count() == 0)
         return;
+    // The names being replaced are freed off the window's thread: 100,000 of them take milliseconds.
+    QStringList replaced = m_list->newNames();
     m_list->refreshNewNames(planSettings());
+    releaseOffThread(std::move(replaced));
     CheckNewNames();
     btCallBack->show();
     btCallBack->setEnabled(false);

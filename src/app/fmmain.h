@@ -189,6 +189,7 @@ private:
     void buildPlanPanels();
     void buildListBand();
     void buildBottomBand();
+    void nameControls();
     void connectHandlers();
     void connectFileHandlers();
     void connectSortMenu();

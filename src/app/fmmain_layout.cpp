@@ -3,7 +3,10 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QMenu>
+#include <QProgressBar>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "app/clickablelabel.h"
 #include "app/renamelistview.h"
@@ -193,6 +196,35 @@ void fmMain::buildLayout()
     buildListBand();
     buildBottomBand();
     new PictureDensityWatch(this);
+}
+
+void fmMain::nameControls()
+{
+    // Each control answers to its design name (findChild, accessibility tools, style sheets); members of
+    // a control array read "lbInfo(15)".
+#define QINGHE_NAMED(control) std::pair<QObject*, const char*>(control, #control)
+    const std::pair<QObject*, const char*> named[] = { QINGHE_NAMED(Image1), QINGHE_NAMED(picLogo),
+        QINGHE_NAMED(lbNewVersion), QINGHE_NAMED(lbADR), QINGHE_NAMED(lbTag), QINGHE_NAMED(lbSoftUrl),
+        QINGHE_NAMED(lbADUR), QINGHE_NAMED(lbTListCount), QINGHE_NAMED(btDIY), QINGHE_NAMED(btReplace),
+        QINGHE_NAMED(planDIY), QINGHE_NAMED(planReplace), QINGHE_NAMED(Picture8), QINGHE_NAMED(Line1),
+        QINGHE_NAMED(txtNewName1), QINGHE_NAMED(txtNewName2), QINGHE_NAMED(txtNewNameF), QINGHE_NAMED(txtNewName3),
+        QINGHE_NAMED(txtReplaceOld), QINGHE_NAMED(txtReplaceNew), QINGHE_NAMED(txtAdd1), QINGHE_NAMED(txtAdd2),
+        QINGHE_NAMED(txtExp), QINGHE_NAMED(Option1), QINGHE_NAMED(Option2), QINGHE_NAMED(ListReName),
+        QINGHE_NAMED(btOpenFiles), QINGHE_NAMED(btOpenFolder), QINGHE_NAMED(btReName), QINGHE_NAMED(btCallBack),
+        QINGHE_NAMED(btSelectUp), QINGHE_NAMED(btSelectDown), QINGHE_NAMED(btSelectDelete),
+        QINGHE_NAMED(btListClear), QINGHE_NAMED(btMin), QINGHE_NAMED(btClose), QINGHE_NAMED(Timer1),
+        QINGHE_NAMED(mnuListOrder), QINGHE_NAMED(lbProgress), QINGHE_NAMED(picProgress), QINGHE_NAMED(btCancel) };
+#undef QINGHE_NAMED
+    for (const auto& [control, name] : named) {
+        if (control)
+            control->setObjectName(QLatin1String(name));
+    }
+    for (size_t i = 0; i < lbInfo.size(); ++i) {
+        if (lbInfo[i])
+            lbInfo[i]->setObjectName(QStringLiteral("lbInfo(%1)").arg(i));
+    }
+    for (size_t i = 0; i < picMenu.size(); ++i)
+        picMenu[i]->setObjectName(QStringLiteral("picMenu(%1)").arg(i));
 }
 
 void fmMain::buildTopBand()

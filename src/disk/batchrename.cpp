@@ -1,6 +1,7 @@
 // batchrename: the pass over the live disk, the check over listed facts, reasons, and the window's glue.
 #include "disk/batchrename.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -435,12 +436,15 @@ QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& fact
     return check(plan::rowRefs(requests), facts, *facts.m_cache);
 }
 
-QList<Result> checkRows(const RenameList& list, const FolderFacts& facts)
+QList<Result> checkColumns(
+    const QStringList& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts)
 {
+    Q_ASSERT(folders.size() == froms.size() && froms.size() == tos.size());
+    const qsizetype n = std::min({ folders.size(), froms.size(), tos.size() });
     std::vector<plan::RowRef> rows;
-    rows.reserve(list.count());
-    for (int row = 0; row < list.count(); ++row)
-        rows.push_back({ &list.folder(row), &list.oldName(row), &list.newName(row) });
+    rows.reserve(size_t(n));
+    for (qsizetype i = 0; i < n; ++i)
+        rows.push_back({ &folders.at(i), &froms.at(i), &tos.at(i) });
     return check(rows, facts, *facts.m_cache);
 }
 

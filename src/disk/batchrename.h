@@ -120,7 +120,7 @@ public:
 
 private:
     friend QList<Result> checkBatch(const QList<Request>&, const FolderFacts&);
-    friend QList<Result> checkRows(const RenameList&, const FolderFacts&);
+    friend QList<Result> checkColumns(const QStringList&, const QStringList&, const QStringList&, const FolderFacts&);
     QHash<QString, Folder> m_folders;
     // What a check learnt from the rows' folders and old names, kept for the next check of the same rows.
     std::shared_ptr<CheckCache> m_cache;
@@ -142,8 +142,10 @@ FolderFacts readFolderFacts(const QStringList& folders);
  * folders again) when files are added or removed, before a pass and when the window is activated.
  */
 QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts);
-/// checkBatch of one request per row of `list` (folder, old name, new name), without copying the rows.
-QList<Result> checkRows(const RenameList& list, const FolderFacts& facts);
+/// checkBatch of request i = (folders[i], froms[i], tos[i]), without copying a name (the lists are of
+/// equal length).
+QList<Result> checkColumns(
+    const QStringList& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts);
 
 /// One request per row: folder, old name, new name.
 QList<Request> renameRequests(const RenameList& list);

@@ -1,7 +1,9 @@
 // The name generator for both plans.
 #include "rename/namegenerator.h"
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <cmath>
 
 #include "rename/numbertext.h"
@@ -26,39 +28,68 @@ qsizetype extensionStart(const QString& name)
 
 namespace {
 
-// Appends `value` in decimal digits, zero-padded on the left to `width` digits after any sign.
-void appendNumber(QString& out, double value, int width)
-{
-    if (std::fabs(value) >= 9.0e18) { // beyond a 64-bit integer: print the double's whole digits
-        QString digits = QString::number(value, 'f', 0);
-        const bool negative = digits.startsWith(QLatin1Char('-'));
-        if (negative) {
-            out += QLatin1Char('-');
-            digits.remove(0, 1);
+// Digits of one number, written right to left into a fixed buffer so no allocation is needed.
+class NumberText {
+public:
+    // `value` in decimal digits, zero-padded on the left to `width` digits after any sign.
+    NumberText(double value, int width)
+    {
+        if (std::fabs(value) >= 9.0e18) { // beyond a 64-bit integer: print the double's whole digits
+            m_wide = QString::number(value, 'f', 0);
+            const bool negative = m_wide.startsWith(QLatin1Char('-'));
+            if (negative)
+                m_wide.remove(0, 1);
+            if (m_wide.size() < width)
+                m_wide.prepend(QString(width - m_wide.size(), QLatin1Char('0')));
+            if (negative)
+                m_wide.prepend(QLatin1Char('-'));
+            m_view = m_wide;
+            return;
         }
-        if (digits.size() < width)
-            out += QString(width - digits.size(), QLatin1Char('0'));
-        out += digits;
-        return;
+        long long n = std::llround(value);
+        const bool negative = n < 0;
+        if (negative)
+            n = -n;
+        qsizetype length = 0;
+        do {
+            m_buffer[m_buffer.size() - 1 - length++] = char16_t(u'0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+        while (length < width)
+            m_buffer[m_buffer.size() - 1 - length++] = u'0';
+        if (negative)
+            m_buffer[m_buffer.size() - 1 - length++] = u'-';
+        m_view = QStringView(m_buffer.data() + m_buffer.size() - length, length);
     }
-    long long n = std::llround(value);
-    if (n < 0) {
-        out += QLatin1Char('-');
-        n = -n;
-    }
-    // Digits and padding are written right to left into one buffer and appended at once.
-    std::array<char16_t, kMaxDigits + 24> buffer;
+    NumberText(const NumberText&) = delete;
+    NumberText& operator=(const NumberText&) = delete;
+
+    QStringView view() const { return m_view; }
+
+private:
+    std::array<char16_t, kMaxDigits + 24> m_buffer;
+    QString m_wide;
+    QStringView m_view;
+};
+
+// One name from its pieces, in a single allocation of exactly its length: a refresh makes 100,000 of them
+// on every keystroke, and growing each name piece by piece costs more than the rest of the refresh.
+QString joined(std::initializer_list<QStringView> pieces)
+{
     qsizetype length = 0;
-    do {
-        buffer[buffer.size() - 1 - length++] = char16_t(u'0' + n % 10);
-        n /= 10;
-    } while (n > 0);
-    while (length < width)
-        buffer[buffer.size() - 1 - length++] = u'0';
-    out.append(reinterpret_cast<const QChar*>(buffer.data() + buffer.size() - length), length);
+    for (QStringView piece : pieces)
+        length += piece.size();
+    QString name(length, Qt::Uninitialized);
+    QChar* out = name.data();
+    for (QStringView piece : pieces) {
+        std::copy(piece.begin(), piece.end(), out);
+        out += piece.size();
+    }
+    return name;
 }
 
-QStringList numberedNames(const PlanSettings& s, const QStringList& oldNames, const QString& fixedExtension)
+QStringList numberedNames(const PlanSettings& s, const QStringList& oldNames, const QString& fixedExtension,
+    const Extensions* extensions)
 {
     QStringList names;
     names.reserve(oldNames.size());
@@ -71,18 +102,14 @@ QStringList numberedNames(const PlanSettings& s, const QStringList& oldNames, co
     // -1.5 give -2, -1, 1 (0.5 rounds away from zero too) and skip a number.
     const double first = std::round(*start);
     const int width = paddingWidth(s.digitsText);
-    const qsizetype fixedLength = s.prefix.size() + s.suffix.size() + std::max(width, 21);
     for (qsizetype i = 0; i < oldNames.size(); ++i) {
-        const QString& old = oldNames.at(i);
-        const QStringView extension
-            = fixedExtension.isEmpty() ? QStringView(old).sliced(extensionStart(old)) : QStringView(fixedExtension);
-        QString name;
-        name.reserve(fixedLength + extension.size());
-        name += s.prefix;
-        appendNumber(name, first + double(i), width);
-        name += s.suffix;
-        name += extension;
-        names.append(std::move(name));
+        QStringView extension = fixedExtension;
+        if (fixedExtension.isEmpty()) {
+            const QString& old = oldNames.at(i);
+            extension = extensions ? extensions->at(i) : QStringView(old).sliced(extensionStart(old));
+        }
+        const NumberText number(first + double(i), width);
+        names.append(joined({ s.prefix, number.view(), s.suffix, extension }));
     }
     return names;
 }
@@ -93,28 +120,47 @@ QStringList replacedNames(const PlanSettings& s, const QStringList& oldNames, co
     names.reserve(oldNames.size());
     for (const QString& old : oldNames) {
         const qsizetype dot = extensionStart(old);
-        QString core = old.left(dot);
-        if (!s.replaceOld.isEmpty())
-            core.replace(s.replaceOld, s.replaceNew, Qt::CaseSensitive);
+        const QStringView base = QStringView(old).first(dot);
         const QStringView extension
             = fixedExtension.isEmpty() ? QStringView(old).sliced(dot) : QStringView(fixedExtension);
-        QString name;
-        name.reserve(s.addBefore.size() + core.size() + s.addAfter.size() + extension.size());
-        name += s.addBefore;
-        name += core;
-        name += s.addAfter;
-        name += extension;
-        names.append(std::move(name));
+        if (!s.replaceOld.isEmpty() && base.contains(s.replaceOld, Qt::CaseSensitive)) {
+            QString core = base.toString();
+            core.replace(s.replaceOld, s.replaceNew, Qt::CaseSensitive);
+            names.append(joined({ s.addBefore, core, s.addAfter, extension }));
+        } else {
+            names.append(joined({ s.addBefore, base, s.addAfter, extension }));
+        }
     }
     return names;
+}
+
+QStringList generateNames(const PlanSettings& settings, const QStringList& oldNames, const Extensions* extensions)
+{
+    const QString fixedExtension = spacetext::trimSpaces(settings.extensionText).toString();
+    if (settings.plan == Plan::Numbering)
+        return numberedNames(settings, oldNames, fixedExtension, extensions);
+    return replacedNames(settings, oldNames, fixedExtension);
 }
 
 } // namespace
 
 QStringList generateNewNames(const PlanSettings& settings, const QStringList& oldNames)
 {
-    const QString fixedExtension = spacetext::trimSpaces(settings.extensionText).toString();
-    if (settings.plan == Plan::Numbering)
-        return numberedNames(settings, oldNames, fixedExtension);
-    return replacedNames(settings, oldNames, fixedExtension);
+    return generateNames(settings, oldNames, nullptr);
+}
+
+QStringList generateNewNames(const PlanSettings& settings, const QStringList& oldNames, const Extensions& extensions)
+{
+    Q_ASSERT(extensions.size() == oldNames.size());
+    return generateNames(settings, oldNames, extensions.size() == oldNames.size() ? &extensions : nullptr);
+}
+
+Extensions::Extensions(const QStringList& oldNames)
+{
+    m_end.reserve(size_t(oldNames.size()));
+    m_text.reserve(oldNames.size() * 5); // most extensions are 3 or 4 letters and a dot
+    for (const QString& old : oldNames) {
+        m_text += QStringView(old).sliced(extensionStart(old));
+        m_end.push_back(m_text.size());
+    }
 }

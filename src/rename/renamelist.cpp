@@ -115,6 +115,7 @@ void RenameList::append(const QList<Entry>& entries)
     const qsizetype total = first + entries.size();
     beginInsertRows({}, first, static_cast<int>(total) - 1);
     m_oldNames.reserve(total);
+    m_extensions.reset();
     m_folders.reserve(total);
     m_newNames.reserve(total);
     m_outcomes.reserve(total);
@@ -145,6 +146,7 @@ void RenameList::insert(int position, const Entry& entry)
     Q_ASSERT(position >= 0 && position <= count());
     beginInsertRows({}, position, position);
     m_oldNames.insert(position, entry.oldName);
+    m_extensions.reset();
     m_folders.insert(position, withClosingSeparator(entry.folder));
     m_newNames.insert(position, QString());
     m_outcomes.insert(position, QString());
@@ -160,6 +162,7 @@ void RenameList::remove(int position)
     Q_ASSERT(position >= 0 && position < count());
     beginRemoveRows({}, position, position);
     m_oldNames.removeAt(position);
+    m_extensions.reset();
     m_folders.removeAt(position);
     m_newNames.removeAt(position);
     m_outcomes.removeAt(position);
@@ -176,6 +179,7 @@ void RenameList::clear()
 {
     beginResetModel();
     m_oldNames.clear();
+    m_extensions.reset();
     m_folders.clear();
     m_newNames.clear();
     m_outcomes.clear();
@@ -193,6 +197,7 @@ void RenameList::exchangeCarried(int a, int b)
     if (a == b)
         return;
     m_oldNames.swapItemsAt(a, b);
+    m_extensions.reset();
     m_folders.swapItemsAt(a, b);
     m_icons.swapItemsAt(a, b);
     const int top = std::min(a, b);
@@ -213,7 +218,9 @@ void RenameList::refreshNewNames(const PlanSettings& settings)
 {
     if (m_oldNames.isEmpty())
         return;
-    setNewNames(generateNewNames(settings, m_oldNames));
+    if (!m_extensions)
+        m_extensions.emplace(m_oldNames);
+    setNewNames(generateNewNames(settings, m_oldNames, *m_extensions));
 }
 
 void RenameList::setOutcome(int row, const QString& text, RowIcon icon, const QString& reason)

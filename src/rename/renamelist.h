@@ -1,13 +1,14 @@
 // RenameList: the table model that is the only store of the rows to rename.
 #pragma once
 
+#include <optional>
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QStringList>
 
+#include "rename/namegenerator.h"
 #include "rename/renamerow.h"
-
-struct PlanSettings;
 
 /**
  * The rows of the rename list: old name, folder, new name, outcome text and icon number per row.
@@ -104,4 +105,6 @@ private:
     QStringList m_checkReasons;
     QStringList m_outcomeReasons;
     int m_failing = 0;
+    // The old names' extensions, laid out for the next refresh; dropped whenever an old name changes.
+    std::optional<Extensions> m_extensions;
 };

@@ -309,6 +309,9 @@ void TestNameGenerator::extension()
     s.plan = Plan(plan);
     s.extensionText = extensionText;
     QCOMPARE(generateNewNames(s, { oldName }), QStringList { expected });
+    // The same with the extensions laid out once, as the list does, among names with other extensions.
+    const QStringList names { QStringLiteral("other.jpeg"), oldName, QStringLiteral("noextension"), oldName };
+    QCOMPARE(generateNewNames(s, names, Extensions(names)), generateNewNames(s, names));
 }
 
 void TestNameGenerator::paddingWidth_data()
