@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "app/fmmain.h"
-#include "app/platformservices.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "benchfiles.h"
@@ -18,13 +17,6 @@
 
 namespace {
 
-// Answers the file dialog with the files the stage chose.
-class ChosenFiles : public QtPlatformServices {
-public:
-    QStringList files;
-    QStringList chooseFiles(QWidget*, const QString&, const QString&) override { return files; }
-};
-
 struct Typing {
     double keystrokeMs = 0; // until the view shows the new names: how long typing waits
     double checkedMs = 0; // until the view also shows which rows would fail (judged off the window's thread)
@@ -33,7 +25,9 @@ struct Typing {
 // Types into the prefix field; medians in ms.
 Typing typeKeys(fmMain& window, int runs)
 {
-    window.txtNewName1->setFocus();
+    auto* prefix = bench::control<TextBox>(window, "txtNewName1");
+    QWidget* rows = bench::control<RenameListView>(window, "ListReName")->viewport();
+    prefix->setFocus();
     QSignalSpy checked(&window, &fmMain::newNamesChecked);
     if (!checked.wait(60000)) // the check of the rows just added
         qFatal("keystroke stage: the rows were never checked");
@@ -43,12 +37,12 @@ Typing typeKeys(fmMain& window, int runs)
         checked.clear();
         QElapsedTimer timer;
         timer.start();
-        QTest::keyClick(window.txtNewName1, key);
-        window.ListReName->viewport()->repaint(); // until the view shows the new names
+        QTest::keyClick(prefix, key);
+        rows->repaint(); // until the view shows the new names
         typed.push_back(timer.nsecsElapsed() / 1e6);
         if (checked.isEmpty() && !checked.wait(60000))
             qFatal("keystroke stage: the check did not end");
-        window.ListReName->viewport()->repaint(); // and their marks
+        rows->repaint(); // and their marks
         marked.push_back(timer.nsecsElapsed() / 1e6);
     }
     return { bench::median(typed), bench::median(marked) };
@@ -63,7 +57,8 @@ void runPlain(const bench::Options& options)
     const QStringList names = bench::realisticNames(options.files);
     bench::createEmptyFiles(folder, names);
 
-    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(folder);
+    bench::ChosenFiles services;
+    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(services, folder);
     fmMain& window = *owner;
     const Typing typing = typeKeys(window, options.runs);
     if (window.model()->newName(0) != QStringLiteral("1.jpg") && window.model()->newName(0) != QStringLiteral("a1.jpg"))
@@ -94,17 +89,13 @@ void runConflicts(const bench::Options& options)
     bench::createEmptyFiles(folder, names);
     bench::createEmptyFiles(folder, outside);
 
-    ChosenFiles services;
+    bench::ChosenFiles services;
     for (const QString& name : names)
         services.files << folder + name;
     for (int i = 0; i < twice; ++i)
         services.files << folder + names.at(i);
-    WindowOptions windowOptions;
-    windowOptions.services = &services;
-    windowOptions.checkForUpdates = false;
-    fmMain window(windowOptions);
-    window.show();
-    window.btOpenFiles_Click();
+    const std::unique_ptr<fmMain> owner = bench::windowWith(services, "btOpenFiles");
+    fmMain& window = *owner;
     if (window.model()->count() != n)
         qFatal("keystroke stage: %d rows instead of %d", window.model()->count(), n);
     const Typing typing = typeKeys(window, options.runs);

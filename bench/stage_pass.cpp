@@ -70,16 +70,17 @@ void run(const bench::Options& options)
     const QStringList names = bench::realisticNames(options.files);
     bench::createEmptyFiles(folder, names);
 
-    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(folder);
+    bench::ChosenFiles services;
+    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(services, folder);
     fmMain& window = *owner;
-    window.txtNewName1->setText(QStringLiteral("青禾"));
+    bench::control<TextBox>(window, "txtNewName1")->setText(QStringLiteral("青禾"));
     QApplication::processEvents();
 
     std::vector<double> renameGap, restoreGap, renameTotal, restoreTotal;
     for (int run = 0; run < std::clamp(options.runs, 1, 3); ++run) {
-        const PassTimes renamed = timePass(window, window.btReName);
+        const PassTimes renamed = timePass(window, bench::control<iButton>(window, "btReName"));
         expectOutcomes(*window.model(), outcome::succeeded());
-        const PassTimes restored = timePass(window, window.btCallBack);
+        const PassTimes restored = timePass(window, bench::control<iButton>(window, "btCallBack"));
         expectOutcomes(*window.model(), outcome::restored());
         renameGap.push_back(renamed.gapMs);
         restoreGap.push_back(restored.gapMs);

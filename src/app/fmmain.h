@@ -194,6 +194,7 @@ private:
     void connectFileHandlers();
     void connectSortMenu();
     void applyOrderResult(const intake::OrderResult& result);
+    void resetDropMark();
     void setTabOrder();
     QLabel* addLabel(
         int index, QWidget* parent, const QRect& geometry, const QString& text, const QColor& colour, bool autoSize);

@@ -112,7 +112,12 @@ void fmMain::ListReName_OLEStartDrag()
 
 void fmMain::ListReName_OLEDragOver(const QPoint& point)
 {
-    m_markedRow = intake::dragOverRow(*m_list, m_markedRow, ListReName->rowAt(point));
+    const intake::MarkChange change = intake::dragOverRow(m_markedRow, ListReName->rowAt(point), m_list->count());
+    if (change.unmark)
+        ListReName->setDropMark(*change.unmark, false);
+    if (change.mark)
+        ListReName->setDropMark(*change.mark, true);
+    m_markedRow = change.remembered;
     if (m_markedRow)
         lbTag->setText(QString::number(*m_markedRow + 1));
 }
@@ -121,14 +126,20 @@ void fmMain::ListReName_OLEDragDrop(const QMimeData& data, const QPoint& point)
 {
     const std::optional<int> target = ListReName->rowAt(point);
     ListReName->viewport()->unsetCursor();
-    intake::resetHighlight(*m_list, m_markedRow);
+    resetDropMark();
     if (isPassRunning())
         return;
     applyOrderResult(intake::dropRow(*m_list, ListReName->selectedRow(), target, data));
 }
 
+void fmMain::resetDropMark()
+{
+    if (const std::optional<int> row = intake::highlightedRow(m_markedRow, m_list->count()))
+        ListReName->setDropMark(*row, false);
+}
+
 void fmMain::ListReName_OLECompleteDrag()
 {
     ListReName->viewport()->unsetCursor();
-    intake::resetHighlight(*m_list, m_markedRow);
+    resetDropMark();
 }

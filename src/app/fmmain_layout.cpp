@@ -211,9 +211,9 @@ void fmMain::nameControls()
         QINGHE_NAMED(txtReplaceOld), QINGHE_NAMED(txtReplaceNew), QINGHE_NAMED(txtAdd1), QINGHE_NAMED(txtAdd2),
         QINGHE_NAMED(txtExp), QINGHE_NAMED(Option1), QINGHE_NAMED(Option2), QINGHE_NAMED(ListReName),
         QINGHE_NAMED(btOpenFiles), QINGHE_NAMED(btOpenFolder), QINGHE_NAMED(btReName), QINGHE_NAMED(btCallBack),
-        QINGHE_NAMED(btSelectUp), QINGHE_NAMED(btSelectDown), QINGHE_NAMED(btSelectDelete),
-        QINGHE_NAMED(btListClear), QINGHE_NAMED(btMin), QINGHE_NAMED(btClose), QINGHE_NAMED(Timer1),
-        QINGHE_NAMED(mnuListOrder), QINGHE_NAMED(lbProgress), QINGHE_NAMED(picProgress), QINGHE_NAMED(btCancel) };
+        QINGHE_NAMED(btSelectUp), QINGHE_NAMED(btSelectDown), QINGHE_NAMED(btSelectDelete), QINGHE_NAMED(btListClear),
+        QINGHE_NAMED(btMin), QINGHE_NAMED(btClose), QINGHE_NAMED(Timer1), QINGHE_NAMED(mnuListOrder),
+        QINGHE_NAMED(lbProgress), QINGHE_NAMED(picProgress), QINGHE_NAMED(btCancel) };
 #undef QINGHE_NAMED
     for (const auto& [control, name] : named) {
         if (control)

@@ -1,6 +1,8 @@
 // RenameListView: the rename list's view and the delegate that paints its icons and colours.
 #include "app/renamelistview.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -19,8 +21,8 @@ RenameListDelegate::RenameListDelegate(QObject* parent)
 void RenameListDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
-    const bool highlighted
-        = index.column() == RenameList::OldNameColumn && index.data(RenameList::HighlightRole).toBool();
+    const auto* view = qobject_cast<const RenameListView*>(option->widget);
+    const bool highlighted = index.column() == RenameList::OldNameColumn && view && view->isDropMarked(index.row());
     const bool failing
         = index.column() == RenameList::NewNameColumn && !index.data(RenameList::CheckReasonRole).toString().isEmpty();
     const QColor text = highlighted ? highlightColor() : failing ? failingNameColor() : rowTextColor();
@@ -122,6 +124,25 @@ void RenameListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& 
         return;
     }
     QTreeView::dataChanged(topLeft, bottomRight, roles);
+}
+
+void RenameListView::setDropMark(int row, bool on)
+{
+    if (!model() || row < 0 || row >= model()->rowCount() || isDropMarked(row) == on)
+        return;
+    const QModelIndex cell = model()->index(row, RenameList::OldNameColumn);
+    m_dropMarks.removeIf([](const QPersistentModelIndex& mark) { return !mark.isValid(); }); // rows gone
+    if (on)
+        m_dropMarks.append(cell);
+    else
+        m_dropMarks.removeIf([row](const QPersistentModelIndex& mark) { return mark.row() == row; });
+    update(cell);
+}
+
+bool RenameListView::isDropMarked(int row) const
+{
+    return std::any_of(m_dropMarks.cbegin(), m_dropMarks.cend(),
+        [row](const QPersistentModelIndex& mark) { return mark.isValid() && mark.row() == row; });
 }
 
 std::optional<int> RenameListView::selectedRow() const

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <QIcon>
+#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
@@ -65,6 +66,11 @@ public:
     /// The tooltip the cell under a point of the viewport shows; empty for none.
     QString toolTipAt(const QPoint& point) const;
 
+    /// Marks `row` as the drop target (its old name is drawn red) or un-marks it; the mark moves with its
+    /// row when rows are inserted or removed above it, and goes with the row.
+    void setDropMark(int row, bool on);
+    bool isDropMarked(int row) const;
+
 signals:
     void OLEStartDrag();
     void OLEDragOver(const QPoint& point);
@@ -83,4 +89,5 @@ protected:
 private:
     RenameListDelegate* m_delegate;
     QPixmap m_dragPointer;
+    QList<QPersistentModelIndex> m_dropMarks;
 };

@@ -13,6 +13,7 @@
 #include "disk/batchplan.h"
 #include "disk/diskfs.h"
 #include "rename/renamelist.h"
+#include "rename/outcometexts.h"
 #include "rename/renamerow.h"
 
 namespace batchrename {

@@ -45,19 +45,12 @@ std::optional<int> highlightedRow(std::optional<int> marked, int rowCount)
     return marked;
 }
 
-void resetHighlight(RenameList& list, std::optional<int> marked)
+MarkChange dragOverRow(std::optional<int> marked, std::optional<int> hitRow, int rowCount)
 {
-    if (const std::optional<int> row = highlightedRow(marked, list.count()))
-        list.setHighlighted(*row, false);
-}
-
-std::optional<int> dragOverRow(RenameList& list, std::optional<int> marked, std::optional<int> hitRow)
-{
-    resetHighlight(list, marked);
-    if (!hitRow || *hitRow < 0 || *hitRow >= list.count())
-        return marked;
-    list.setHighlighted(*hitRow, true);
-    return hitRow;
+    const std::optional<int> unmark = highlightedRow(marked, rowCount);
+    if (!hitRow || *hitRow < 0 || *hitRow >= rowCount)
+        return { unmark, std::nullopt, marked };
+    return { unmark, hitRow, hitRow };
 }
 
 } // namespace intake

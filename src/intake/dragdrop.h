@@ -37,15 +37,19 @@ OrderResult dropRow(RenameList& list, std::optional<int> selected, std::optional
  * row beyond the rows that are left is simply not acted on.
  */
 
-/// The row (0-based) that a reset of the highlight un-marks: `marked` when it is a row of a list of
-/// `rowCount` rows; none otherwise.
+/// The row (0-based) that a reset of the highlight un-marks (at a drop, or when the drag leaves): `marked`
+/// when it is a row of a list of `rowCount` rows; none otherwise.
 std::optional<int> highlightedRow(std::optional<int> marked, int rowCount);
 
-/// Reset of the highlight: un-marks `marked`, when it is a row of the list.
-void resetHighlight(RenameList& list, std::optional<int> marked);
+/// What a drag-over does to the drop-target mark, which the list's view shows.
+struct MarkChange {
+    std::optional<int> unmark; // the reset: the remembered row, when it is a row of the list
+    std::optional<int> mark; // the row under the pointer, when there is one
+    std::optional<int> remembered; // the marked row, or the remembered one unchanged when no row was marked
+};
 
-/// Drag-over: resets the highlight, then marks `hitRow` (0-based; none when the pointer is over no row).
-/// Returns the row to remember: the marked row, or `marked` unchanged when no row was marked.
-std::optional<int> dragOverRow(RenameList& list, std::optional<int> marked, std::optional<int> hitRow);
+/// Drag-over in a list of `rowCount` rows: resets the highlight, then marks `hitRow` (0-based; none when
+/// the pointer is over no row).
+MarkChange dragOverRow(std::optional<int> marked, std::optional<int> hitRow, int rowCount);
 
 } // namespace intake

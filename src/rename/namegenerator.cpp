@@ -88,8 +88,8 @@ QString joined(std::initializer_list<QStringView> pieces)
     return name;
 }
 
-QStringList numberedNames(const PlanSettings& s, const QStringList& oldNames, const QString& fixedExtension,
-    const Extensions* extensions)
+QStringList numberedNames(
+    const PlanSettings& s, const QStringList& oldNames, const QString& fixedExtension, const Extensions* extensions)
 {
     QStringList names;
     names.reserve(oldNames.size());

@@ -42,8 +42,6 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
         break;
     case IconRole:
         return static_cast<int>(m_icons.at(row));
-    case HighlightRole:
-        return m_highlighted.at(row);
     case CheckReasonRole:
         return m_checkReasons.at(row);
     case OutcomeReasonRole:
@@ -114,24 +112,12 @@ void RenameList::append(const QList<Entry>& entries)
     const int first = count();
     const qsizetype total = first + entries.size();
     beginInsertRows({}, first, static_cast<int>(total) - 1);
-    m_oldNames.reserve(total);
-    m_extensions.reset();
-    m_folders.reserve(total);
-    m_newNames.reserve(total);
-    m_outcomes.reserve(total);
-    m_icons.reserve(total);
-    m_highlighted.reserve(total);
-    m_checkReasons.reserve(total);
-    m_outcomeReasons.reserve(total);
-    for (const Entry& e : entries) {
-        m_oldNames.append(e.oldName);
-        m_folders.append(withClosingSeparator(e.folder));
-        m_newNames.append(QString());
-        m_outcomes.append(QString());
-        m_icons.append(e.icon);
-        m_highlighted.append(false);
-        m_checkReasons.append(QString());
-        m_outcomeReasons.append(QString());
+    editRows([total](auto& field) { field.resize(total); }); // new names and outcomes start empty
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries.at(i);
+        m_oldNames[first + i] = e.oldName;
+        m_folders[first + i] = withClosingSeparator(e.folder);
+        m_icons[first + i] = e.icon;
     }
     endInsertRows();
 }
@@ -145,15 +131,10 @@ void RenameList::insert(int position, const Entry& entry)
 {
     Q_ASSERT(position >= 0 && position <= count());
     beginInsertRows({}, position, position);
-    m_oldNames.insert(position, entry.oldName);
-    m_extensions.reset();
-    m_folders.insert(position, withClosingSeparator(entry.folder));
-    m_newNames.insert(position, QString());
-    m_outcomes.insert(position, QString());
-    m_icons.insert(position, entry.icon);
-    m_highlighted.insert(position, false);
-    m_checkReasons.insert(position, QString());
-    m_outcomeReasons.insert(position, QString());
+    editRows([position](auto& field) { field.insert(position, {}); });
+    m_oldNames[position] = entry.oldName;
+    m_folders[position] = withClosingSeparator(entry.folder);
+    m_icons[position] = entry.icon;
     endInsertRows();
 }
 
@@ -161,32 +142,16 @@ void RenameList::remove(int position)
 {
     Q_ASSERT(position >= 0 && position < count());
     beginRemoveRows({}, position, position);
-    m_oldNames.removeAt(position);
-    m_extensions.reset();
-    m_folders.removeAt(position);
-    m_newNames.removeAt(position);
-    m_outcomes.removeAt(position);
-    m_icons.removeAt(position);
-    m_highlighted.removeAt(position);
     if (!m_checkReasons.at(position).isEmpty())
         --m_failing;
-    m_checkReasons.removeAt(position);
-    m_outcomeReasons.removeAt(position);
+    editRows([position](auto& field) { field.removeAt(position); });
     endRemoveRows();
 }
 
 void RenameList::clear()
 {
     beginResetModel();
-    m_oldNames.clear();
-    m_extensions.reset();
-    m_folders.clear();
-    m_newNames.clear();
-    m_outcomes.clear();
-    m_icons.clear();
-    m_highlighted.clear();
-    m_checkReasons.clear();
-    m_outcomeReasons.clear();
+    editRows([](auto& field) { field.clear(); });
     m_failing = 0;
     endResetModel();
 }
@@ -196,8 +161,8 @@ void RenameList::exchangeCarried(int a, int b)
     Q_ASSERT(a >= 0 && a < count() && b >= 0 && b < count());
     if (a == b)
         return;
-    m_oldNames.swapItemsAt(a, b);
     m_extensions.reset();
+    m_oldNames.swapItemsAt(a, b);
     m_folders.swapItemsAt(a, b);
     m_icons.swapItemsAt(a, b);
     const int top = std::min(a, b);
@@ -264,12 +229,4 @@ void RenameList::setCheckReasons(QStringList reasons)
     m_checkReasons = std::move(reasons);
     if (!m_checkReasons.isEmpty())
         emit dataChanged(index(0, NewNameColumn), index(count() - 1, NewNameColumn), { CheckReasonRole });
-}
-
-void RenameList::setHighlighted(int row, bool on)
-{
-    if (m_highlighted.at(row) == on)
-        return;
-    m_highlighted[row] = on;
-    emit dataChanged(index(row, OldNameColumn), index(row, OldNameColumn), { HighlightRole });
 }

@@ -25,7 +25,6 @@ public:
     enum Column { OldNameColumn = 0, FolderColumn = 1, NewNameColumn = 2, OutcomeColumn = 3, ColumnCount = 4 };
     enum Role {
         IconRole = Qt::UserRole + 1, // int 1..5
-        HighlightRole, // bool: the row is marked as drop target
         CheckReasonRole, // QString: why renaming the row as it stands would fail; empty when it would not
         OutcomeReasonRole, // QString: why the last rename or restore of the row failed; empty otherwise
     };
@@ -72,14 +71,12 @@ public:
     /// Replaces every row's check reason (empty: the row would be renamed) with one change signal;
     /// `reasons` must hold count() texts, or none to clear them all.
     void setCheckReasons(QStringList reasons);
-    void setHighlighted(int row, bool on);
 
     const QString& oldName(int row) const { return m_oldNames.at(row); }
     const QString& folder(int row) const { return m_folders.at(row); }
     const QString& newName(int row) const { return m_newNames.at(row); }
     const QString& outcome(int row) const { return m_outcomes.at(row); }
     RowIcon icon(int row) const { return m_icons.at(row); }
-    bool isHighlighted(int row) const { return m_highlighted.at(row); }
     const QString& checkReason(int row) const { return m_checkReasons.at(row); }
     const QString& outcomeReason(int row) const { return m_outcomeReasons.at(row); }
     /// The number of rows whose check reason is not empty.
@@ -95,13 +92,26 @@ public:
     static QString withClosingSeparator(const QString& folder);
 
 private:
-    // One list per column keeps a refresh a single pass over contiguous names.
+    /// Applies `edit` to every per-row list, so that a new field of a row is added here and in data() only;
+    /// whatever changes the old names also drops the laid-out extensions.
+    template <typename Edit> void editRows(Edit edit)
+    {
+        m_extensions.reset();
+        edit(m_oldNames);
+        edit(m_folders);
+        edit(m_newNames);
+        edit(m_outcomes);
+        edit(m_icons);
+        edit(m_checkReasons);
+        edit(m_outcomeReasons);
+    }
+
+    // One list per field keeps a refresh a single pass over contiguous names.
     QStringList m_oldNames;
     QStringList m_folders;
     QStringList m_newNames;
     QStringList m_outcomes;
     QList<RowIcon> m_icons;
-    QList<bool> m_highlighted;
     QStringList m_checkReasons;
     QStringList m_outcomeReasons;
     int m_failing = 0;

@@ -1,28 +1,9 @@
-// Outcome texts and icon numbers that a row of the rename list can carry.
+// What a row of the rename list carries after a pass: its icon number and its outcome.
 #pragma once
 
 #include <QString>
 
-namespace outcome {
-
-inline QString succeeded()
-{
-    return QStringLiteral("成功");
-}
-inline QString failed()
-{
-    return QStringLiteral("失败");
-}
-inline QString restored()
-{
-    return QStringLiteral("还原成功");
-}
-inline QString restoreFailed()
-{
-    return QStringLiteral("还原失败");
-}
-
-} // namespace outcome
+#include "rename/outcometexts.h"
 
 // Row icon numbers (1-based, as the window's image list numbers its pictures).
 enum class RowIcon : int {

@@ -275,7 +275,7 @@ void TestFmMainFiles::drop()
     QCOMPARE(oldNames().join(QString()), order);
     QCOMPARE(w.ListReName->selectedRow().value_or(-1), selectedAfter);
     for (int r = 0; r < 5; ++r)
-        QVERIFY2(!w.model()->isHighlighted(r), "no row stays red after the drop");
+        QVERIFY2(!w.ListReName->isDropMarked(r), "no row stays red after the drop");
     if (order != u"ABCDE"_s || selected == target) {
         // A moved row loses its outcome text; its new name follows the new order.
         QCOMPARE(w.model()->outcome(selectedAfter), QString());
@@ -290,7 +290,7 @@ void TestFmMainFiles::dragOverHighlightsOneRow()
     auto highlighted = [&] {
         QList<int> rows;
         for (int r = 0; r < w.model()->rowCount(); ++r)
-            if (w.model()->index(r, 0).data(RenameList::HighlightRole).toBool())
+            if (w.ListReName->isDropMarked(r))
                 rows << r;
         return rows;
     };
@@ -318,7 +318,7 @@ void TestFmMainFiles::staleTagIsHarmless()
     w.btSelectDelete_Click();
     QCOMPARE(w.lbTag->text(), u"3"_s);
     w.ListReName_OLEDragOver(rowPoint(0)); // the stored 3 is beyond the rows left and is not acted on
-    QVERIFY(w.model()->isHighlighted(0));
+    QVERIFY(w.ListReName->isDropMarked(0));
 }
 
 void TestFmMainFiles::renameAndRestoreThroughButtons()

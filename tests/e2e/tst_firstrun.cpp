@@ -191,7 +191,7 @@ void TestFirstRun::dragRow(int from, int onto)
             = start + QPoint(0, direction * (threshold + 6)) * (steps - i) / steps + (end - start) * i / steps;
         script.act([&, point] { return m_input->moveTo(rootPixel(viewport, point)); }, u"drag towards the target"_s);
     }
-    script.waitUntil([&] { return m_window->model()->isHighlighted(onto); }, u"the target row turns red"_s);
+    script.waitUntil([&] { return m_window->ListReName->isDropMarked(onto); }, u"the target row turns red"_s);
     script.act([&] { return m_input->releaseButton(); }, u"release the left button"_s);
 
     int drops = 0;
@@ -267,7 +267,7 @@ void TestFirstRun::batchFromFolderToRestore()
     QCOMPARE(column(RenameList::NewNameColumn), numberedNames);
     QCOMPARE(iconNumbers(), (QList<int> { 1, 1, 1, 1, 1 })); // the moved row carries its icon along
     for (int row = 0; row < w.model()->rowCount(); ++row)
-        QVERIFY2(!w.model()->isHighlighted(row), "no row stays red after the drop");
+        QVERIFY2(!w.ListReName->isDropMarked(row), "no row stays red after the drop");
     QCOMPARE(filesOnDisk(), original); // nothing on disk has changed yet
     QVERIFY(w.btCallBack->isVisible());
     QVERIFY(!w.btCallBack->isEnabled());

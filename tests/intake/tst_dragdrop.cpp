@@ -1,4 +1,5 @@
 // Tests of drag-and-drop reordering: where a dropped row lands, which drops are ignored, and the highlight.
+#include <algorithm>
 #include <limits>
 
 #include <QAbstractItemModelTester>
@@ -204,48 +205,66 @@ void TestDragDrop::highlightedRow()
     QCOMPARE(intake::highlightedRow(stored, rowCount), row(expected));
 }
 
+namespace {
+
+// The rows a view shows as marked, as the window changes them from the drag-over's decisions.
+struct Marks {
+    QList<int> rows;
+    std::optional<int> remembered;
+
+    void set(int row, bool on)
+    {
+        rows.removeAll(row);
+        if (on)
+            rows.append(row);
+        std::sort(rows.begin(), rows.end());
+    }
+    void dragOver(std::optional<int> hitRow, int rowCount)
+    {
+        const intake::MarkChange change = intake::dragOverRow(remembered, hitRow, rowCount);
+        if (change.unmark)
+            set(*change.unmark, false);
+        if (change.mark)
+            set(*change.mark, true);
+        remembered = change.remembered;
+    }
+    void reset(int rowCount)
+    {
+        if (const std::optional<int> row = intake::highlightedRow(remembered, rowCount))
+            set(*row, false);
+    }
+};
+
+} // namespace
+
 void TestDragDrop::dragOverMovesHighlight()
 {
-    RenameList list;
-    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    fill(list, 5);
-    auto marked = [&list] {
-        QList<int> rows;
-        for (int r = 0; r < list.count(); ++r) {
-            if (list.index(r, RenameList::OldNameColumn).data(RenameList::HighlightRole).toBool())
-                rows << r;
-        }
-        return rows;
-    };
-
-    std::optional<int> stored = intake::dragOverRow(list, std::nullopt, 1);
-    QCOMPARE(stored, std::optional<int>(1));
-    QCOMPARE(marked(), QList<int> { 1 });
-    stored = intake::dragOverRow(list, stored, 3);
-    QCOMPARE(stored, std::optional<int>(3));
-    QCOMPARE(marked(), QList<int> { 3 });
-    stored = intake::dragOverRow(list, stored, std::nullopt); // over the list, below the rows
-    QCOMPARE(stored, std::optional<int>(3));
-    QCOMPARE(marked(), QList<int> {});
-    stored = intake::dragOverRow(list, stored, 0);
-    intake::resetHighlight(list, stored); // the drop
-    QCOMPARE(marked(), QList<int> {});
+    Marks marks;
+    marks.dragOver(1, 5);
+    QCOMPARE(marks.remembered, std::optional<int>(1));
+    QCOMPARE(marks.rows, QList<int> { 1 });
+    marks.dragOver(3, 5);
+    QCOMPARE(marks.remembered, std::optional<int>(3));
+    QCOMPARE(marks.rows, QList<int> { 3 });
+    marks.dragOver(std::nullopt, 5); // over the list, below the rows
+    QCOMPARE(marks.remembered, std::optional<int>(3));
+    QCOMPARE(marks.rows, QList<int> {});
+    marks.dragOver(0, 5);
+    marks.reset(5); // the drop
+    QCOMPARE(marks.rows, QList<int> {});
 }
 
 void TestDragDrop::staleHighlightNumber()
 {
-    RenameList list;
-    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    fill(list, 5);
-    list.setHighlighted(0, true); // marked by something else; a stale number must not touch it
-    list.remove(4);
-    list.remove(3);
-    intake::resetHighlight(list, 4);
-    QVERIFY(list.isHighlighted(0));
-    const std::optional<int> stored = intake::dragOverRow(list, 4, 2);
-    QCOMPARE(stored, std::optional<int>(2));
-    QVERIFY(list.isHighlighted(0));
-    QVERIFY(list.isHighlighted(2));
+    Marks marks;
+    marks.set(0, true); // marked by something else; a stale number must not touch it
+    marks.remembered = 4; // then rows 4 and 3 were removed: 3 rows are left
+    marks.reset(3);
+    QVERIFY(marks.rows.contains(0));
+    marks.dragOver(2, 3);
+    QCOMPARE(marks.remembered, std::optional<int>(2));
+    QVERIFY(marks.rows.contains(0));
+    QVERIFY(marks.rows.contains(2));
 }
 
 QTEST_GUILESS_MAIN(TestDragDrop)

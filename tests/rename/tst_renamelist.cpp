@@ -23,7 +23,6 @@ private slots:
     void refreshOnEmptyListDoesNothing();
     void outcomeAndIcon();
     void bulkOutcomesAndReasons();
-    void highlight();
     void dragDataIsOldName();
     void sameFileTwice();
 
@@ -194,19 +193,6 @@ void TestRenameList::bulkOutcomesAndReasons()
     list.setCheckReasons({ u"z"_s, QString(), QString(), QString() });
     list.clear();
     QCOMPARE(list.failingCount(), 0);
-}
-
-void TestRenameList::highlight()
-{
-    RenameList list;
-    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    list.append({ { QStringLiteral("A"), QStringLiteral("/") }, { QStringLiteral("B"), QStringLiteral("/") } });
-    list.setHighlighted(1, true);
-    QVERIFY(list.index(1, 0).data(RenameList::HighlightRole).toBool());
-    QVERIFY(!list.index(0, 0).data(RenameList::HighlightRole).toBool());
-    list.insert(0, { QStringLiteral("C"), QStringLiteral("/") }); // a new row starts plain
-    QVERIFY(!list.isHighlighted(0));
-    QVERIFY(list.isHighlighted(2));
 }
 
 void TestRenameList::dragDataIsOldName()
