@@ -1,10 +1,13 @@
 // Stages "keystroke" and "keystroke_conflicts": one character typed into the prefix field of a real window
 // whose rows are real files, each row checked as the pass would judge it.
+#include <algorithm>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/fmmain.h"
 #include "app/renamelistview.h"
@@ -48,6 +51,41 @@ Typing typeKeys(fmMain& window, int runs)
     return { bench::median(typed), bench::median(marked) };
 }
 
+// Another window takes the focus and gives it back: the window lists its folders again off its own
+// thread and checks the rows against the new listing. Returns the longest the event loop stood still
+// (how long a keystroke could have waited) from the activation until the rows are checked again.
+struct Activation {
+    double gapMs = 0;
+    double relistMs = 0; // from the activation until the rows are checked against the new listing
+};
+
+Activation activate(fmMain& window)
+{
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    if (!QTest::qWaitFor([&] { return !window.isActiveWindow(); }, 5000))
+        qFatal("keystroke stage: the window never lost the focus");
+    QSignalSpy checked(&window, &fmMain::newNamesChecked);
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, &window, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    ticker.start();
+    clock.start();
+    window.activateWindow();
+    if (!checked.wait(60000))
+        qFatal("keystroke stage: the rows were not checked again after the activation");
+    return { std::max(longest, clock.nsecsElapsed() - last) / 1e6, clock.nsecsElapsed() / 1e6 };
+}
+
 void runPlain(const bench::Options& options)
 {
     QTemporaryDir dir;
@@ -67,6 +105,14 @@ void runPlain(const bench::Options& options)
         qFatal("keystroke stage: %d rows marked as failing", window.model()->failingCount());
     bench::print("keystroke_ms", typing.keystrokeMs);
     bench::print("keystroke_checked_ms", typing.checkedMs);
+    std::vector<double> gaps, relists;
+    for (int run = 0; run < std::min(options.runs, 5); ++run) {
+        const Activation activation = activate(window);
+        gaps.push_back(activation.gapMs);
+        relists.push_back(activation.relistMs);
+    }
+    bench::print("activation_gap_ms", bench::median(gaps));
+    bench::print("activation_relist_ms", bench::median(relists));
 }
 
 // A tenth of the rows in conflict: files listed twice, and new names held by files outside the list.
