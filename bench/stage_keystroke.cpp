@@ -7,13 +7,13 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include "app/fmmain.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "benchfiles.h"
 #include "benchwindow.h"
+#include "loopwatch.h"
 #include "benchnames.h"
 #include "benchstage.h"
 #include "rename/renamelist.h"
@@ -67,23 +67,11 @@ Activation activate(fmMain& window)
     if (!QTest::qWaitFor([&] { return !window.isActiveWindow(); }, 5000))
         qFatal("keystroke stage: the window never lost the focus");
     QSignalSpy checked(&window, &fmMain::newNamesChecked);
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, &window, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    ticker.start();
-    clock.start();
+    const bench::LoopWatch watch;
     window.activateWindow();
     if (!checked.wait(60000))
         qFatal("keystroke stage: the rows were not checked again after the activation");
-    return { std::max(longest, clock.nsecsElapsed() - last) / 1e6, clock.nsecsElapsed() / 1e6 };
+    return { watch.longestMs(), watch.elapsedMs() };
 }
 
 void runPlain(const bench::Options& options)

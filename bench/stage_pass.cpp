@@ -12,6 +12,7 @@
 #include "app/textbox.h"
 #include "benchfiles.h"
 #include "benchwindow.h"
+#include "loopwatch.h"
 #include "benchnames.h"
 #include "benchstage.h"
 #include "rename/renamelist.h"
@@ -28,28 +29,15 @@ struct PassTimes {
 // Clicks `button` and turns the event loop until the pass has ended, timing every turn.
 PassTimes timePass(fmMain& window, iButton* button)
 {
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, &window, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
     QSignalSpy finished(&window, &fmMain::passFinished);
-    ticker.start();
-    clock.start();
+    bench::LoopWatch watch;
     button->Click(); // what a click on the button runs, on the window's thread
-    last = clock.nsecsElapsed();
-    longest = std::max<qint64>(longest, last); // the click itself
+    watch.mark(); // the click itself
     if (!finished.wait(600000))
         qFatal("pass stage: the pass did not end");
     PassTimes times;
-    times.totalMs = clock.nsecsElapsed() / 1e6;
-    times.gapMs = std::max(longest, clock.nsecsElapsed() - last) / 1e6;
+    times.totalMs = watch.elapsedMs();
+    times.gapMs = watch.longestMs();
     return times;
 }
 
