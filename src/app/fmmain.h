@@ -58,7 +58,33 @@ public:
     /// The plan fields as they stand, read into the generator's settings.
     PlanSettings planSettings() const;
 
-    // Controls, named as the window's design names them.
+    /// Whether a rename or restore is under way (it runs off the window's thread).
+    bool isPassRunning() const;
+
+    /// Sets the credit link's text; the link grows to the left.
+    void setCreditText(const QString& text);
+
+    /// The window's text font: 宋体 9 pt, with families pinned so Simplified Chinese glyphs are used.
+    static QFont windowFont();
+
+signals:
+    /// A rename or restore has ended and its outcomes are in the list.
+    void passFinished();
+    /// The marks of the rows that would fail now match the list as it stands.
+    void newNamesChecked();
+
+public slots:
+    void RefreshNewNames();
+    /// Judges every row as the pass would, against what is known of the folders, and marks the rows that
+    /// would fail. The judging runs off the window's thread; newNamesChecked() tells when the marks are in.
+    void CheckNewNames();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Controls, named as the window's design names them; each carries its name as objectName.
     ClickableLabel* Image1 = nullptr;
     ClickableLabel* picLogo = nullptr;
     std::array<QLabel*, 23> lbInfo {};
@@ -104,27 +130,9 @@ public:
     QProgressBar* picProgress = nullptr;
     iButton* btCancel = nullptr;
 
-    /// Whether a rename or restore is under way (it runs off the window's thread).
-    bool isPassRunning() const;
 
-    /// Sets the credit link's text; the link grows to the left.
-    void setCreditText(const QString& text);
-
-    /// The window's text font: 宋体 9 pt, with families pinned so Simplified Chinese glyphs are used.
-    static QFont windowFont();
-
-signals:
-    /// A rename or restore has ended and its outcomes are in the list.
-    void passFinished();
-    /// The marks of the rows that would fail now match the list as it stands.
-    void newNamesChecked();
-
-public slots:
-    void RefreshNewNames();
-    /// Judges every row as the pass would, against what is known of the folders, and marks the rows that
-    /// would fail. The judging runs off the window's thread; newNamesChecked() tells when the marks are in.
-    void CheckNewNames();
-
+private slots:
+    // Handlers, named after the control and event they answer.
     // Plan choice and plan fields.
     void btDIY_Click();
     void btReplace_Click();
@@ -175,10 +183,6 @@ public slots:
     /// btOpenFolder_Click after the folder picker: adds the folder's visible files and refreshes the names.
     void addFolderRows(const QString& folder);
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
 private:
     enum class PassKind { Rename, Restore };
     static constexpr int kProgressDelayMs = 300;
@@ -190,6 +194,8 @@ private:
     void buildListBand();
     void buildBottomBand();
     void nameControls();
+    /// Loads every skin picture again for a screen of density `ratio`.
+    void reloadPictures(qreal ratio);
     void connectHandlers();
     void connectFileHandlers();
     void connectSortMenu();

@@ -48,9 +48,10 @@ ClickableLabel* addPicture(QWidget* parent, const QRect& geometry, const QString
 /// Loads the window's pictures again when it reaches a screen of another density (or first shows on one).
 class PictureDensityWatch : public QObject {
 public:
-    explicit PictureDensityWatch(fmMain* window)
+    PictureDensityWatch(fmMain* window, std::function<void(qreal)> reload)
         : QObject(window)
         , m_window(window)
+        , m_reload(std::move(reload))
         , m_ratio(pictureRatio(window))
     {
         window->installEventFilter(this);
@@ -63,44 +64,15 @@ protected:
             const qreal ratio = pictureRatio(m_window);
             if (!qFuzzyCompare(ratio, m_ratio)) {
                 m_ratio = ratio;
-                reload(ratio);
+                m_reload(ratio);
             }
         }
         return false;
     }
 
 private:
-    void reload(qreal ratio)
-    {
-        fmMain& w = *m_window;
-        // The tabs show copies of the hidden tab looks: note which, to show the new copies afterwards.
-        const auto lookOf = [&w](const QLabel* tab) {
-            for (int i = 0; i < 4; ++i)
-                if (w.picMenu[i] && tab->pixmap().cacheKey() == w.picMenu[i]->pixmap().cacheKey())
-                    return i;
-            return -1;
-        };
-        const int diyLook = lookOf(w.btDIY);
-        const int replaceLook = lookOf(w.btReplace);
-        for (QLabel* label : w.findChildren<QLabel*>()) {
-            const QString name = label->property(kSkinProperty).toString();
-            if (!name.isEmpty())
-                label->setPixmap(skinpictures::pixmap(name, ratio));
-        }
-        for (iButton* button : w.findChildren<iButton*>()) {
-            const QString name = button->property(kSkinProperty).toString();
-            if (!name.isEmpty())
-                button->setBackPicture(skinpictures::drawn(name, ratio));
-        }
-        if (diyLook >= 0)
-            w.btDIY->setPixmap(w.picMenu[diyLook]->pixmap());
-        if (replaceLook >= 0)
-            w.btReplace->setPixmap(w.picMenu[replaceLook]->pixmap());
-        w.ListReName->setDragPointer(skinpictures::pixmap(QStringLiteral("drag_cursor"), ratio));
-        w.update();
-    }
-
     fmMain* m_window;
+    std::function<void(qreal)> m_reload;
     qreal m_ratio;
 };
 
@@ -195,7 +167,36 @@ void fmMain::buildLayout()
     buildPlanPanels();
     buildListBand();
     buildBottomBand();
-    new PictureDensityWatch(this);
+    new PictureDensityWatch(this, [this](qreal ratio) { reloadPictures(ratio); });
+}
+
+void fmMain::reloadPictures(qreal ratio)
+{
+    // The tabs show copies of the hidden tab looks: note which, to show the new copies afterwards.
+    const auto lookOf = [this](const QLabel* tab) {
+        for (int i = 0; i < 4; ++i)
+            if (picMenu[i] && tab->pixmap().cacheKey() == picMenu[i]->pixmap().cacheKey())
+                return i;
+        return -1;
+    };
+    const int diyLook = lookOf(btDIY);
+    const int replaceLook = lookOf(btReplace);
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const QString name = label->property(kSkinProperty).toString();
+        if (!name.isEmpty())
+            label->setPixmap(skinpictures::pixmap(name, ratio));
+    }
+    for (iButton* button : findChildren<iButton*>()) {
+        const QString name = button->property(kSkinProperty).toString();
+        if (!name.isEmpty())
+            button->setBackPicture(skinpictures::drawn(name, ratio));
+    }
+    if (diyLook >= 0)
+        btDIY->setPixmap(picMenu[diyLook]->pixmap());
+    if (replaceLook >= 0)
+        btReplace->setPixmap(picMenu[replaceLook]->pixmap());
+    ListReName->setDragPointer(skinpictures::pixmap(QStringLiteral("drag_cursor"), ratio));
+    update();
 }
 
 void fmMain::nameControls()

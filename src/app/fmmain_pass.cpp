@@ -94,10 +94,11 @@ private:
  */
 class PassInputGuard : public QObject {
 public:
-    PassInputGuard(fmMain* window, QList<QWidget*> allowed)
+    PassInputGuard(fmMain* window, QList<QWidget*> allowed, std::function<void()> onEscape)
         : QObject(window)
         , m_window(window)
         , m_allowed(std::move(allowed))
+        , m_onEscape(std::move(onEscape))
     {
         qApp->installEventFilter(this);
     }
@@ -115,7 +116,7 @@ protected:
             || event->type() == QEvent::ShortcutOverride) {
             if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
                 if (event->type() == QEvent::KeyPress)
-                    m_window->btCancel_Click();
+                    m_onEscape();
                 return true;
             }
         }
@@ -129,6 +130,7 @@ protected:
 private:
     fmMain* m_window;
     QList<QWidget*> m_allowed;
+    std::function<void()> m_onEscape;
 };
 
 void fmMain::buildPassControls()
@@ -193,7 +195,7 @@ void fmMain::startPass(PassKind kind, QList<batchrename::Request> requests, QLis
     // A menu of the list left open would still take input; none outlives the start of a pass.
     for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i)
         QApplication::activePopupWidget()->close();
-    m_inputGuard = new PassInputGuard(this, { btCancel, btMin, btClose, Image1 });
+    m_inputGuard = new PassInputGuard(this, { btCancel, btMin, btClose, Image1 }, [this] { btCancel_Click(); });
     // The two buttons that start a pass show that they cannot be used now.
     btReName->setEnabled(false);
     btCallBack->setEnabled(false);
