@@ -6,6 +6,7 @@
 
 #include "app/fmmain.h"
 #include "app/platformservices.h"
+#include "windowcontrols.h"
 
 class FakeServices : public PlatformServices {
 public:
@@ -42,7 +43,8 @@ public:
     }
 };
 
-/// A shown main window whose platform services are `services`, without the update check.
+/// A shown main window whose platform services are `services`, without the update check; its list is held to
+/// the rules of item models for the window's life.
 inline std::unique_ptr<fmMain> makeTestWindow(FakeServices& services)
 {
     services = FakeServices();
@@ -50,6 +52,7 @@ inline std::unique_ptr<fmMain> makeTestWindow(FakeServices& services)
     options.services = &services;
     options.checkForUpdates = false;
     auto window = std::make_unique<fmMain>(options);
+    testWindowModel(*window);
     window->show();
     return window;
 }

@@ -1,5 +1,6 @@
 // Tests of the window's file commands: adding files and folders, ordering, dragging, renaming and restoring.
 #include <QDir>
+#include <QDragMoveEvent>
 #include <QFile>
 #include <QMimeData>
 #include <QProgressBar>
@@ -69,10 +70,20 @@ private slots:
 private:
     void addRows(const QStringList& names, const QString& folder = u"/nowhere/"_s);
     QStringList oldNames() const { return m_window->model()->oldNames(); }
+    RenameListView* list() const { return control<RenameListView>(*m_window, u"ListReName"_s); }
+    iButton* button(const QString& name) const { return control<iButton>(*m_window, name); }
+    QLabel* tipLine() const { return control<QLabel>(*m_window, u"lbInfo(15)"_s); }
     QPoint rowPoint(int row) const;
     void writeFile(const QString& path, const QByteArray& content);
 
-    void runPass(iButton* button);
+    /// Clicks the button named `name` and waits until the pass it starts has ended.
+    void runPass(const QString& name);
+    // A drag over the list as the drag system delivers it to the list's viewport: it enters at its first
+    // point and moves on from there, then drops or leaves.
+    void dragTo(const QPoint& point, const QMimeData& data = QMimeData());
+    void dropAt(const QPoint& point, const QMimeData& data);
+    void leaveDrag();
+    bool m_dragInside = false; // a drag has entered the list and has neither dropped nor left
 
     FakeServices m_services;
     StepGate m_gate;
@@ -82,6 +93,7 @@ private:
 void TestFmMainFiles::init()
 {
     m_window = makeTestWindow(m_services);
+    m_dragInside = false;
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
@@ -93,11 +105,39 @@ void TestFmMainFiles::cleanup()
     m_gate.go.acquire(m_gate.go.available());
 }
 
-void TestFmMainFiles::runPass(iButton* button)
+void TestFmMainFiles::runPass(const QString& name)
 {
     QSignalSpy finished(m_window.get(), &fmMain::passFinished);
-    button->Click();
+    clickControl(*m_window, name);
     QVERIFY(finished.wait());
+}
+
+void TestFmMainFiles::dragTo(const QPoint& point, const QMimeData& data)
+{
+    QWidget* viewport = list()->viewport();
+    const Qt::DropActions actions = Qt::MoveAction | Qt::CopyAction;
+    if (!m_dragInside) {
+        QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &enter);
+        m_dragInside = true;
+    }
+    QDragMoveEvent move(point, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &move);
+}
+
+void TestFmMainFiles::dropAt(const QPoint& point, const QMimeData& data)
+{
+    dragTo(point, data);
+    QDropEvent drop(QPointF(point), Qt::MoveAction | Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list()->viewport(), &drop);
+    m_dragInside = false;
+}
+
+void TestFmMainFiles::leaveDrag()
+{
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(list()->viewport(), &leave);
+    m_dragInside = false;
 }
 
 void TestFmMainFiles::addRows(const QStringList& names, const QString& folder)
@@ -109,7 +149,7 @@ void TestFmMainFiles::addRows(const QStringList& names, const QString& folder)
 
 QPoint TestFmMainFiles::rowPoint(int row) const
 {
-    return m_window->ListReName->visualRect(m_window->model()->index(row, 0)).center();
+    return list()->visualRect(m_window->model()->index(row, 0)).center();
 }
 
 void TestFmMainFiles::writeFile(const QString& path, const QByteArray& content)
@@ -125,7 +165,7 @@ void TestFmMainFiles::openFilesAddsChosenFiles()
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     addRows({ u"existing.txt"_s });
     m_services.filesToChoose = { dir.filePath(u"b.jpg"_s), dir.filePath(u"a.jpg"_s) };
-    m_window->btOpenFiles->Click();
+    clickControl(*m_window, u"btOpenFiles"_s);
     QCOMPARE(m_services.dialogTitles, QStringList { u"请选择要更名的文件"_s });
     QCOMPARE(oldNames(), (QStringList { u"existing.txt"_s, u"b.jpg"_s, u"a.jpg"_s }));
     QCOMPARE(m_window->model()->folder(1), dir.path() + u'/');
@@ -135,11 +175,12 @@ void TestFmMainFiles::openFilesAddsChosenFiles()
 
 void TestFmMainFiles::openFilesCancelledStillRefreshes()
 {
+    auto* btCallBack = button(u"btCallBack"_s);
     addRows({ u"a.txt"_s });
-    m_window->btCallBack->setEnabled(true);
-    m_window->btOpenFiles_Click();
+    btCallBack->setEnabled(true);
+    clickControl(*m_window, u"btOpenFiles"_s);
     QCOMPARE(m_window->model()->rowCount(), 1);
-    QVERIFY(!m_window->btCallBack->isEnabled()); // the refresh ran and closed the restore
+    QVERIFY(!btCallBack->isEnabled()); // the refresh ran and closed the restore
 }
 
 void TestFmMainFiles::openFolderAddsVisibleFilesSorted()
@@ -150,21 +191,23 @@ void TestFmMainFiles::openFolderAddsVisibleFilesSorted()
         writeFile(dir.filePath(QString::fromLatin1(name)), "x");
     QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
     m_services.folderToChoose = dir.path();
-    m_window->btOpenFolder->Click();
+    clickControl(*m_window, u"btOpenFolder"_s);
     QCOMPARE(m_services.dialogTitles, QStringList { u"请选择改名文件所在目录："_s });
     QCOMPARE(oldNames(), (QStringList { u"A.txt"_s, u"b.txt"_s, u"c.txt"_s }));
     QCOMPARE(m_window->model()->folder(0), dir.path() + u'/');
     QCOMPARE(m_window->model()->newName(2), u"3.txt"_s);
-    QVERIFY(m_window->btCallBack->isVisible());
+    QVERIFY(button(u"btCallBack"_s)->isVisible());
 }
 
 void TestFmMainFiles::openFolderCancelledDoesNothing()
 {
+    auto* btCallBack = button(u"btCallBack"_s);
     addRows({ u"a.txt"_s });
-    m_window->btCallBack->setEnabled(true);
-    m_window->btOpenFolder_Click();
+    btCallBack->setEnabled(true);
+    clickControl(*m_window, u"btOpenFolder"_s);
+    QCOMPARE(m_services.dialogTitles.size(), 1); // the picker was asked, and cancelled
     QCOMPARE(m_window->model()->rowCount(), 1);
-    QVERIFY(m_window->btCallBack->isEnabled()); // no refresh after a cancelled picker
+    QVERIFY(btCallBack->isEnabled()); // no refresh after a cancelled picker
 }
 
 void TestFmMainFiles::ordering_data()
@@ -195,14 +238,19 @@ void TestFmMainFiles::ordering()
     QFETCH(int, selectedAfter);
     QFETCH(bool, refreshed);
     fmMain& w = *m_window;
+    auto* btCallBack = button(u"btCallBack"_s);
     addRows({ u"A"_s, u"B"_s, u"C"_s });
-    w.ListReName->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
-    w.btCallBack->setEnabled(true);
-    iButton* button = command == u"up"_s ? w.btSelectUp : command == u"down"_s ? w.btSelectDown : w.btSelectDelete;
-    button->Click();
+    list()->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
+    btCallBack->setEnabled(true);
+    iButton* clicked = button(command == u"up"_s ? u"btSelectUp"_s
+            : command == u"down"_s               ? u"btSelectDown"_s
+                                                 : u"btSelectDelete"_s);
+    QSignalSpy clicks(clicked, &iButton::Click);
+    QTest::mouseClick(clicked, Qt::LeftButton);
+    QCOMPARE(clicks.count(), 1); // the click reached the button, whatever it changed
     QCOMPARE(oldNames(), order);
-    QCOMPARE(w.ListReName->selectedRow().value_or(-1), selectedAfter);
-    QCOMPARE(!w.btCallBack->isEnabled(), refreshed);
+    QCOMPARE(list()->selectedRow().value_or(-1), selectedAfter);
+    QCOMPARE(!btCallBack->isEnabled(), refreshed);
     QStringList expectedNames;
     for (int i = 1; i <= order.size(); ++i)
         expectedNames << QString::number(i);
@@ -215,8 +263,8 @@ void TestFmMainFiles::movingKeepsOutcomeTextsInPlace()
     addRows({ u"A"_s, u"B"_s });
     w.model()->setOutcome(0, outcome::succeeded(), RowIcon::Renamed);
     w.model()->setOutcome(1, outcome::failed(), RowIcon::RenameFailed);
-    w.ListReName->selectRow(1);
-    w.btSelectUp_Click();
+    list()->selectRow(1);
+    clickControl(w, u"btSelectUp"_s);
     QCOMPARE(oldNames(), (QStringList { u"B"_s, u"A"_s }));
     QCOMPARE(w.model()->outcome(0), outcome::succeeded());
     QCOMPARE(w.model()->icon(0), RowIcon::RenameFailed);
@@ -224,11 +272,12 @@ void TestFmMainFiles::movingKeepsOutcomeTextsInPlace()
 
 void TestFmMainFiles::clearClosesRestore()
 {
+    auto* btCallBack = button(u"btCallBack"_s);
     addRows({ u"A"_s, u"B"_s });
-    m_window->btCallBack->setEnabled(true);
-    m_window->btListClear->Click();
+    btCallBack->setEnabled(true);
+    clickControl(*m_window, u"btListClear"_s);
     QCOMPARE(m_window->model()->rowCount(), 0);
-    QVERIFY(!m_window->btCallBack->isEnabled());
+    QVERIFY(!btCallBack->isEnabled());
 }
 
 void TestFmMainFiles::drop_data()
@@ -262,20 +311,19 @@ void TestFmMainFiles::drop()
     addRows({ u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s });
     for (int r = 0; r < 5; ++r)
         w.model()->setOutcome(r, outcome::succeeded(), RowIcon::Renamed);
-    w.ListReName->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
+    list()->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
 
     QMimeData data;
     data.setText(text.isEmpty() ? oldNames().value(selected) : text);
     if (files)
         data.setUrls({ QUrl::fromLocalFile(u"/tmp/x.txt"_s) });
-    const QPoint point = target >= 0 ? rowPoint(target) : QPoint(5, w.ListReName->viewport()->height() - 2);
-    w.ListReName_OLEDragOver(point);
-    w.ListReName_OLEDragDrop(data, point);
+    const QPoint point = target >= 0 ? rowPoint(target) : QPoint(5, list()->viewport()->height() - 2);
+    dropAt(point, data);
 
     QCOMPARE(oldNames().join(QString()), order);
-    QCOMPARE(w.ListReName->selectedRow().value_or(-1), selectedAfter);
+    QCOMPARE(list()->selectedRow().value_or(-1), selectedAfter);
     for (int r = 0; r < 5; ++r)
-        QVERIFY2(!w.ListReName->isDropMarked(r), "no row stays red after the drop");
+        QVERIFY2(!list()->isDropMarked(r), "no row stays red after the drop");
     if (order != u"ABCDE"_s || selected == target) {
         // A moved row loses its outcome text; its new name follows the new order.
         QCOMPARE(w.model()->outcome(selectedAfter), QString());
@@ -290,19 +338,19 @@ void TestFmMainFiles::dragOverHighlightsOneRow()
     auto highlighted = [&] {
         QList<int> rows;
         for (int r = 0; r < w.model()->rowCount(); ++r)
-            if (w.ListReName->isDropMarked(r))
+            if (list()->isDropMarked(r))
                 rows << r;
         return rows;
     };
-    w.ListReName_OLEDragOver(rowPoint(2));
+    dragTo(rowPoint(2));
     QCOMPARE(highlighted(), QList<int> { 2 });
-    QCOMPARE(w.lbTag->text(), u"3"_s);
-    w.ListReName_OLEDragOver(rowPoint(0));
+    QCOMPARE(control<QLabel>(w, u"lbTag"_s)->text(), u"3"_s);
+    dragTo(rowPoint(0));
     QCOMPARE(highlighted(), QList<int> { 0 });
-    w.ListReName_OLEDragOver(QPoint(5, w.ListReName->viewport()->height() - 2));
+    dragTo(QPoint(5, list()->viewport()->height() - 2));
     QCOMPARE(highlighted(), QList<int> {});
-    w.ListReName_OLEDragOver(rowPoint(1));
-    w.ListReName_OLECompleteDrag();
+    dragTo(rowPoint(1));
+    leaveDrag();
     QCOMPARE(highlighted(), QList<int> {});
 }
 
@@ -310,15 +358,15 @@ void TestFmMainFiles::staleTagIsHarmless()
 {
     fmMain& w = *m_window;
     addRows({ u"A"_s, u"B"_s, u"C"_s });
-    w.ListReName_OLEDragOver(rowPoint(2));
-    w.ListReName_OLECompleteDrag();
-    w.ListReName->selectRow(2);
-    w.btSelectDelete_Click();
-    w.ListReName->selectRow(1);
-    w.btSelectDelete_Click();
-    QCOMPARE(w.lbTag->text(), u"3"_s);
-    w.ListReName_OLEDragOver(rowPoint(0)); // the stored 3 is beyond the rows left and is not acted on
-    QVERIFY(w.ListReName->isDropMarked(0));
+    dragTo(rowPoint(2));
+    leaveDrag();
+    list()->selectRow(2);
+    clickControl(w, u"btSelectDelete"_s);
+    list()->selectRow(1);
+    clickControl(w, u"btSelectDelete"_s);
+    QCOMPARE(control<QLabel>(w, u"lbTag"_s)->text(), u"3"_s);
+    dragTo(rowPoint(0)); // the stored 3 is beyond the rows left and is not acted on
+    QVERIFY(list()->isDropMarked(0));
 }
 
 void TestFmMainFiles::renameAndRestoreThroughButtons()
@@ -329,14 +377,15 @@ void TestFmMainFiles::renameAndRestoreThroughButtons()
         writeFile(dir.filePath(u"%1.txt"_s.arg(i)), QByteArray::number(i));
     writeFile(dir.filePath(u"other.txt"_s), "outside");
     fmMain& w = *m_window;
+    auto* btCallBack = button(u"btCallBack"_s);
     m_services.folderToChoose = dir.path();
-    w.btOpenFolder_Click();
+    clickControl(w, u"btOpenFolder"_s);
     QCOMPARE(oldNames(), (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s, u"other.txt"_s }));
-    w.txtNewName2->setText(u"2"_s); // 1→2, 2→3, 3→4, other→5: a chain within the batch
+    control<TextBox>(w, u"txtNewName2"_s)->setText(u"2"_s); // 1→2, 2→3, 3→4, other→5: a chain within the batch
 
-    runPass(w.btReName);
+    runPass(u"btReName"_s);
     QVERIFY(w.isEnabled());
-    QVERIFY(w.btCallBack->isEnabled());
+    QVERIFY(btCallBack->isEnabled());
     for (int r = 0; r < 4; ++r) {
         QCOMPARE(w.model()->outcome(r), outcome::succeeded());
         QCOMPARE(w.model()->icon(r), RowIcon::Renamed);
@@ -347,9 +396,9 @@ void TestFmMainFiles::renameAndRestoreThroughButtons()
     QVERIFY(moved.open(QIODevice::ReadOnly));
     QCOMPARE(moved.readAll(), QByteArray("outside"));
 
-    runPass(w.btCallBack);
+    runPass(u"btCallBack"_s);
     QVERIFY(w.isEnabled());
-    QVERIFY(w.btCallBack->isEnabled()); // a restore leaves the button as it was
+    QVERIFY(btCallBack->isEnabled()); // a restore leaves the button as it was
     for (int r = 0; r < 4; ++r) {
         QCOMPARE(w.model()->outcome(r), outcome::restored());
         QCOMPARE(w.model()->icon(r), RowIcon::Restored);
@@ -357,16 +406,25 @@ void TestFmMainFiles::renameAndRestoreThroughButtons()
     onDisk = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
     QCOMPARE(onDisk, (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s, u"other.txt"_s }));
 
-    w.btCallBack_Click(); // a second restore changes nothing
+    QSignalSpy clicks(btCallBack, &iButton::Click);
+    QSignalSpy finished(&w, &fmMain::passFinished);
+    QTest::mouseClick(btCallBack, Qt::LeftButton); // a second restore changes nothing
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(!w.isPassRunning());
+    QCOMPARE(finished.count(), 0);
     QCOMPARE(w.model()->outcome(0), outcome::restored());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name), onDisk);
 }
 
 void TestFmMainFiles::renameOnEmptyListDoesNothing()
 {
-    m_window->btReName_Click();
-    QVERIFY(m_window->btCallBack->isHidden());
-    QVERIFY(!m_window->btCallBack->isEnabled() || m_window->btCallBack->isHidden());
+    auto* btCallBack = button(u"btCallBack"_s);
+    QSignalSpy clicks(button(u"btReName"_s), &iButton::Click);
+    clickControl(*m_window, u"btReName"_s);
+    QCOMPARE(clicks.count(), 1); // the click reached the button
+    QVERIFY(!m_window->isPassRunning());
+    QVERIFY(btCallBack->isHidden());
+    QVERIFY(!btCallBack->isEnabled() || btCallBack->isHidden());
     QVERIFY(m_window->isEnabled());
 }
 
@@ -403,30 +461,37 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
     options.checkForUpdates = false;
     options.passStepHook = m_gate.hook();
     m_window = std::make_unique<fmMain>(options);
+    testWindowModel(*m_window);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     fmMain& w = *m_window;
+    auto* btReName = button(u"btReName"_s);
+    auto* btListClear = button(u"btListClear"_s);
+    auto* btSelectDelete = button(u"btSelectDelete"_s);
+    auto* btCancel = button(u"btCancel"_s);
+    auto* prefix = control<TextBox>(w, u"txtNewName1"_s);
+    auto* progress = control<QLabel>(w, u"lbProgress"_s);
     m_services.filesToChoose = paths;
-    w.btOpenFiles_Click();
+    clickControl(w, u"btOpenFiles"_s);
     const QStringList newNames = w.model()->newNames();
     QCOMPARE(newNames.mid(0, 3), (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s }));
-    w.ListReName->selectRow(0);
+    list()->selectRow(0);
 
     m_gate.holdAt = 3;
     QSignalSpy held(&m_gate, &StepGate::held);
     QSignalSpy finished(&w, &fmMain::passFinished);
-    w.btReName->Click();
+    QTest::mouseClick(btReName, Qt::LeftButton);
     QVERIFY(held.wait());
     QVERIFY(w.isPassRunning());
 
     // Clicks, keys and typing, sent now and queued for later.
-    QTest::mouseClick(w.btReName, Qt::LeftButton);
-    QTest::keyClick(w.btReName, Qt::Key_Space);
-    QTest::mouseClick(w.btListClear, Qt::LeftButton);
-    QTest::mouseClick(w.btSelectDelete, Qt::LeftButton);
-    QTest::keyClicks(w.txtNewName1, u"zz"_s);
-    QTest::keyClick(w.ListReName, Qt::Key_Down);
-    for (QWidget* target : { static_cast<QWidget*>(w.btListClear), static_cast<QWidget*>(w.btSelectDelete) }) {
+    QTest::mouseClick(btReName, Qt::LeftButton);
+    QTest::keyClick(btReName, Qt::Key_Space);
+    QTest::mouseClick(btListClear, Qt::LeftButton);
+    QTest::mouseClick(btSelectDelete, Qt::LeftButton);
+    QTest::keyClicks(prefix, u"zz"_s);
+    QTest::keyClick(list(), Qt::Key_Down);
+    for (QWidget* target : { static_cast<QWidget*>(btListClear), static_cast<QWidget*>(btSelectDelete) }) {
         const QPointF centre = QRectF(target->rect()).center();
         QCoreApplication::postEvent(target,
             new QMouseEvent(QEvent::MouseButtonPress, centre, target->mapToGlobal(centre), Qt::LeftButton,
@@ -435,24 +500,24 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
             new QMouseEvent(QEvent::MouseButtonRelease, centre, target->mapToGlobal(centre), Qt::LeftButton,
                 Qt::NoButton, Qt::NoModifier));
     }
-    QCoreApplication::postEvent(w.txtNewName1, new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, u"q"_s));
+    QCoreApplication::postEvent(prefix, new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, u"q"_s));
     QCoreApplication::sendPostedEvents();
     QCOMPARE(oldNames(), names);
     QCOMPARE(w.model()->newNames(), newNames);
-    QCOMPARE(w.txtNewName1->text(), QString());
-    QCOMPARE(w.ListReName->selectedRow(), std::optional<int>(0));
+    QCOMPARE(prefix->text(), QString());
+    QCOMPARE(list()->selectedRow(), std::optional<int>(0));
 
     // The pass goes on painting and shows its progress instead of the tip line.
-    QTRY_VERIFY_WITH_TIMEOUT(w.btCancel->isVisible(), 3000);
-    QVERIFY(w.lbProgress->isVisible());
-    QVERIFY(!w.lbInfo[15]->isVisible());
-    QVERIFY2(QRegularExpression(u"^正在更名 \\d+ / \\d+$"_s).match(w.lbProgress->text()).hasMatch(),
-        qPrintable(w.lbProgress->text()));
+    QTRY_VERIFY_WITH_TIMEOUT(btCancel->isVisible(), 3000);
+    QVERIFY(progress->isVisible());
+    QVERIFY(!tipLine()->isVisible());
+    QVERIFY2(QRegularExpression(u"^正在更名 \\d+ / \\d+$"_s).match(progress->text()).hasMatch(),
+        qPrintable(progress->text()));
 
     if (stop == u"button"_s)
-        QTest::mouseClick(w.btCancel, Qt::LeftButton);
+        QTest::mouseClick(btCancel, Qt::LeftButton);
     else if (stop == u"esc"_s)
-        QTest::keyClick(w.txtNewName1, Qt::Key_Escape);
+        QTest::keyClick(prefix, Qt::Key_Escape);
     else
         w.close();
     QVERIFY(w.isVisible()); // nothing closes before the pass has stopped
@@ -461,8 +526,8 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
     QCOMPARE(finished.count(), 1);
     QCOMPARE(w.isVisible(), stop != u"close"_s);
     QVERIFY(!w.isPassRunning());
-    QVERIFY(!w.lbProgress->isVisible());
-    QCOMPARE(w.lbInfo[15]->isVisible(), stop != u"close"_s);
+    QVERIFY(!progress->isVisible());
+    QCOMPARE(tipLine()->isVisible(), stop != u"close"_s);
 
     // Every row tells the truth, and every file bears one of its two names; no other name is left.
     int renamed = 0;
@@ -486,10 +551,10 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
     expected.sort();
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     QCOMPARE(oldNames(), names);
-    QVERIFY(w.btCallBack->isEnabled());
+    QVERIFY(button(u"btCallBack"_s)->isEnabled());
 
     m_gate.holdAt = -1;
-    runPass(w.btCallBack);
+    runPass(u"btCallBack"_s);
     QStringList original = names;
     original.sort();
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), original);
@@ -510,19 +575,20 @@ void TestFmMainFiles::failingRowsAreMarked()
     for (const QString& name : { u"a.txt"_s, u"b.txt"_s, longName, u"2.txt"_s })
         writeFile(dir.filePath(name), "x");
     fmMain& w = *m_window;
-    const QString designedTip = w.lbInfo[15]->text();
+    RenameListView* view = list();
+    QLabel* tip = tipLine();
+    const QString designedTip = tip->text();
     m_services.filesToChoose = { dir.filePath(u"a.txt"_s), dir.filePath(u"b.txt"_s), dir.filePath(longName) };
     QSignalSpy checked(&w, &fmMain::newNamesChecked);
-    w.btOpenFiles_Click(); // a→1, b→2 (held by 2.txt outside the list), long→3
+    clickControl(w, u"btOpenFiles"_s); // a→1, b→2 (held by 2.txt outside the list), long→3
     QVERIFY(checked.wait());
 
     auto toolTipAt = [&](int row, int column) {
-        return w.ListReName->toolTipAt(w.ListReName->visualRect(w.model()->index(row, column)).center());
+        return view->toolTipAt(view->visualRect(w.model()->index(row, column)).center());
     };
     auto redPixels = [&](int row) {
-        const QImage image = w.ListReName->viewport()
-                                 ->grab(w.ListReName->visualRect(w.model()->index(row, RenameList::NewNameColumn)))
-                                 .toImage();
+        const QImage image
+            = view->viewport()->grab(view->visualRect(w.model()->index(row, RenameList::NewNameColumn))).toImage();
         int count = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -530,9 +596,9 @@ void TestFmMainFiles::failingRowsAreMarked()
         return count;
     };
     const QString taken = u"文件夹中已有同名文件"_s;
-    const QPoint red = w.ListReName->visualRect(w.model()->index(1, RenameList::NewNameColumn)).center();
-    QHelpEvent hover(QEvent::ToolTip, red, w.ListReName->viewport()->mapToGlobal(red));
-    QCoreApplication::sendEvent(w.ListReName->viewport(), &hover);
+    const QPoint red = view->visualRect(w.model()->index(1, RenameList::NewNameColumn)).center();
+    QHelpEvent hover(QEvent::ToolTip, red, view->viewport()->mapToGlobal(red));
+    QCoreApplication::sendEvent(view->viewport(), &hover);
     QVERIFY(QToolTip::isVisible());
     QCOMPARE(QToolTip::text(), taken);
     QVERIFY(redPixels(1) > 0);
@@ -540,11 +606,11 @@ void TestFmMainFiles::failingRowsAreMarked()
     QCOMPARE(toolTipAt(0, RenameList::NewNameColumn), QString());
     QCOMPARE(toolTipAt(0, RenameList::OldNameColumn), QString());
     QCOMPARE(toolTipAt(2, RenameList::OldNameColumn), longName); // cut by its column
-    QCOMPARE(w.lbInfo[15]->text(), u"有 1 个文件无法更名，请查看红色的新文件名"_s);
-    QCOMPARE(w.lbInfo[15]->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+    QCOMPARE(tip->text(), u"有 1 个文件无法更名，请查看红色的新文件名"_s);
+    QCOMPARE(tip->palette().color(QPalette::WindowText), QColor(192, 0, 0));
 
     checked.clear();
-    runPass(w.btReName);
+    runPass(u"btReName"_s);
     if (checked.isEmpty())
         QVERIFY(checked.wait());
     QCOMPARE(w.model()->outcome(1), outcome::failed());
@@ -552,11 +618,11 @@ void TestFmMainFiles::failingRowsAreMarked()
     QCOMPARE(toolTipAt(0, RenameList::OutcomeColumn), QString());
     // The renamed files are no longer under their old names: a second pass would fail on every row.
     QCOMPARE(toolTipAt(0, RenameList::NewNameColumn), u"原文件已不存在"_s);
-    QCOMPARE(w.lbInfo[15]->text(), u"有 3 个文件无法更名，请查看红色的新文件名"_s);
+    QCOMPARE(tip->text(), u"有 3 个文件无法更名，请查看红色的新文件名"_s);
 
-    w.btListClear_Click();
-    QCOMPARE(w.lbInfo[15]->text(), designedTip);
-    QCOMPARE(w.lbInfo[15]->palette().color(QPalette::WindowText), QColor(64, 64, 64));
+    clickControl(w, u"btListClear"_s);
+    QCOMPARE(tip->text(), designedTip);
+    QCOMPARE(tip->palette().color(QPalette::WindowText), QColor(64, 64, 64));
 }
 
 QTEST_MAIN(TestFmMainFiles)

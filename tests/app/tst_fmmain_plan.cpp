@@ -1,6 +1,7 @@
 // Tests of the plan inputs as a user types them: file-name checks, digit filters, extension field, plan tabs.
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QInputMethodEvent>
 #include <QMimeData>
@@ -45,7 +46,9 @@ private slots:
 
 private:
     void addRows(const QStringList& names);
-    TextBox* field(const QString& name) const;
+    TextBox* field(const QString& name) const { return control<TextBox>(*m_window, name); }
+    /// Clicks the tab of the replace plan when `box` lies on that plan's panel; `box` is shown afterwards.
+    void showPanelOf(const TextBox* box);
     QStringList newNames() const { return m_window->model()->newNames(); }
 
     FakeServices m_services;
@@ -70,13 +73,11 @@ void TestFmMainPlan::addRows(const QStringList& names)
     m_window->RefreshNewNames();
 }
 
-TextBox* TestFmMainPlan::field(const QString& name) const
+void TestFmMainPlan::showPanelOf(const TextBox* box)
 {
-    const fmMain& w = *m_window;
-    const std::map<QString, TextBox*> fields { { u"txtNewName1"_s, w.txtNewName1 }, { u"txtNewName2"_s, w.txtNewName2 },
-        { u"txtNewNameF"_s, w.txtNewNameF }, { u"txtNewName3"_s, w.txtNewName3 }, { u"txtAdd1"_s, w.txtAdd1 },
-        { u"txtAdd2"_s, w.txtAdd2 }, { u"txtReplaceOld"_s, w.txtReplaceOld }, { u"txtReplaceNew"_s, w.txtReplaceNew } };
-    return fields.at(name);
+    if (box->parentWidget() == control(*m_window, u"planReplace"_s))
+        clickControl(*m_window, u"btReplace"_s);
+    QVERIFY(box->isVisible()); // a user types only into a field that is shown
 }
 
 void TestFmMainPlan::refusedCharacterTyped_data()
@@ -117,11 +118,9 @@ void TestFmMainPlan::refusedCharacterTyped()
     QFETCH(QString, typed);
     QFETCH(QString, expected);
     QFETCH(QString, expectedName);
-    fmMain& w = *m_window;
     addRows({ u"a.txt"_s });
     TextBox* box = this->field(field);
-    if (box->parentWidget() == w.planReplace)
-        w.btReplace_Click();
+    showPanelOf(box);
     box->setFocus();
     m_services.onWarning = [box] { box->setCursorPosition(0); }; // the caret wandered while the box was open
     QTest::keyClicks(box, typed);
@@ -136,16 +135,18 @@ void TestFmMainPlan::refusedCharacterTyped()
 
 void TestFmMainPlan::everyOccurrenceRemoved()
 {
-    m_window->txtNewName1->setText(u"a/b/"_s);
-    QCOMPARE(m_window->txtNewName1->text(), u"ab"_s);
+    TextBox* prefix = field(u"txtNewName1"_s);
+    prefix->setText(u"a/b/"_s);
+    QCOMPARE(prefix->text(), u"ab"_s);
     QCOMPARE(m_services.warnings.size(), 1);
 }
 
 void TestFmMainPlan::pastedTwoRefusedCharacters()
 {
     addRows({ u"p.png"_s });
-    m_window->txtNewName1->setText(u"a:/"_s);
-    QCOMPARE(m_window->txtNewName1->text(), u"a"_s);
+    TextBox* prefix = field(u"txtNewName1"_s);
+    prefix->setText(u"a:/"_s);
+    QCOMPARE(prefix->text(), u"a"_s);
     QCOMPARE(m_services.warnings.size(), 1); // one change, one warning
     QCOMPARE(newNames(), QStringList { u"a1.png"_s });
 }
@@ -153,8 +154,9 @@ void TestFmMainPlan::pastedTwoRefusedCharacters()
 void TestFmMainPlan::refusedCharacterInMiddleRemoved()
 {
     addRows({ u"p.png"_s });
-    m_window->txtNewName1->setText(u"a:b"_s);
-    QCOMPARE(m_window->txtNewName1->text(), u"ab"_s);
+    TextBox* prefix = field(u"txtNewName1"_s);
+    prefix->setText(u"a:b"_s);
+    QCOMPARE(prefix->text(), u"ab"_s);
     QCOMPARE(m_services.warnings.size(), 1);
     QCOMPARE(newNames(), QStringList { u"ab1.png"_s });
 }
@@ -230,8 +232,7 @@ void TestFmMainPlan::textArrives()
     QFETCH(QString, newName);
     addRows({ u"a.txt"_s });
     TextBox* box = this->field(field);
-    if (box->parentWidget() == m_window->planReplace)
-        m_window->btReplace_Click();
+    showPanelOf(box);
     box->setText(before);
     box->setFocus();
     box->deselect();
@@ -274,9 +275,10 @@ void TestFmMainPlan::textArrives()
 void TestFmMainPlan::emptyingFieldRefreshes()
 {
     addRows({ u"p.png"_s });
-    m_window->txtNewName3->setText(u"x"_s);
+    TextBox* suffix = field(u"txtNewName3"_s);
+    suffix->setText(u"x"_s);
     QCOMPARE(newNames(), QStringList { u"1x.png"_s });
-    m_window->txtNewName3->clear();
+    suffix->clear();
     QCOMPARE(newNames(), QStringList { u"1.png"_s });
 }
 
@@ -311,7 +313,7 @@ void TestFmMainPlan::digitFields()
     QFETCH(QKeyCombination, key);
     QFETCH(QString, after);
     QFETCH(int, beeps);
-    TextBox* box = startField ? m_window->txtNewName2 : m_window->txtNewNameF;
+    TextBox* box = field(startField ? u"txtNewName2"_s : u"txtNewNameF"_s);
     box->setText(before);
     box->setFocus();
     box->deselect();
@@ -324,12 +326,13 @@ void TestFmMainPlan::digitFields()
 void TestFmMainPlan::startFieldSelectsAllOnFocus()
 {
     addRows({ u"a.txt"_s, u"b.txt"_s });
-    m_window->txtNewName2->setText(u"12"_s);
-    m_window->ListReName->setFocus();
-    m_window->txtNewName2->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_window->txtNewName2->selectedText(), u"12"_s);
-    QTest::keyClick(m_window->txtNewName2, Qt::Key_5);
-    QCOMPARE(m_window->txtNewName2->text(), u"5"_s);
+    TextBox* start = field(u"txtNewName2"_s);
+    start->setText(u"12"_s);
+    control(*m_window, u"ListReName"_s)->setFocus();
+    start->setFocus(Qt::TabFocusReason);
+    QCOMPARE(start->selectedText(), u"12"_s);
+    QTest::keyClick(start, Qt::Key_5);
+    QCOMPARE(start->text(), u"5"_s);
     QCOMPARE(newNames(), (QStringList { u"5.txt"_s, u"6.txt"_s }));
 }
 
@@ -351,113 +354,132 @@ void TestFmMainPlan::extensionField()
     QFETCH(QString, typed);
     QFETCH(QString, field);
     QFETCH(QStringList, names);
+    auto* txtExp = this->field(u"txtExp"_s);
     addRows({ u"a.txt"_s, u"noext"_s });
-    m_window->Option2->click();
-    QVERIFY(m_window->txtExp->isEnabled());
-    QCOMPARE(m_window->txtExp->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
-    m_window->txtExp->setFocus();
-    QTest::keyClicks(m_window->txtExp, typed);
-    QCOMPARE(m_window->txtExp->text(), field);
-    QCOMPARE(m_window->txtExp->cursorPosition(), int(field.size()));
+    clickControl(*m_window, u"Option2"_s);
+    QVERIFY(txtExp->isEnabled());
+    QCOMPARE(txtExp->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    txtExp->setFocus();
+    QTest::keyClicks(txtExp, typed);
+    QCOMPARE(txtExp->text(), field);
+    QCOMPARE(txtExp->cursorPosition(), int(field.size()));
     QCOMPARE(newNames(), names);
 }
 
 void TestFmMainPlan::extensionFieldEmptiedKeepsOwnExtensions()
 {
+    auto* txtExp = field(u"txtExp"_s);
     addRows({ u"a.txt"_s, u"b.tar.gz"_s });
-    m_window->Option2->click();
-    m_window->txtExp->setFocus();
-    QTest::keyClick(m_window->txtExp, Qt::Key_P);
-    QCOMPARE(m_window->txtExp->text(), u".p"_s);
+    clickControl(*m_window, u"Option2"_s);
+    txtExp->setFocus();
+    QTest::keyClick(txtExp, Qt::Key_P);
+    QCOMPARE(txtExp->text(), u".p"_s);
     QCOMPARE(newNames(), (QStringList { u"1.p"_s, u"2.p"_s }));
-    QTest::keyClick(m_window->txtExp, Qt::Key_Backspace);
-    QCOMPARE(m_window->txtExp->text(), u"."_s);
+    QTest::keyClick(txtExp, Qt::Key_Backspace);
+    QCOMPARE(txtExp->text(), u"."_s);
     QCOMPARE(newNames(), (QStringList { u"1.txt"_s, u"2.gz"_s }));
-    QTest::keyClick(m_window->txtExp, Qt::Key_Backspace);
-    QVERIFY(m_window->txtExp->text().isEmpty());
+    QTest::keyClick(txtExp, Qt::Key_Backspace);
+    QVERIFY(txtExp->text().isEmpty());
     QCOMPARE(newNames(), (QStringList { u"1.txt"_s, u"2.gz"_s }));
 }
 
 void TestFmMainPlan::keepExtensionRestoresOwnExtensions()
 {
+    auto* txtExp = field(u"txtExp"_s);
     addRows({ u"a.txt"_s, u"b.tar.gz"_s });
-    m_window->Option2->click();
-    m_window->txtExp->setText(u".jpg"_s);
+    clickControl(*m_window, u"Option2"_s);
+    txtExp->setText(u".jpg"_s);
     QCOMPARE(newNames(), (QStringList { u"1.jpg"_s, u"2.jpg"_s }));
-    m_window->Option1->click();
-    QVERIFY(m_window->txtExp->text().isEmpty());
-    QVERIFY(!m_window->txtExp->isEnabled());
-    QCOMPARE(m_window->txtExp->palette().color(QPalette::Base), QColor(239, 239, 239));
+    clickControl(*m_window, u"Option1"_s);
+    QVERIFY(txtExp->text().isEmpty());
+    QVERIFY(!txtExp->isEnabled());
+    QCOMPARE(txtExp->palette().color(QPalette::Base), QColor(239, 239, 239));
     QCOMPARE(newNames(), (QStringList { u"1.txt"_s, u"2.gz"_s }));
 }
 
 void TestFmMainPlan::switchingPlansKeepsTexts()
 {
     fmMain& w = *m_window;
+    auto* prefix = field(u"txtNewName1"_s);
+    auto* find = field(u"txtReplaceOld"_s);
+    auto* btDIY = control<ClickableLabel>(w, u"btDIY"_s);
+    auto* btReplace = control<ClickableLabel>(w, u"btReplace"_s);
+    const auto picMenu = [&w](int i) { return control<QLabel>(w, u"picMenu(%1)"_s.arg(i)); };
     addRows({ u"IMG_a.jpg"_s });
-    w.txtNewName1->setText(u"青禾"_s);
+    prefix->setText(u"青禾"_s);
     QCOMPARE(newNames(), QStringList { u"青禾1.jpg"_s });
-    w.btReplace_Click();
-    QVERIFY(w.planReplace->isVisible() && !w.planDIY->isVisible());
-    QCOMPARE(w.btDIY->pixmap().toImage(), w.picMenu[1]->pixmap().toImage());
-    QCOMPARE(w.btReplace->pixmap().toImage(), w.picMenu[2]->pixmap().toImage());
-    w.txtReplaceOld->setText(u"IMG_"_s);
-    w.txtAdd1->setText(u"x"_s);
+    QTest::mouseClick(btReplace, Qt::LeftButton);
+    QVERIFY(control(w, u"planReplace"_s)->isVisible() && !control(w, u"planDIY"_s)->isVisible());
+    QCOMPARE(btDIY->pixmap().toImage(), picMenu(1)->pixmap().toImage());
+    QCOMPARE(btReplace->pixmap().toImage(), picMenu(2)->pixmap().toImage());
+    find->setText(u"IMG_"_s);
+    field(u"txtAdd1"_s)->setText(u"x"_s);
     QCOMPARE(newNames(), QStringList { u"xa.jpg"_s });
-    w.btDIY_Click();
-    QCOMPARE(w.txtNewName1->text(), u"青禾"_s);
+    QTest::mouseClick(btDIY, Qt::LeftButton);
+    QCOMPARE(prefix->text(), u"青禾"_s);
     QCOMPARE(newNames(), QStringList { u"青禾1.jpg"_s });
-    w.btReplace_Click();
-    QCOMPARE(w.txtReplaceOld->text(), u"IMG_"_s);
+    QTest::mouseClick(btReplace, Qt::LeftButton);
+    QCOMPARE(find->text(), u"IMG_"_s);
     QCOMPARE(newNames(), QStringList { u"xa.jpg"_s });
 }
 
 void TestFmMainPlan::refreshClosesRestoreWindow()
 {
     fmMain& w = *m_window;
+    auto* btCallBack = control<iButton>(w, u"btCallBack"_s);
     addRows({ u"a.txt"_s });
-    QVERIFY(w.btCallBack->isVisible());
-    QVERIFY(!w.btCallBack->isEnabled());
-    w.btCallBack->setEnabled(true); // as after a rename
-    w.Option2->click(); // choosing "修改为：" alone keeps the restore open
-    QVERIFY(w.btCallBack->isEnabled());
-    w.txtNewNameF->setText(u"3"_s);
-    QVERIFY(w.btCallBack->isVisible());
-    QVERIFY(!w.btCallBack->isEnabled());
+    QVERIFY(btCallBack->isVisible());
+    QVERIFY(!btCallBack->isEnabled());
+    btCallBack->setEnabled(true); // as after a rename
+    clickControl(w, u"Option2"_s); // choosing "修改为：" alone keeps the restore open
+    QVERIFY(btCallBack->isEnabled());
+    field(u"txtNewNameF"_s)->setText(u"3"_s);
+    QVERIFY(btCallBack->isVisible());
+    QVERIFY(!btCallBack->isEnabled());
     QCOMPARE(newNames(), QStringList { u"001.txt"_s });
-    w.btCallBack->setEnabled(true);
-    w.btDIY->clicked();
-    QVERIFY(!w.btCallBack->isEnabled());
+    btCallBack->setEnabled(true);
+    clickControl(w, u"btDIY"_s);
+    QVERIFY(!btCallBack->isEnabled());
 }
 
 void TestFmMainPlan::refreshOnEmptyListLeavesRestoreButton()
 {
     fmMain& w = *m_window;
-    w.txtNewName1->setText(u"abc"_s);
-    w.btReplace_Click();
-    QVERIFY(w.btCallBack->isHidden());
-    w.btCallBack->show();
-    w.btCallBack->setEnabled(true);
+    auto* btCallBack = control<iButton>(w, u"btCallBack"_s);
+    field(u"txtNewName1"_s)->setText(u"abc"_s);
+    clickControl(w, u"btReplace"_s);
+    QVERIFY(btCallBack->isHidden());
+    btCallBack->show();
+    btCallBack->setEnabled(true);
     w.RefreshNewNames();
-    QVERIFY(w.btCallBack->isEnabled());
+    QVERIFY(btCallBack->isEnabled());
 }
 
 void TestFmMainPlan::sortMenuReordersAndClosesRestore()
 {
     fmMain& w = *m_window;
+    auto* list = control<RenameListView>(w, u"ListReName"_s);
+    auto* btCallBack = control<iButton>(w, u"btCallBack"_s);
+    auto* menu = control<QMenu>(w, u"mnuListOrder"_s);
     addRows({ u"file10.jpg"_s, u"file2.jpg"_s, u"File1.jpg"_s });
-    w.ListReName->selectRow(0);
-    w.btCallBack->setEnabled(true); // as after a rename
-    QCOMPARE(w.ListReName->contextMenuPolicy(), Qt::CustomContextMenu);
-    const QList<QAction*> actions = w.mnuListOrder->actions();
+    list->selectRow(0);
+    btCallBack->setEnabled(true); // as after a rename
+    QCOMPARE(list->contextMenuPolicy(), Qt::CustomContextMenu);
+    const QList<QAction*> actions = menu->actions();
     QCOMPARE(actions.size(), 2);
     QCOMPARE(actions[0]->text(), u"按名称排序（自然顺序）"_s);
     QCOMPARE(actions[1]->text(), u"按修改时间排序"_s);
-    actions[0]->trigger();
+    // A right click on the list opens the menu where the pointer is; a click on its first line sorts.
+    const QPoint point = list->visualRect(w.model()->index(1, 0)).center();
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, point, list->viewport()->mapToGlobal(point));
+    QCoreApplication::sendEvent(list->viewport(), &rightClick);
+    QTRY_VERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(actions[0]).center());
+    QTRY_VERIFY(!menu->isVisible());
     QCOMPARE(w.model()->oldNames(), (QStringList { u"File1.jpg"_s, u"file2.jpg"_s, u"file10.jpg"_s }));
     QCOMPARE(newNames(), (QStringList { u"1.jpg"_s, u"2.jpg"_s, u"3.jpg"_s }));
-    QCOMPARE(w.ListReName->selectedRow(), std::optional<int>(2));
-    QVERIFY(!w.btCallBack->isEnabled());
+    QCOMPARE(list->selectedRow(), std::optional<int>(2));
+    QVERIFY(!btCallBack->isEnabled());
 }
 
 QTEST_MAIN(TestFmMainPlan)

@@ -96,6 +96,22 @@ private:
     QByteArray m_received;
 };
 
+// The labels of one window that the update check fills, found by their design names.
+struct UpdateLabels {
+    explicit UpdateLabels(const fmMain& window)
+        : lbNewVersion(control<ClickableLabel>(window, u"lbNewVersion"_s))
+        , lbADR(control<ClickableLabel>(window, u"lbADR"_s))
+        , lbSoftUrl(control<QLabel>(window, u"lbSoftUrl"_s))
+        , lbADUR(control<QLabel>(window, u"lbADUR"_s))
+    {
+    }
+
+    ClickableLabel* lbNewVersion; // the new-version link
+    ClickableLabel* lbADR; // the credit link
+    QLabel* lbSoftUrl; // hidden: the download address
+    QLabel* lbADUR; // hidden: the credit address
+};
+
 } // namespace
 
 class TestFmMainUpdate : public QObject {
@@ -130,6 +146,7 @@ std::unique_ptr<fmMain> TestFmMainUpdate::makeWindow(
     if (timeoutMs)
         options.updateTimeoutMs = *timeoutMs;
     auto window = std::make_unique<fmMain>(options);
+    testWindowModel(*window);
     window->show();
     return window;
 }
@@ -183,19 +200,20 @@ void TestFmMainUpdate::answers()
     QVERIFY(server.listen());
     const QString address = server.address();
     auto window = makeWindow(address);
+    const UpdateLabels labels(*window);
     const QString defaultDownload = address + u"/rename/rename.rar"_s;
     if (softUrl == u"http://dl.example.org/rename/rename.rar"_s)
         softUrl = defaultDownload;
 
-    QTRY_COMPARE(window->lbSoftUrl->text(), softUrl);
+    QTRY_COMPARE(labels.lbSoftUrl->text(), softUrl);
     QCOMPARE(server.requests, 1);
-    QCOMPARE(window->lbADR->text(), credit);
-    QCOMPARE(window->lbADUR->text(), creditUrl);
-    QCOMPARE(window->lbNewVersion->text(), newVersion);
-    QCOMPARE(window->lbNewVersion->isVisible(), !newVersion.isEmpty());
+    QCOMPARE(labels.lbADR->text(), credit);
+    QCOMPARE(labels.lbADUR->text(), creditUrl);
+    QCOMPARE(labels.lbNewVersion->text(), newVersion);
+    QCOMPARE(labels.lbNewVersion->isVisible(), !newVersion.isEmpty());
     if (!newVersion.isEmpty()) {
-        QCOMPARE(window->lbNewVersion->palette().color(QPalette::WindowText), QColor(192, 0, 0));
-        QVERIFY(window->lbNewVersion->font().underline());
+        QCOMPARE(labels.lbNewVersion->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+        QVERIFY(labels.lbNewVersion->font().underline());
     }
     QTest::qWait(100);
     QCOMPARE(server.requests, 1); // once per start
@@ -207,16 +225,18 @@ void TestFmMainUpdate::unsafeAddressesOpenNothing()
     server.body = "2.0|file:///etc/passwd|1|1|点我|/usr/bin/xterm";
     QVERIFY(server.listen());
     auto window = makeWindow(server.address());
-    QTRY_VERIFY(window->lbNewVersion->isVisible());
-    QTest::mouseClick(window->lbNewVersion, Qt::LeftButton);
-    QTest::mouseClick(window->lbADR, Qt::LeftButton);
+    const UpdateLabels labels(*window);
+    QTRY_VERIFY(labels.lbNewVersion->isVisible());
+    QTest::mouseClick(labels.lbNewVersion, Qt::LeftButton);
+    QTest::mouseClick(labels.lbADR, Qt::LeftButton);
     QVERIFY(m_services.opened.isEmpty());
 
     server.body = "2.0|https://dl.example.org/new.rar|1|1|点我|http://credit.example.org/";
     auto second = makeWindow(server.address());
-    QTRY_COMPARE(second->lbADUR->text(), u"http://credit.example.org/"_s);
-    QTest::mouseClick(second->lbNewVersion, Qt::LeftButton);
-    QTest::mouseClick(second->lbADR, Qt::LeftButton);
+    const UpdateLabels secondLabels(*second);
+    QTRY_COMPARE(secondLabels.lbADUR->text(), u"http://credit.example.org/"_s);
+    QTest::mouseClick(secondLabels.lbNewVersion, Qt::LeftButton);
+    QTest::mouseClick(secondLabels.lbADR, Qt::LeftButton);
     QCOMPARE(m_services.opened,
         (QList<QUrl> { QUrl(u"https://dl.example.org/new.rar"_s), QUrl(u"http://credit.example.org/"_s) }));
 }
@@ -224,18 +244,23 @@ void TestFmMainUpdate::unsafeAddressesOpenNothing()
 void TestFmMainUpdate::blankLinkOpensNothing()
 {
     auto window = makeWindow(QString());
-    window->lbSoftUrl->setText(u"https://dl.example.org/"_s);
-    window->lbNewVersion_Click();
-    window->lbNewVersion->setText(u"   "_s);
-    window->lbNewVersion_Click();
-    window->lbADR_Click(); // lbADUR still empty
+    const UpdateLabels labels(*window);
+    QSignalSpy linkClicks(labels.lbNewVersion, &ClickableLabel::clicked);
+    QSignalSpy creditClicks(labels.lbADR, &ClickableLabel::clicked);
+    labels.lbSoftUrl->setText(u"https://dl.example.org/"_s);
+    QTest::mouseClick(labels.lbNewVersion, Qt::LeftButton);
+    labels.lbNewVersion->setText(u"   "_s);
+    QTest::mouseClick(labels.lbNewVersion, Qt::LeftButton);
+    QTest::mouseClick(labels.lbADR, Qt::LeftButton); // lbADUR still empty
+    QCOMPARE(linkClicks.count(), 2); // the clicks reached the links
+    QCOMPARE(creditClicks.count(), 1);
     QVERIFY(m_services.opened.isEmpty());
 }
 
 void TestFmMainUpdate::logoOpensHomePage()
 {
     auto window = makeWindow(QString());
-    QTest::mouseClick(window->picLogo, Qt::LeftButton);
+    clickControl(*window, u"picLogo"_s);
     QCOMPARE(m_services.opened, QList<QUrl> { QUrl(u"https://home.example.org/"_s) });
 }
 
@@ -246,12 +271,13 @@ void TestFmMainUpdate::noServerChangesNothing()
     const QString address = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
     closed.close(); // nobody listens there any more
     auto window = makeWindow(address, 2000);
-    QTRY_VERIFY(!window->Timer1->isActive());
+    const UpdateLabels labels(*window);
+    QTRY_VERIFY(!control<QTimer>(*window, u"Timer1"_s)->isActive());
     QTest::qWait(300);
-    QVERIFY(window->lbSoftUrl->text().isEmpty());
-    QVERIFY(window->lbADUR->text().isEmpty());
-    QCOMPARE(window->lbADR->text(), u"By 青禾木舟"_s);
-    QVERIFY(window->lbNewVersion->text().isEmpty());
+    QVERIFY(labels.lbSoftUrl->text().isEmpty());
+    QVERIFY(labels.lbADUR->text().isEmpty());
+    QCOMPARE(labels.lbADR->text(), u"By 青禾木舟"_s);
+    QVERIFY(labels.lbNewVersion->text().isEmpty());
 }
 
 void TestFmMainUpdate::silentServerKeepsWindowWorking()
@@ -260,18 +286,20 @@ void TestFmMainUpdate::silentServerKeepsWindowWorking()
     server.silent = true;
     QVERIFY(server.listen());
     auto window = makeWindow(server.address(), 400);
+    const UpdateLabels labels(*window);
+    auto* prefix = control<TextBox>(*window, u"txtNewName1"_s);
     QTRY_COMPARE(server.requests, 1);
     // While the server says nothing, the window goes on working.
     window->model()->append(u"a.txt"_s, u"/tmp/"_s);
-    window->txtNewName1->setFocus();
-    QTest::keyClicks(window->txtNewName1, u"x"_s);
+    prefix->setFocus();
+    QTest::keyClicks(prefix, u"x"_s);
     QCOMPARE(window->model()->newName(0), u"x1.txt"_s);
     QElapsedTimer waited;
     waited.start();
     QTest::qWait(700); // past the check's time limit
-    QVERIFY(window->lbSoftUrl->text().isEmpty());
-    QCOMPARE(window->lbADR->text(), u"By 青禾木舟"_s);
-    QVERIFY(window->lbNewVersion->text().isEmpty());
+    QVERIFY(labels.lbSoftUrl->text().isEmpty());
+    QCOMPARE(labels.lbADR->text(), u"By 青禾木舟"_s);
+    QVERIFY(labels.lbNewVersion->text().isEmpty());
 
     // Closed while a check waits for the server: the window goes at once and the connection with it.
     auto waiting = makeWindow(server.address());
@@ -420,14 +448,16 @@ void TestFmMainUpdate::hostileServer()
     softUrl.replace(u"%DEFAULT%"_s, server.address() + u"/rename/rename.rar"_s);
 
     auto reference = makeWindow(server.address(), std::nullopt, false);
+    const UpdateLabels referenceLabels(*reference);
     QTest::qWait(20);
     const int threadsBefore = threadCount(); // with what any window of ours starts
     QElapsedTimer clock;
     clock.start();
     auto window = makeWindow(server.address()); // the window's own time limit
+    const UpdateLabels windowLabels(*window);
     // Server texts are plain texts: checked before any arrives, as rich text could block the window for good.
-    for (QLabel* label :
-        std::initializer_list<QLabel*> { window->lbNewVersion, window->lbADR, window->lbSoftUrl, window->lbADUR })
+    for (QLabel* label : std::initializer_list<QLabel*> {
+             windowLabels.lbNewVersion, windowLabels.lbADR, windowLabels.lbSoftUrl, windowLabels.lbADUR })
         QCOMPARE(label->textFormat(), Qt::PlainText);
     // The window's event loop keeps turning: the longest pause between two ticks is measured.
     QElapsedTimer sinceTick;
@@ -463,23 +493,24 @@ void TestFmMainUpdate::hostileServer()
         return shown.contains(QChar(0x2026)) && shown.startsWith(expected.left(cut))
             && shown.endsWith(expected.mid(cut + 1));
     };
-    QVERIFY2(matches(window->lbNewVersion->text(), newVersion), qPrintable(window->lbNewVersion->text()));
+    QVERIFY2(matches(windowLabels.lbNewVersion->text(), newVersion), qPrintable(windowLabels.lbNewVersion->text()));
     if (raw.isEmpty())
-        QCOMPARE(window->lbNewVersion->isVisible(), !newVersion.isEmpty());
-    QCOMPARE(window->lbSoftUrl->text(), softUrl);
-    QVERIFY2(matches(window->lbADR->text(), credit), qPrintable(window->lbADR->text().left(200)));
-    QCOMPARE(window->lbADUR->text(), creditUrl);
+        QCOMPARE(windowLabels.lbNewVersion->isVisible(), !newVersion.isEmpty());
+    QCOMPARE(windowLabels.lbSoftUrl->text(), softUrl);
+    QVERIFY2(matches(windowLabels.lbADR->text(), credit), qPrintable(windowLabels.lbADR->text().left(200)));
+    QCOMPARE(windowLabels.lbADUR->text(), creditUrl);
 
     // The labels stay in their places: the new-version link in its own, the credit link on its line
     // between the window's left text margin and its right edge; nothing else of the window changes.
-    QCOMPARE(window->lbNewVersion->geometry(), reference->lbNewVersion->geometry());
-    const QRect creditLine(
-        16, reference->lbADR->y(), reference->lbADR->geometry().right() + 1 - 16, reference->lbADR->height());
-    QVERIFY2(creditLine.contains(window->lbADR->geometry()), qPrintable(QString::number(window->lbADR->width())));
+    QCOMPARE(windowLabels.lbNewVersion->geometry(), referenceLabels.lbNewVersion->geometry());
+    const QRect creditLine(16, referenceLabels.lbADR->y(), referenceLabels.lbADR->geometry().right() + 1 - 16,
+        referenceLabels.lbADR->height());
+    QVERIFY2(
+        creditLine.contains(windowLabels.lbADR->geometry()), qPrintable(QString::number(windowLabels.lbADR->width())));
     const QImage shown = window->grab().toImage();
     const QImage expected = reference->grab().toImage();
     QCOMPARE(shown.size(), expected.size());
-    const QRegion labels = QRegion(reference->lbNewVersion->geometry()) + creditLine;
+    const QRegion labels = QRegion(referenceLabels.lbNewVersion->geometry()) + creditLine;
     int changed = 0;
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
@@ -489,8 +520,8 @@ void TestFmMainUpdate::hostileServer()
 
     // Nothing the server named was opened or read.
     QVERIFY(!opens.anything());
-    QTest::mouseClick(window->lbADR, Qt::LeftButton);
-    QTest::mouseClick(window->lbNewVersion, Qt::LeftButton);
+    QTest::mouseClick(windowLabels.lbADR, Qt::LeftButton);
+    QTest::mouseClick(windowLabels.lbNewVersion, Qt::LeftButton);
     for (const QUrl& opened : m_services.opened)
         QVERIFY2(opened.scheme().startsWith(u"http"_s), qPrintable(opened.toString()));
 }

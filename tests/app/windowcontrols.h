@@ -1,8 +1,12 @@
 // The window's controls found by their design names, and driven with real input as a user would.
 #pragma once
 
+#include <QAbstractItemModelTester>
 #include <QTest>
 #include <QWidget>
+
+#include "app/fmmain.h"
+#include "rename/renamelist.h"
 
 /// The child of `window` named `name` ("txtNewName1", "lbInfo(15)"); a missing control ends the test run.
 template <typename T = QWidget> T* control(const QObject& window, const QString& name)
@@ -18,4 +22,11 @@ template <typename T = QWidget> T* control(const QObject& window, const QString&
 inline void clickControl(const QObject& window, const QString& name)
 {
     QTest::mouseClick(control(window, name), Qt::LeftButton);
+}
+
+/// Holds the window's list to the rules of item models for as long as the window lives: every insertion,
+/// removal, move, reset and change of the rows is checked as it happens, and a breach fails the running test.
+inline void testWindowModel(fmMain& window)
+{
+    new QAbstractItemModelTester(window.model(), QAbstractItemModelTester::FailureReportingMode::QtTest, &window);
 }

@@ -59,6 +59,7 @@ private:
     QPoint rootPixel(const QWidget* widget, const QPoint& local) const;
     /// Moves the pointer to the widget's centre, then clicks the left button there.
     bool clickAt(const QWidget* widget);
+    RenameListView* list() const { return control<RenameListView>(*m_window, u"ListReName"_s); }
     QPoint rowCentre(int row) const;
     QStringList filesOnDisk() const;
     QList<int> iconNumbers() const;
@@ -132,7 +133,7 @@ bool TestFirstRun::clickAt(const QWidget* widget)
 
 QPoint TestFirstRun::rowCentre(int row) const
 {
-    return m_window->ListReName->visualRect(m_window->model()->index(row, 0)).center();
+    return list()->visualRect(m_window->model()->index(row, 0)).center();
 }
 
 QStringList TestFirstRun::filesOnDisk() const
@@ -162,7 +163,7 @@ QStringList TestFirstRun::column(int column) const
 // waits there until the row turns red, and lets go; every step goes through the X server.
 void TestFirstRun::dragRow(int from, int onto)
 {
-    RenameListView* view = m_window->ListReName;
+    RenameListView* view = list();
     QWidget* viewport = view->viewport();
     QObject listening; // ends the connections below with this function, however it returns
     bool dragStarted = false;
@@ -191,7 +192,7 @@ void TestFirstRun::dragRow(int from, int onto)
             = start + QPoint(0, direction * (threshold + 6)) * (steps - i) / steps + (end - start) * i / steps;
         script.act([&, point] { return m_input->moveTo(rootPixel(viewport, point)); }, u"drag towards the target"_s);
     }
-    script.waitUntil([&] { return m_window->ListReName->isDropMarked(onto); }, u"the target row turns red"_s);
+    script.waitUntil([&] { return list()->isDropMarked(onto); }, u"the target row turns red"_s);
     script.act([&] { return m_input->releaseButton(); }, u"release the left button"_s);
 
     int drops = 0;
@@ -223,13 +224,16 @@ void TestFirstRun::batchFromFolderToRestore()
     QFETCH(QString, order);
     QFETCH(int, selected);
     fmMain& w = *m_window;
+    auto* btCallBack = control<iButton>(w, u"btCallBack"_s);
+    auto* prefix = control<TextBox>(w, u"txtNewName1"_s);
+    auto* digits = control<TextBox>(w, u"txtNewNameF"_s);
     const QStringList original { u"a.txt"_s, u"b.txt"_s, u"c.txt"_s, u"d.txt"_s, u"e.txt"_s };
     QStringList expectedOrder;
     for (QChar letter : order)
         expectedOrder << letter + u".txt"_s;
 
     // Step one: the folder picker (answered by the fake) fills the list with the folder's files.
-    QVERIFY(clickAt(w.btOpenFolder));
+    QVERIFY(clickAt(control(w, u"btOpenFolder"_s)));
     QTRY_COMPARE_WITH_TIMEOUT(column(RenameList::OldNameColumn), original, kWaitMs);
     QCOMPARE(m_services.dialogTitles, QStringList { u"请选择改名文件所在目录："_s });
     QCOMPARE(column(RenameList::NewNameColumn),
@@ -238,20 +242,20 @@ void TestFirstRun::batchFromFolderToRestore()
     QCOMPARE(w.model()->folder(0), m_dir->path() + u'/');
 
     // Step two: 青禾 comes from an input method into the prefix field, the digit count from the keyboard.
-    QVERIFY(clickAt(w.txtNewName1));
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(w.txtNewName1), kWaitMs);
+    QVERIFY(clickAt(prefix));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(prefix), kWaitMs);
     QInputMethodEvent composing(u"qinghe"_s, {});
     QApplication::sendEvent(QGuiApplication::focusObject(), &composing);
     QInputMethodEvent commit;
     commit.setCommitString(u"青禾"_s);
     QApplication::sendEvent(QGuiApplication::focusObject(), &commit);
-    QCOMPARE(w.txtNewName1->text(), u"青禾"_s);
+    QCOMPARE(prefix->text(), u"青禾"_s);
     QCOMPARE(column(RenameList::NewNameColumn).first(), u"青禾1.txt"_s);
 
-    QVERIFY(clickAt(w.txtNewNameF));
-    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(w.txtNewNameF), kWaitMs);
+    QVERIFY(clickAt(digits));
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(digits), kWaitMs);
     QVERIFY(m_input->typeKey(kKeysymDigit2));
-    QTRY_COMPARE_WITH_TIMEOUT(w.txtNewNameF->text(), u"2"_s, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(digits->text(), u"2"_s, kWaitMs);
     const QStringList numberedNames { numbered(1), numbered(2), numbered(3), numbered(4), numbered(5) };
     QCOMPARE(column(RenameList::NewNameColumn), numberedNames);
     QCOMPARE(column(RenameList::OldNameColumn), original);
@@ -263,17 +267,17 @@ void TestFirstRun::batchFromFolderToRestore()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(column(RenameList::OldNameColumn), expectedOrder);
-    QCOMPARE(w.ListReName->selectedRow(), std::optional<int>(selected));
+    QCOMPARE(list()->selectedRow(), std::optional<int>(selected));
     QCOMPARE(column(RenameList::NewNameColumn), numberedNames);
     QCOMPARE(iconNumbers(), (QList<int> { 1, 1, 1, 1, 1 })); // the moved row carries its icon along
     for (int row = 0; row < w.model()->rowCount(); ++row)
-        QVERIFY2(!w.ListReName->isDropMarked(row), "no row stays red after the drop");
+        QVERIFY2(!list()->isDropMarked(row), "no row stays red after the drop");
     QCOMPARE(filesOnDisk(), original); // nothing on disk has changed yet
-    QVERIFY(w.btCallBack->isVisible());
-    QVERIFY(!w.btCallBack->isEnabled());
+    QVERIFY(btCallBack->isVisible());
+    QVERIFY(!btCallBack->isEnabled());
 
     // The rename: each file takes the name of its row, its content goes with it.
-    QVERIFY(clickAt(w.btReName));
+    QVERIFY(clickAt(control(w, u"btReName"_s)));
     QTRY_COMPARE_WITH_TIMEOUT(column(RenameList::OutcomeColumn), QStringList(5, outcome::succeeded()), kWaitMs);
     QCOMPARE(iconNumbers(), QList<int>(5, int(RowIcon::Renamed)));
     QCOMPARE(filesOnDisk(), numberedNames);
@@ -283,11 +287,11 @@ void TestFirstRun::batchFromFolderToRestore()
         QCOMPARE(file.readAll(), contentOf(expectedOrder.at(row)));
     }
     QCOMPARE(column(RenameList::OldNameColumn), expectedOrder); // the rows still show the old names
-    QTRY_VERIFY_WITH_TIMEOUT(w.btCallBack->isEnabled(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(btCallBack->isEnabled(), kWaitMs);
     QVERIFY(w.isEnabled());
 
     // The restore: every file has its old name and content back.
-    QVERIFY(clickAt(w.btCallBack));
+    QVERIFY(clickAt(btCallBack));
     QTRY_COMPARE_WITH_TIMEOUT(column(RenameList::OutcomeColumn), QStringList(5, outcome::restored()), kWaitMs);
     QCOMPARE(iconNumbers(), QList<int>(5, int(RowIcon::Restored)));
     QCOMPARE(filesOnDisk(), original);
@@ -296,7 +300,7 @@ void TestFirstRun::batchFromFolderToRestore()
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
         QCOMPARE(file.readAll(), contentOf(name));
     }
-    QVERIFY(w.btCallBack->isEnabled());
+    QVERIFY(btCallBack->isEnabled());
     QVERIFY(w.isEnabled());
     QCOMPARE(m_services.warnings.size(), 0);
 }

@@ -121,7 +121,7 @@ QPoint TestWindowManager::windowPlace() const
 
 void TestWindowManager::listHasFocusWhenFirstShown()
 {
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(m_window->ListReName));
+    QCOMPARE(QApplication::focusWidget(), control(*m_window, u"ListReName"_s));
     // The window opens where it placed itself (centred): the manager keeps a program's own position.
     QCOMPARE(windowPlace(), m_placeAsked);
 }
@@ -130,8 +130,9 @@ void TestWindowManager::dragBackground(QPoint by, QPoint then)
 {
     // A point of the title band where only the background picture lies.
     const QPoint grip(200, 12);
-    QCOMPARE(m_window->childAt(grip), static_cast<QWidget*>(m_window->Image1));
-    const QPoint start = rootPixel(m_window->Image1, grip);
+    auto* background = control(*m_window, u"Image1"_s);
+    QCOMPARE(m_window->childAt(grip), background);
+    const QPoint start = rootPixel(background, grip);
 
     GestureScript script;
     script.onGiveUp = [this] { m_input->releaseButton(); };
@@ -185,7 +186,7 @@ void TestWindowManager::dragMovesUntilRelease()
 void TestWindowManager::minimiseAndBringBack()
 {
     const QPoint before = windowPlace();
-    QVERIFY(clickAt(m_window->btMin));
+    QVERIFY(clickAt(control(*m_window, u"btMin"_s)));
     QTRY_VERIFY_WITH_TIMEOUT(m_window->isMinimized(), kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->isActiveWindow(), kWaitMs);
 

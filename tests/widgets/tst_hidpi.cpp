@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "app/clickablelabel.h"
+#include "../app/windowcontrols.h"
 #include "app/fmmain.h"
 #include "skinstrip.h"
 #include "widgets/ibutton/ibutton.h"
@@ -90,15 +91,19 @@ void TestHiDpi::windowPicksTwiceDrawnPictures()
     fmMain window(options);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* background = control<QLabel>(window, u"Image1"_s);
+    auto* btDIY = control<QLabel>(window, u"btDIY"_s);
+    auto* btClose = control<iButton>(window, u"btClose"_s);
 
     QCOMPARE(window.size(), QSize(680, 580));
-    QCOMPARE(window.Image1->pixmap().devicePixelRatio(), 2.0);
-    QCOMPARE(window.btDIY->pixmap().devicePixelRatio(), 2.0); // the tab shows the 2× look
-    QCOMPARE(window.btClose->BackPicture().devicePixelRatio(), 2.0);
-    QCOMPARE(window.btClose->size(), QSize(23, 16));
+    QCOMPARE(background->pixmap().devicePixelRatio(), 2.0);
+    QCOMPARE(btDIY->pixmap().devicePixelRatio(), 2.0); // the tab shows the 2× look
+    QCOMPARE(btClose->BackPicture().devicePixelRatio(), 2.0);
+    QCOMPARE(btClose->size(), QSize(23, 16));
 
     // On screen the logo is the 2× picture pixel for pixel, not the 1× one enlarged.
-    const QImage shown = window.grab(window.picLogo->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown
+        = window.grab(control(window, u"picLogo"_s)->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
     const QImage drawn = QImage(u":/skins/logo@2x.png"_s).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.size(), QSize(240, 80));
     QCOMPARE(shown.copy(), drawn.copy());
@@ -110,11 +115,11 @@ void TestHiDpi::windowPicksTwiceDrawnPictures()
         QScreen* target = screens.at(ratio == 1.0 ? 1 : 0);
         window.move(target->geometry().topLeft() + QPoint(40, 40));
         QTRY_COMPARE(window.screen(), target);
-        QCOMPARE(window.Image1->pixmap().devicePixelRatio(), ratio);
-        QCOMPARE(window.btDIY->pixmap().devicePixelRatio(), ratio);
-        QCOMPARE(window.btClose->BackPicture().devicePixelRatio(), ratio);
-        QCOMPARE(window.btClose->size(), QSize(23, 16));
-        QTRY_COMPARE(window.btClose->Image().devicePixelRatio(), ratio);
+        QCOMPARE(background->pixmap().devicePixelRatio(), ratio);
+        QCOMPARE(btDIY->pixmap().devicePixelRatio(), ratio);
+        QCOMPARE(btClose->BackPicture().devicePixelRatio(), ratio);
+        QCOMPARE(btClose->size(), QSize(23, 16));
+        QTRY_COMPARE(btClose->Image().devicePixelRatio(), ratio);
     }
 }
 
