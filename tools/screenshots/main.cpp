@@ -62,12 +62,21 @@ bool writeFile(const QString& path)
     return file.open(QIODevice::WriteOnly) && file.write(path.toUtf8()) > 0;
 }
 
+/// The window's control named `name`, as the window's design names it.
+template <typename T> T* control(const fmMain& window, const char* name)
+{
+    T* found = window.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("screenshots: the window has no control %s", name);
+    return found;
+}
+
 // The pass runs off the window's thread: waits until its outcomes are in the list.
 void renameAndWait(fmMain& window)
 {
     QEventLoop loop;
     QObject::connect(&window, &fmMain::passFinished, &loop, &QEventLoop::quit);
-    window.btReName_Click();
+    control<iButton>(window, "btReName")->Click(); // what a click on the button runs
     if (window.isPassRunning())
         loop.exec();
 }
@@ -113,14 +122,14 @@ int main(int argc, char* argv[])
     window.show();
     bool ok = save(window, out + QStringLiteral("/window-start.png"));
 
-    window.btOpenFolder_Click();
-    window.txtNewName1->setText(QStringLiteral("青禾旅行_"));
-    changeAndWaitForMarks(window, [&] { window.txtNewNameF->setText(QStringLiteral("3")); });
-    window.ListReName->selectRow(2);
+    control<iButton>(window, "btOpenFolder")->Click();
+    control<TextBox>(window, "txtNewName1")->setText(QStringLiteral("青禾旅行_"));
+    changeAndWaitForMarks(window, [&] { control<TextBox>(window, "txtNewNameF")->setText(QStringLiteral("3")); });
+    control<RenameListView>(window, "ListReName")->selectRow(2);
     ok = save(window, out + QStringLiteral("/window-filled.png")) && ok;
 
     changeAndWaitForMarks(window, [&] { renameAndWait(window); });
-    window.ListReName->selectRow(std::nullopt);
+    control<RenameListView>(window, "ListReName")->selectRow(std::nullopt);
     ok = save(window, out + QStringLiteral("/window-renamed.png")) && ok;
 
     ok = saveFileDialog(window, samples.path(), out + QStringLiteral("/file-dialog.png")) && ok;
@@ -140,9 +149,9 @@ int main(int argc, char* argv[])
     for (const char* name : { "IMG_0931.jpg", "IMG_0945.jpg", "IMG_1102.jpg", "DSC_0042.jpg", "DSC_0043.jpg",
              "DSC_0042.jpg", "海边日落.jpg", "旧照片.jpg" })
         services.files << marked.filePath(QString::fromUtf8(name));
-    checked.btOpenFiles_Click();
-    checked.txtNewName1->setText(QStringLiteral("旅行_"));
-    changeAndWaitForMarks(checked, [&] { checked.txtNewNameF->setText(QStringLiteral("3")); });
+    control<iButton>(checked, "btOpenFiles")->Click();
+    control<TextBox>(checked, "txtNewName1")->setText(QStringLiteral("旅行_"));
+    changeAndWaitForMarks(checked, [&] { control<TextBox>(checked, "txtNewNameF")->setText(QStringLiteral("3")); });
     ok = save(checked, out + QStringLiteral("/window-conflicts.png")) && ok;
     return ok ? 0 : 1;
 }
