@@ -130,7 +130,6 @@ private:
     QProgressBar* picProgress = nullptr;
     iButton* btCancel = nullptr;
 
-
 private slots:
     // Handlers, named after the control and event they answer.
     // Plan choice and plan fields.
