@@ -3,8 +3,12 @@
 
 #include <memory>
 
+#include <QTemporaryDir>
+
 #include "app/fmmain.h"
 #include "app/platformservices.h"
+#include "benchfiles.h"
+#include "benchnames.h"
 #include "widgets/ibutton/ibutton.h"
 
 namespace bench {
@@ -40,11 +44,25 @@ inline std::unique_ptr<fmMain> windowWith(ChosenFiles& services, const char* but
     return window;
 }
 
-/// windowWith the folder picker answering `folder` (ending in "/"): every file of it in the list.
-inline std::unique_ptr<fmMain> windowOnFolder(ChosenFiles& services, const QString& folder)
-{
-    services.folder = folder;
-    return windowWith(services, "btOpenFolder");
-}
+/// A temporary folder of `files` realistic names, and a window whose list holds them all (added as the
+/// folder picker adds a folder).
+class FilledWindow {
+public:
+    explicit FilledWindow(int files)
+    {
+        if (!m_dir.isValid())
+            qFatal("benchmark: no temporary folder");
+        m_services.folder = m_dir.path() + QLatin1Char('/');
+        createEmptyFiles(m_services.folder, realisticNames(files));
+        m_window = windowWith(m_services, "btOpenFolder");
+    }
+
+    fmMain& window() { return *m_window; }
+
+private:
+    QTemporaryDir m_dir;
+    ChosenFiles m_services;
+    std::unique_ptr<fmMain> m_window;
+};
 
 } // namespace bench

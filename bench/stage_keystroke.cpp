@@ -76,16 +76,8 @@ Activation activate(fmMain& window)
 
 void runPlain(const bench::Options& options)
 {
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        qFatal("keystroke stage: no temporary folder");
-    const QString folder = dir.path() + QLatin1Char('/');
-    const QStringList names = bench::realisticNames(options.files);
-    bench::createEmptyFiles(folder, names);
-
-    bench::ChosenFiles services;
-    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(services, folder);
-    fmMain& window = *owner;
+    bench::FilledWindow filled(options.files);
+    fmMain& window = filled.window();
     const Typing typing = typeKeys(window, options.runs);
     if (window.model()->newName(0) != QStringLiteral("1.jpg") && window.model()->newName(0) != QStringLiteral("a1.jpg"))
         qFatal("keystroke stage: unexpected name %s", qPrintable(window.model()->newName(0)));

@@ -5,15 +5,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "app/fmmain.h"
 #include "app/textbox.h"
-#include "benchfiles.h"
 #include "benchwindow.h"
 #include "loopwatch.h"
-#include "benchnames.h"
 #include "benchstage.h"
 #include "rename/renamelist.h"
 #include "rename/renamerow.h"
@@ -51,16 +48,8 @@ void expectOutcomes(const RenameList& list, const QString& text)
 
 void run(const bench::Options& options)
 {
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        qFatal("pass stage: no temporary folder");
-    const QString folder = dir.path() + QLatin1Char('/');
-    const QStringList names = bench::realisticNames(options.files);
-    bench::createEmptyFiles(folder, names);
-
-    bench::ChosenFiles services;
-    const std::unique_ptr<fmMain> owner = bench::windowOnFolder(services, folder);
-    fmMain& window = *owner;
+    bench::FilledWindow filled(options.files);
+    fmMain& window = filled.window();
     bench::control<TextBox>(window, "txtNewName1")->setText(QStringLiteral("青禾"));
     QApplication::processEvents();
 
