@@ -25,6 +25,14 @@ int diskRuns(const bench::Options& options)
 }
 
 // Creates the named files in `folder` and appends one row per file to `list`.
+// The temporary folder's path with its closing "/".
+QString folderOf(const QTemporaryDir& dir)
+{
+    if (!dir.isValid())
+        qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
+    return dir.path() + QLatin1Char('/');
+}
+
 void fillFolder(RenameList& list, const QString& folder, const QStringList& names)
 {
     bench::createEmptyFiles(folder, names); // empty: a data block per file would dwarf the renames
@@ -80,9 +88,7 @@ void runRename(const bench::Options& options)
     settings.suffix = QStringLiteral("_木舟");
     for (int run = 0; run < diskRuns(options); ++run) {
         QTemporaryDir dir;
-        if (!dir.isValid())
-            qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
-        const QString folder = dir.path() + QLatin1Char('/');
+        const QString folder = folderOf(dir);
         const QStringList names = bench::realisticNames(n);
         RenameList list;
         fillFolder(list, folder, names);
@@ -142,9 +148,7 @@ struct ChainTimes {
 ChainTimes chainPass(int n)
 {
     QTemporaryDir dir;
-    if (!dir.isValid())
-        qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
-    const QString folder = dir.path() + QLatin1Char('/');
+    const QString folder = folderOf(dir);
     QStringList names;
     for (int i = 1; i <= n; ++i)
         names << QStringLiteral("%1.txt").arg(i);
@@ -202,9 +206,7 @@ void runSwap(const bench::Options& options)
     std::vector<double> pass, raw;
     for (int run = 0; run < diskRuns(options); ++run) {
         QTemporaryDir dir;
-        if (!dir.isValid())
-            qFatal("rename stage: no temporary folder: %s", qPrintable(dir.errorString()));
-        const QString folder = dir.path() + QLatin1Char('/');
+        const QString folder = folderOf(dir);
         const QStringList names = bench::realisticNames(n);
         RenameList list;
         fillFolder(list, folder, names);
