@@ -1,10 +1,7 @@
 // Listing a folder's visible files and adding them as rows of the rename list.
 #include "intake/folderlisting.h"
 
-#include <algorithm>
-#include <array>
 #include <memory>
-#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,34 +11,13 @@
 #include <QFile>
 #include <QList>
 
+#include "intake/nameorder.h"
 #include "rename/spacetext.h"
 #include "rename/renamelist.h"
 
 namespace intake {
 
 namespace {
-
-// The first code units of a sort key packed into integers, so that most comparisons of a large folder's
-// names (which tend to share long beginnings such as "IMG_00") are a few integer comparisons.
-using KeyPrefix = std::array<quint64, 3>;
-constexpr qsizetype kPrefixUnits = 4 * std::tuple_size_v<KeyPrefix>;
-
-KeyPrefix keyPrefix(QStringView key)
-{
-    // Big-endian packing keeps the order of the code units; a shorter key is padded with zeros, which
-    // sort first, as a prefix does. File names never contain a zero unit.
-    KeyPrefix prefix {};
-    const qsizetype units = std::min(kPrefixUnits, key.size());
-    for (qsizetype i = 0; i < units; ++i)
-        prefix[i / 4] |= quint64(key[i].unicode()) << (48 - 16 * (i % 4));
-    return prefix;
-}
-
-struct Listed {
-    KeyPrefix prefix; // keyPrefix(key)
-    QString key; // case-folded name: the primary sort key
-    QString name;
-};
 
 // Closes the directory stream on every way out.
 struct DirCloser {
@@ -75,7 +51,7 @@ QStringList visibleFiles(const QString& folderPath)
         return {};
     const int fd = dirfd(dir.get());
 
-    std::vector<Listed> listed;
+    QStringList listed;
     while (const dirent* entry = readdir(dir.get())) {
         if (entry->d_name[0] == '.') // hidden files, "." and ".."
             continue;
@@ -90,25 +66,15 @@ QStringList visibleFiles(const QString& folderPath)
         QString name = QString::fromUtf8(raw);
         if (spacetext::isBlank(name))
             continue;
-        QString key = name.toCaseFolded();
-        const KeyPrefix prefix = keyPrefix(key);
-        listed.push_back({ prefix, std::move(key), std::move(name) });
+        listed.append(std::move(name));
     }
     dir.reset();
 
-    // Case-folded names in code unit order; names equal that way in case-sensitive order.
-    std::sort(listed.begin(), listed.end(), [](const Listed& a, const Listed& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        if (const int byKey = QString::compare(a.key, b.key, Qt::CaseSensitive))
-            return byKey < 0;
-        return a.name < b.name;
-    });
-
+    // As the file manager shows the folder; digits as text, as its plain sort by name does.
     QStringList names;
-    names.reserve(static_cast<qsizetype>(listed.size()));
-    for (Listed& item : listed)
-        names.append(std::move(item.name));
+    names.reserve(listed.size());
+    for (const int position : NameOrder(DigitRuns::AsText).sortedPositions(listed))
+        names.append(std::move(listed[position]));
     return names;
 }
 

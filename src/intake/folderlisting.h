@@ -9,13 +9,14 @@ class RenameList;
 namespace intake {
 
 /**
- * The names of the visible files in `folderPath`, sorted by name without regard to case.
+ * The names of the visible files in `folderPath`, sorted by name without regard to case as a Chinese desktop
+ * sorts them (NameOrder with DigitRuns::AsText: pinyin for Chinese characters, digits as text).
  *
  * Listed: regular files and symbolic links to regular files. Left out: names starting with "." (hidden
  * files), folders and links to folders, broken links, fifos, sockets and devices, names that are empty or
  * only spaces, and names that do not decode to text (they could not be found again from the row).
- * Order: names compared case-folded; names equal that way are ordered case-sensitively, so the order never
- * depends on the directory's own order. An empty path, or a folder that cannot be read, lists nothing.
+ * Names the collation cannot tell apart are ordered by their case-folded, then their exact text, so the order
+ * never depends on the directory's own order. An empty path, or a folder that cannot be read, lists nothing.
  */
 QStringList visibleFiles(const QString& folderPath);
 

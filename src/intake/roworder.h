@@ -40,11 +40,11 @@ OrderResult removeSelected(RenameList& list, std::optional<int> selected);
 OrderResult clearAll(RenameList& list);
 
 /**
- * Natural order of two file names: runs of the digits 0-9 compare by their value (file2 before file10,
- * a1b2 before a1b10), everything else case-folded by UTF-16 code unit, as the folder listing does (so
- * Chinese names stand in code-point order). A name that is a beginning of the other comes first. Names that
- * only this order cannot tell apart (01 and 1, A and a) fall back to the case-folded text and then to the
- * exact text (01 before 1, A before a), so the result is 0 only for equal names.
+ * Natural order of two file names, as a Chinese desktop sorts them (NameOrder with DigitRuns::ByValue):
+ * runs of the digits 0-9 compare by their value (file2 before file10, a1b2 before a1b10), Chinese characters
+ * by pinyin, letter case ignored. A name that is a beginning of the other comes first. Names only this order
+ * cannot tell apart (01 and 1, a01 and A1, A and a) fall back to the case-folded text and then to the exact
+ * text (01 before 1, a01 before A1, A before a), so the result is 0 only for equal names.
  */
 int naturalCompare(QStringView a, QStringView b);
 

@@ -154,9 +154,10 @@ void TestFolderListing::entryKinds()
         expected << u"target.bin"_s; // the link's target is a file of the folder too
     if (listed)
         expected << name;
-    std::sort(expected.begin(), expected.end(),
-        [](const QString& a, const QString& b) { return a.toCaseFolded() < b.toCaseFolded(); });
-    QCOMPARE(intake::visibleFiles(tmp.path()), expected);
+    QStringList listedNames = intake::visibleFiles(tmp.path());
+    listedNames.sort(); // the order has a table of its own
+    expected.sort();
+    QCOMPARE(listedNames, expected);
 }
 
 void TestFolderListing::order_data()
@@ -173,8 +174,8 @@ void TestFolderListing::order_data()
         << QStringList { u"1.jpg"_s, u"a.jpg"_s, u"IMG1.jpg"_s, u"img10.jpg"_s, u"img2.jpg"_s };
     QTest::newRow("prefix before longer name")
         << QStringList { u"ab"_s, u"AB.txt"_s, u"a"_s } << QStringList { u"a"_s, u"ab"_s, u"AB.txt"_s };
-    QTest::newRow("CJK after latin") << QStringList { u"青禾.jpg"_s, u"Zebra.jpg"_s, u"会议.docx"_s }
-                                     << QStringList { u"Zebra.jpg"_s, u"会议.docx"_s, u"青禾.jpg"_s };
+    QTest::newRow("Chinese by pinyin, before Latin") << QStringList { u"合同草稿.docx"_s, u"Zebra.jpg"_s, u"婚礼.jpg"_s,
+        u"报销单.xlsx"_s } << QStringList { u"报销单.xlsx"_s, u"合同草稿.docx"_s, u"婚礼.jpg"_s, u"Zebra.jpg"_s };
     QTest::newRow("long shared beginnings") << QStringList { u"IMG_20240101_0002.jpg"_s, u"img_20240101_0001.JPG"_s,
         u"IMG_20240101_.jpg"_s, u"IMG_2024010"_s }
                                             << QStringList { u"IMG_2024010"_s, u"IMG_20240101_.jpg"_s,
@@ -219,7 +220,7 @@ void TestFolderListing::mixedFolder()
     QCOMPARE(intake::addFolder(list, tmp.path()), 6);
     QCOMPARE(list.oldNames(),
         (QStringList {
-            u"earlier.txt"_s, u"A.txt"_s, u"a.txt"_s, u"b.txt"_s, u"link"_s, u"target.bin"_s, u"青禾.jpg"_s }));
+            u"earlier.txt"_s, u"青禾.jpg"_s, u"A.txt"_s, u"a.txt"_s, u"b.txt"_s, u"link"_s, u"target.bin"_s }));
     QCOMPARE(list.outcome(0), outcome::failed());
     QCOMPARE(list.icon(0), RowIcon::RenameFailed);
     for (int row = 1; row < list.count(); ++row) {
@@ -231,7 +232,7 @@ void TestFolderListing::mixedFolder()
     // The numbering follows the listed order.
     PlanSettings settings;
     list.refreshNewNames(settings);
-    QCOMPARE(list.newNames().mid(1, 3), (QStringList { u"2.txt"_s, u"3.txt"_s, u"4.txt"_s }));
+    QCOMPARE(list.newNames().mid(1, 3), (QStringList { u"2.jpg"_s, u"3.txt"_s, u"4.txt"_s }));
 }
 
 void TestFolderListing::folderCell_data()

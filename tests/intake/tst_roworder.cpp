@@ -203,9 +203,11 @@ void TestRowOrder::naturalOrder_data()
                                          << "file1.txt" << -1;
     QTest::newRow("numbers beyond 64 bits") << "x99999999999999999999"
                                             << "x100000000000000000000" << -1;
-    QTest::newRow("Chinese by code point") << u"木舟"_s << u"青禾"_s << -1;
+    QTest::newRow("a01 and A1: case-folded text first") << "a01"
+                                                        << "A1" << -1;
+    QTest::newRow("Chinese by pinyin, not code point") << u"合同草稿"_s << u"报销单"_s << 1;
     QTest::newRow("Chinese with numbers") << u"青禾10.jpg"_s << u"青禾9.jpg"_s << 1;
-    QTest::newRow("Latin before Chinese") << u"z"_s << u"一"_s << -1;
+    QTest::newRow("Chinese before Latin") << u"z"_s << u"一"_s << 1;
 }
 
 void TestRowOrder::naturalOrder()
