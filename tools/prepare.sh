@@ -2,7 +2,9 @@
 # Shared by ./run and ./test: installs the Debian packages that are missing, then configures and builds build/.
 set -euo pipefail
 
-packages=(qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk openbox)
+# The last four build, check and install the Debian package in the package test (tests/install).
+packages=(qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk openbox
+    dpkg-dev lintian appstream desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

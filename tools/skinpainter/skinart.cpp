@@ -772,11 +772,12 @@ QList<std::pair<QString, QSize>> expectedSizes(int scale)
         { u"row4.png"_s, { 17, 17 } },
         { u"row5.png"_s, { 17, 17 } },
         { u"drag_cursor.png"_s, { 32, 32 } },
-        { u"app_icon_48.png"_s, { 48, 48 } },
-        { u"app_icon_256.png"_s, { 256, 256 } },
     };
-    if (scale == 1)
+    if (scale == 1) {
+        for (const int size : kAppIconSizes)
+            sizes.append({ u"app_icon_%1.png"_s.arg(size), { size, size } });
         return sizes;
+    }
     // The app icons come in their own sizes; every other picture is drawn again at `scale`.
     sizes.removeIf([](const auto& entry) { return entry.first.startsWith(u"app_icon"_s); });
     for (auto& [name, size] : sizes) {
@@ -834,8 +835,9 @@ QList<Picture> paintAll(int scale)
         all.append({ u"row%1.png"_s.arg(i), paintRowIcon(i) });
     all.append({ u"drag_cursor.png"_s, paintDragCursor() });
     if (scale == 1) {
-        all.append({ u"app_icon_48.png"_s, paintAppIcon(48) });
-        all.append({ u"app_icon_256.png"_s, paintAppIcon(256) });
+        // Drawn afresh at every size a desktop's menus and panels ask for, so none is a scaled copy.
+        for (const int size : kAppIconSizes)
+            all.append({ u"app_icon_%1.png"_s.arg(size), paintAppIcon(size) });
     }
     for (Picture& picture : all)
         picture.fileName = atScale(picture.fileName, scale);

@@ -9,6 +9,9 @@
 
 namespace skinart {
 
+/// The sizes of the app icon in the desktop's icon theme (hicolor), in pixels: "app_icon_<size>.png".
+inline constexpr int kAppIconSizes[] = { 16, 22, 24, 32, 48, 64, 128, 256 };
+
 /// One finished picture and the file name the main window loads it by (":/skins/<fileName>").
 struct Picture {
     QString fileName;
