@@ -41,6 +41,7 @@ cleanup() {
     rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM # so that the cleanup runs on these too
 
 # dpkg refuses to start while another package tool holds its lock; wait for it a while.
 dpkg_as_root() {
