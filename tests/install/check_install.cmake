@@ -13,7 +13,8 @@ set(paths
     share/applications/io.github.qinghe.Renamer.desktop
     share/metainfo/io.github.qinghe.Renamer.metainfo.xml
     share/man/man1/qinghe-renamer.1.gz
-    share/man/zh_CN/man1/qinghe-renamer.1.gz)
+    share/man/zh_CN/man1/qinghe-renamer.1.gz
+    share/icons/hicolor/scalable/apps/qinghe-renamer.svg)
 foreach(size 16 22 24 32 48 64 128 256)
     list(APPEND paths share/icons/hicolor/${size}x${size}/apps/qinghe-renamer.png)
 endforeach()

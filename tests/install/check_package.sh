@@ -93,6 +93,7 @@ expected_files=(
     ./usr/share/applications/io.github.qinghe.Renamer.desktop
     ./usr/share/doc/qinghe-renamer/changelog.gz
     ./usr/share/doc/qinghe-renamer/copyright
+    ./usr/share/icons/hicolor/scalable/apps/qinghe-renamer.svg
     ./usr/share/man/man1/qinghe-renamer.1.gz
     ./usr/share/man/zh_CN/man1/qinghe-renamer.1.gz
     ./usr/share/metainfo/io.github.qinghe.Renamer.metainfo.xml

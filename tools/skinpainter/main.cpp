@@ -40,6 +40,17 @@ bool writePng(const QDir& dir, const skinart::Picture& picture)
     return true;
 }
 
+bool writeSvg(const QDir& dir, const QString& fileName, const QString& text)
+{
+    QSaveFile file(dir.filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        complain(u"cannot write %1: %2"_s.arg(file.fileName(), file.errorString()));
+        return false;
+    }
+    print(u"ok   %1 %2 bytes"_s.arg(fileName.leftJustified(22)).arg(text.toUtf8().size()));
+    return true;
+}
+
 bool writeQrc(const QDir& dir, const QList<skinart::Picture>& pictures)
 {
     QString text = u"<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n    <qresource prefix=\"/skins\">\n"_s;
@@ -116,6 +127,7 @@ int main(int argc, char** argv)
     for (const skinart::Picture& picture : pictures)
         ok = writePng(out, picture) && ok;
     ok = writeQrc(out, pictures) && ok;
+    ok = writeSvg(out, u"app_icon.svg"_s, skinart::appIconSvg()) && ok;
     ok = checkWritten(out, pictures) && ok;
 
     if (!previewDir.isEmpty()) {

@@ -1,6 +1,8 @@
 // Draws the skin, logo, tabs, panels, header strip, button strips, row icons, drag pointer and app icon.
 #include "skinart.h"
 
+#include "svgrecorder.h"
+
 #include <array>
 #include <functional>
 
@@ -718,12 +720,9 @@ QImage paintDragCursor()
     return image;
 }
 
-QImage paintAppIcon(int size)
+// The app icon on a square of side `s`, on whatever device the painter paints.
+void drawAppIcon(QPainter& p, qreal s)
 {
-    QImage image = newCanvas(QSize(size, size), true);
-    QPainter p(&image);
-    prepare(p);
-    const qreal s = size;
     const QRectF tile(s * 0.04 + 0.5, s * 0.04 + 0.5, s * 0.92 - 1, s * 0.92 - 1);
     p.setPen(QPen(QColor(38, 112, 56), qMax(1.0, s / 96)));
     p.setBrush(vertical(tile.top(), tile.bottom(), QColor(132, 200, 104), QColor(46, 132, 66)));
@@ -735,6 +734,14 @@ QImage paintAppIcon(int size)
     p.setBrush(vertical(tile.top(), tile.center().y(), QColor(255, 255, 255, 70), QColor(255, 255, 255, 0)));
     p.drawPath(sheen);
     drawSprout(p, QRectF(s * 0.17, s * 0.15, s * 0.66, s * 0.68), Qt::white, QColor(236, 248, 230), true);
+}
+
+QImage paintAppIcon(int size)
+{
+    QImage image = newCanvas(QSize(size, size), true);
+    QPainter p(&image);
+    prepare(p);
+    drawAppIcon(p, size);
     return image;
 }
 
@@ -785,6 +792,18 @@ QList<std::pair<QString, QSize>> expectedSizes(int scale)
         size *= scale;
     }
     return sizes;
+}
+
+QString appIconSvg()
+{
+    // Drawn as for 256 pixels; the outline's width then scales with the picture, as it does across the PNGs
+    // from 96 pixels up.
+    constexpr int size = 256;
+    SvgRecorder recorder(QSize(size, size));
+    QPainter p(&recorder);
+    drawAppIcon(p, size);
+    p.end();
+    return recorder.svg();
 }
 
 QString atScale(const QString& fileName, int scale)

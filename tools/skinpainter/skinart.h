@@ -24,6 +24,9 @@ struct Picture {
 /// with Qt's "@2x" suffix ("background@2x.png"); the app icons exist at 1 only, in sizes of their own.
 QList<Picture> paintAll(int scale = 1);
 
+/// The app icon as a scalable picture (SVG), drawn by the same code as the PNGs: "app_icon.svg".
+QString appIconSvg();
+
 /// The expected pixel size of every picture at `scale`, by file name; the same names paintAll(scale) returns.
 QList<std::pair<QString, QSize>> expectedSizes(int scale = 1);
 
