@@ -28,6 +28,9 @@ elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
 else
     skip "installing a package with dpkg needs root or sudo without a password"
 fi
+# Package tests of other build trees on this machine would install and remove the same package: one at a time.
+exec 9>"${TMPDIR:-/tmp}/$package-package-test.lock"
+flock -w 200 9 || skip "another package test has held this machine for over 3 minutes"
 status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
 if [ -n "$status" ] && [ "$status" != not-installed ]; then
     skip "$package is already on this machine ($status); this test does not replace or remove it"
