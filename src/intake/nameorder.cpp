@@ -13,7 +13,7 @@ NameOrder::NameOrder(DigitRuns digits)
 {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setNumericMode(digits == DigitRuns::ByValue);
-    // Spaces and punctuation count, as they do in a file manager: "a b" and "ab" are different places.
+    // Spaces and punctuation take part in the order, as in a file manager ("a b" before "ab").
     m_collator.setIgnorePunctuation(false);
 }
 
