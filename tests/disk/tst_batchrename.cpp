@@ -660,6 +660,9 @@ void TestBatchRename::checkAgreesWithPass_data()
         << L { u"a>"_s, u"b>."_s, u"c>.."_s, u"d>s/x"_s, u"e>x<NUL>"_s, u"f><LONG>"_s }
         << L { u"empty"_s, u"unusable"_s, u"unusable"_s, u"unusable"_s, u"unusable"_s, u"long"_s }
         << L { u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s };
+    QTest::newRow("names the disk would not give back as themselves")
+        << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a><BOM>x"_s, u"b>y<LONE>"_s, u"c>x<BOM>"_s }
+        << L { u"unusable"_s, u"unusable"_s, u"ok"_s } << L { u"a"_s, u"b"_s, u"x\uFEFF=c"_s };
     QTest::newRow("length counts bytes, not characters")
         << L { u"a"_s, u"b"_s } << L { u"a><CJK85>"_s, u"b><CJK86>"_s } << L { u"ok"_s, u"long"_s }
         << L { QString(85, u'青') + u"=a"_s, u"b"_s };
