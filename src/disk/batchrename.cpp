@@ -157,7 +157,7 @@ public:
         const FolderFacts::Folder* facts = m_facts.folder(folder);
         if (!facts)
             return add({}, 0, 0, ENOENT, true);
-        if (!facts->found)
+        if (!facts->found && !facts->listed) // a listed folder was found, whether or not that was recorded
             return add({}, 0, 0, facts->error != 0 ? facts->error : ENOENT, false);
         const QPair<quint64, quint64> identity { facts->device, facts->inode };
         if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())

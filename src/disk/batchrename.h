@@ -120,7 +120,7 @@ public:
         Other, // a folder, a link to one, a fifo, a device...: never renamed, but holds its name
     };
     struct Folder {
-        bool found = false; // the folder exists (device and inode are known)
+        bool found = false; // the folder exists (device and inode are known); implied by `listed`
         bool listed = false; // its names were read and its entries may be looked at (then `entries` holds all)
         int error = 0; // why the folder was not found or not listed (an errno)
         quint64 device = 0;
