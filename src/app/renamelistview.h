@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include <QAbstractProxyModel>
 #include <QIcon>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
@@ -43,12 +44,20 @@ private:
 /**
  * The list starts a drag of its selected row itself (the data is that row's old name as plain text) and
  * reports the drag's stages to the window, which decides what a drop does.
+ *
+ * Keys: Delete asks to remove the selected row, Alt+Up and Alt+Down to move it; Ctrl+Tab, Ctrl+Shift+Tab,
+ * Ctrl+PageUp and Ctrl+PageDown pass on to the window rather than move in the list. Screen readers read the
+ * model through a view of it that describes a failing new name ("无法更名：" and the reason) and a failed
+ * outcome (the reason).
  */
 class RenameListView : public QTreeView {
     Q_OBJECT
 
 public:
     explicit RenameListView(QWidget* parent = nullptr);
+
+    /// Shows `model` (a RenameList) through the view that adds the descriptions for screen readers.
+    void setModel(QAbstractItemModel* model) override;
 
     RenameListDelegate* rowDelegate() const { return m_delegate; }
     /// Sets the four column widths as fractions of the view's width: 45 %, 0 %, 38 % and 11 %.
@@ -77,9 +86,14 @@ signals:
     void OLEDragDrop(const QMimeData* data, const QPoint& point);
     /// The drag ended or left the list without a drop here.
     void OLECompleteDrag();
+    /// Delete was pressed in the list.
+    void deleteRowPressed();
+    /// Alt+Up (step -1) or Alt+Down (step 1) was pressed in the list.
+    void moveRowPressed(int step);
 
 protected:
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -88,6 +102,7 @@ protected:
 
 private:
     RenameListDelegate* m_delegate;
+    QAbstractProxyModel* m_described;
     QPixmap m_dragPointer;
     QList<QPersistentModelIndex> m_dropMarks;
 };
