@@ -111,11 +111,11 @@ QAccessibleInterface* createInterface(const QString& className, QObject* object)
     if (className == QLatin1String("PlanTabList"))
         return new QAccessibleWidget(widget, QAccessible::PageTabList);
     const QVariant role = object->property(kRoleProperty);
-    if (role.isValid()) {
-        if (auto* label = qobject_cast<QLabel*>(object))
-            return new RoleLabelAccessible(label, QAccessible::Role(role.toInt()));
-    }
-    return nullptr;
+    if (!role.isValid())
+        return nullptr;
+    if (auto* label = qobject_cast<QLabel*>(object))
+        return new RoleLabelAccessible(label, QAccessible::Role(role.toInt()));
+    return new QAccessibleWidget(widget, QAccessible::Role(role.toInt()));
 }
 
 struct Described {
@@ -135,15 +135,16 @@ void windowaccessibility::describe(QWidget& window)
     // Names are the captions painted on the pictures, or the words a user reads beside a field; null keeps the
     // widget's own text as its name (the status lines change, and a label's changes are announced only then).
     static const Described described[] = {
+        { "fmMain", nullptr, QAccessible::Window }, // the window's title names it
         { "btMin", "最小化" },
         { "btClose", "关闭" },
         { "picLogo", "青禾更名器" },
         { "btOpenFolder", "添加文件夹" },
         { "btOpenFiles", "添加文件" },
         { "lbNewVersion", nullptr, QAccessible::Link },
-        { "planTabs", "改名格式", QAccessible::NoRole, "Ctrl+Tab 切换改名格式" },
-        { "btDIY", "重新命名" },
-        { "btReplace", "原文件名修改" },
+        { "planTabs", "改名格式", QAccessible::PageTabList, "Ctrl+Tab 切换改名格式" },
+        { "btDIY", "重新命名", QAccessible::PageTab },
+        { "btReplace", "原文件名修改", QAccessible::PageTab },
         { "planDIY", "重新命名", QAccessible::Grouping },
         { "planReplace", "原文件名修改", QAccessible::Grouping },
         { "txtNewName1", "前缀" },
@@ -169,14 +170,21 @@ void windowaccessibility::describe(QWidget& window)
         { "lbADR", nullptr, QAccessible::Link },
     };
     for (const Described& d : described) {
-        QWidget* control = window.findChild<QWidget*>(QString::fromLatin1(d.control));
+        QWidget* control = qstrcmp(d.control, window.metaObject()->className()) == 0
+            ? &window
+            : window.findChild<QWidget*>(QString::fromLatin1(d.control));
         if (!control)
             continue;
         if (d.name)
             control->setAccessibleName(QString::fromUtf8(d.name));
         if (d.description)
             control->setAccessibleDescription(QString::fromUtf8(d.description));
-        if (d.role != QAccessible::NoRole)
-            control->setProperty(kRoleProperty, int(d.role));
+        if (d.role == QAccessible::NoRole)
+            continue;
+        control->setProperty(kRoleProperty, int(d.role));
+        // Qt makes a control's interface at its first accessibility event, a label's already when its text is
+        // first set, and keeps it: one made before the role was known is dropped, so the next is made here.
+        if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(control); made && made->role() != d.role)
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
     }
 }

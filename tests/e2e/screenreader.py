@@ -1,0 +1,114 @@
+#!/usr/bin/python3
+# Reads the running program over AT-SPI as a screen reader does, presses a plan tab through its action, and
+# checks what a blind user would hear. Usage: screenreader.py PID. Prints one line a check; exit 0 when all hold.
+import sys
+import time
+
+import pyatspi
+
+WAIT_S = 20
+
+
+def fail(message):
+    print("FAIL: " + message, flush=True)
+    sys.exit(1)
+
+
+def ok(message):
+    print("ok: " + message, flush=True)
+
+
+def wait_for(what, probe):
+    """The first true answer of probe() within WAIT_S seconds; the tree may change under a probe meanwhile."""
+    end = time.monotonic() + WAIT_S
+    while time.monotonic() < end:
+        try:
+            found = probe()
+        except Exception:  # an object went away while it was read
+            found = None
+        if found:
+            return found
+        time.sleep(0.1)
+    fail(what)
+
+
+pid = int(sys.argv[1])
+
+
+def program():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            app.clear_cache()  # states are read fresh, not from what the last look cached
+            return app
+    return None
+
+
+def find(role, name):
+    app = program()
+    if app is None:
+        return None
+    return pyatspi.findDescendant(app, lambda a: a is not None and a.getRole() == role and a.name == name)
+
+
+def has(accessible, state):
+    return accessible.getState().contains(state)
+
+
+def press(accessible):
+    actions = accessible.queryAction()
+    names = [actions.getName(i) for i in range(actions.nActions)]
+    for i, name in enumerate(names):
+        if name.lower() == "press":
+            actions.doAction(i)
+            return
+    fail("%s %r has no press action (it has %s)" % (accessible.getRoleName(), accessible.name, names))
+
+
+wait_for("the program %d on the accessibility bus" % pid, program)
+ok("the program is on the accessibility bus")
+
+for name in ("开始更名", "还原", "添加文件", "添加文件夹", "上移", "下移", "删除", "清空", "最小化", "关闭"):
+    button = wait_for("a push button named %s" % name, lambda: find(pyatspi.ROLE_PUSH_BUTTON, name))
+    actions = button.queryAction()
+    if "press" not in [actions.getName(i).lower() for i in range(actions.nActions)]:
+        fail("push button %s has no press action" % name)
+ok("the ten buttons are push buttons with a press action, 开始更名 and 还原 among them")
+restore = find(pyatspi.ROLE_PUSH_BUTTON, "还原")
+if not has(restore, pyatspi.STATE_SHOWING) or has(restore, pyatspi.STATE_ENABLED):
+    fail("还原 should be shown and disabled before a rename")
+ok("还原 is shown and disabled")
+
+numbering = wait_for("a page tab named 重新命名", lambda: find(pyatspi.ROLE_PAGE_TAB, "重新命名"))
+replace = wait_for("a page tab named 原文件名修改", lambda: find(pyatspi.ROLE_PAGE_TAB, "原文件名修改"))
+for tab in (numbering, replace):
+    if tab.parent is None or tab.parent.getRole() != pyatspi.ROLE_PAGE_TAB_LIST:
+        fail("the tab %s is not in a page tab list" % tab.name)
+    if not has(tab, pyatspi.STATE_FOCUSABLE):
+        fail("the tab %s cannot take the focus" % tab.name)
+if not has(numbering, pyatspi.STATE_SELECTED) or has(replace, pyatspi.STATE_SELECTED):
+    fail("重新命名 should be the selected tab at start")
+ok("the plan tabs are page tabs in a page tab list, 重新命名 selected")
+
+replace_fields = ("在文件名前添加", "在文件名后追加", "要替换的文字", "替换成")
+for name in replace_fields:
+    field = wait_for("a text field named %s" % name, lambda: find(pyatspi.ROLE_TEXT, name))
+    if has(field, pyatspi.STATE_SHOWING):
+        fail("the replace field %s shows before its tab is chosen" % name)
+ok("the replace plan's fields are in the tree and not shown")
+
+cell = wait_for("a new-name cell that says why it cannot be renamed",
+                lambda: find(pyatspi.ROLE_TABLE_CELL, "1.txt"))
+wait_for("the description of the failing new name 1.txt",
+         lambda: find(pyatspi.ROLE_TABLE_CELL, "1.txt").description.startswith("无法更名："))
+ok("the failing new name reads: %s" % find(pyatspi.ROLE_TABLE_CELL, "1.txt").description)
+
+press(replace)
+for name in replace_fields:
+    wait_for("the replace field %s shows after pressing 原文件名修改" % name,
+             lambda: has(find(pyatspi.ROLE_TEXT, name), pyatspi.STATE_SHOWING))
+wait_for("原文件名修改 becomes the selected tab", lambda: has(find(pyatspi.ROLE_PAGE_TAB, "原文件名修改"),
+                                                            pyatspi.STATE_SELECTED))
+wait_for("重新命名 is no longer selected", lambda: not has(find(pyatspi.ROLE_PAGE_TAB, "重新命名"),
+                                                          pyatspi.STATE_SELECTED))
+wait_for("the numbering field 前缀 is hidden", lambda: not has(find(pyatspi.ROLE_TEXT, "前缀"), pyatspi.STATE_SHOWING))
+ok("pressing 原文件名修改 shows its fields: " + "、".join(replace_fields))
