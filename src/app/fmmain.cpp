@@ -137,9 +137,8 @@ void fmMain::setTabOrder()
 {
     // The plan tabs stand before the fields of the plan they show; only the selected tab takes the focus.
     const QList<QWidget*> order { ListReName, Option1, Option2, txtExp, btDIY, btReplace, txtNewNameF, txtNewName3,
-        txtNewName2,
-        txtNewName1, txtReplaceNew, txtReplaceOld, txtAdd1, txtAdd2, btOpenFiles, btOpenFolder, btReName, btCallBack,
-        btSelectUp, btSelectDown, btSelectDelete, btListClear, btMin, btClose };
+        txtNewName2, txtNewName1, txtReplaceNew, txtReplaceOld, txtAdd1, txtAdd2, btOpenFiles, btOpenFolder, btReName,
+        btCallBack, btSelectUp, btSelectDown, btSelectDelete, btListClear, btMin, btClose };
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }

@@ -8,39 +8,11 @@
 #include <QDragMoveEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QToolTip>
 
 #include "rename/renamelist.h"
-
-namespace {
-
-/// The rename list as the view shows it, with the descriptions a screen reader reads beside a cell.
-class DescribedRows : public QIdentityProxyModel {
-public:
-    using QIdentityProxyModel::QIdentityProxyModel;
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::AccessibleDescriptionRole)
-            return QIdentityProxyModel::data(index, role);
-        // The red of a failing new name and the icon of a failed row are not the only signs of them.
-        switch (index.column()) {
-        case RenameList::NewNameColumn: {
-            const QString reason = index.data(RenameList::CheckReasonRole).toString();
-            return reason.isEmpty() ? QString() : QStringLiteral("无法更名：") + reason;
-        }
-        case RenameList::OutcomeColumn:
-            return index.data(RenameList::OutcomeReasonRole);
-        default:
-            return QIdentityProxyModel::data(index, role);
-        }
-    }
-};
-
-} // namespace
 
 RenameListDelegate::RenameListDelegate(QObject* parent)
     : QStyledItemDelegate(parent)
@@ -111,7 +83,6 @@ bool RenameListDelegate::helpEvent(
 RenameListView::RenameListView(QWidget* parent)
     : QTreeView(parent)
     , m_delegate(new RenameListDelegate(this))
-    , m_described(new DescribedRows(this))
 {
     setItemDelegate(m_delegate);
     setRootIsDecorated(false);
@@ -135,12 +106,6 @@ RenameListView::RenameListView(QWidget* parent)
     QPalette p = palette();
     p.setColor(QPalette::Text, RenameListDelegate::rowTextColor());
     setPalette(p);
-}
-
-void RenameListView::setModel(QAbstractItemModel* model)
-{
-    m_described->setSourceModel(model);
-    QTreeView::setModel(model ? m_described : nullptr);
 }
 
 void RenameListView::keyPressEvent(QKeyEvent* event)

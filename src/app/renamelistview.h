@@ -4,7 +4,6 @@
 #include <array>
 #include <optional>
 
-#include <QAbstractProxyModel>
 #include <QIcon>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
@@ -46,18 +45,13 @@ private:
  * reports the drag's stages to the window, which decides what a drop does.
  *
  * Keys: Delete asks to remove the selected row, Alt+Up and Alt+Down to move it; Ctrl+Tab, Ctrl+Shift+Tab,
- * Ctrl+PageUp and Ctrl+PageDown pass on to the window rather than move in the list. Screen readers read the
- * model through a view of it that describes a failing new name ("无法更名：" and the reason) and a failed
- * outcome (the reason).
+ * Ctrl+PageUp and Ctrl+PageDown pass on to the window rather than move in the list.
  */
 class RenameListView : public QTreeView {
     Q_OBJECT
 
 public:
     explicit RenameListView(QWidget* parent = nullptr);
-
-    /// Shows `model` (a RenameList) through the view that adds the descriptions for screen readers.
-    void setModel(QAbstractItemModel* model) override;
 
     RenameListDelegate* rowDelegate() const { return m_delegate; }
     /// Sets the four column widths as fractions of the view's width: 45 %, 0 %, 38 % and 11 %.
@@ -102,7 +96,6 @@ protected:
 
 private:
     RenameListDelegate* m_delegate;
-    QAbstractProxyModel* m_described;
     QPixmap m_dragPointer;
     QList<QPersistentModelIndex> m_dropMarks;
 };

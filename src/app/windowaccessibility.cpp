@@ -18,11 +18,9 @@ void clickAsInput(QWidget* widget)
 {
     const QPointF centre = QRectF(widget->rect()).center();
     const QPointF global = widget->mapToGlobal(centre);
-    QMouseEvent press(
-        QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &press);
-    QMouseEvent release(
-        QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &release);
 }
 

@@ -5,6 +5,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 WAIT_S = 20
 
@@ -28,7 +29,9 @@ def wait_for(what, probe):
             found = None
         if found:
             return found
-        time.sleep(0.1)
+        time.sleep(0.05)
+        while GLib.MainContext.default().iteration(False):  # deliver the events listened for
+            pass
     fail(what)
 
 
@@ -102,6 +105,23 @@ wait_for("the description of the failing new name 1.txt",
          lambda: find(pyatspi.ROLE_TABLE_CELL, "1.txt").description.startswith("无法更名："))
 ok("the failing new name reads: %s" % find(pyatspi.ROLE_TABLE_CELL, "1.txt").description)
 
+# The tip line is a status line; what it says now (a row cannot be renamed) changes when the plan does, and the
+# change is announced as a name change of the status line.
+failing_tip = "有 1 个文件无法更名，请查看红色的新文件名"
+designed_tip = "小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名"
+wait_for("a status line that reads " + failing_tip, lambda: find(pyatspi.ROLE_STATUS_BAR, failing_tip))
+ok("the tip line is a status line reading: " + failing_tip)
+announced = []
+
+
+def heard(event):
+    if event.source is not None and event.source.getRole() == pyatspi.ROLE_STATUS_BAR:
+        announced.append(event.source.name)
+
+
+pyatspi.Registry.registerEventListener(heard, "object:property-change:accessible-name")
+time.sleep(0.5)  # the program learns of the new listener over the bus
+
 press(replace)
 for name in replace_fields:
     wait_for("the replace field %s shows after pressing 原文件名修改" % name,
@@ -112,3 +132,5 @@ wait_for("重新命名 is no longer selected", lambda: not has(find(pyatspi.ROLE
                                                           pyatspi.STATE_SELECTED))
 wait_for("the numbering field 前缀 is hidden", lambda: not has(find(pyatspi.ROLE_TEXT, "前缀"), pyatspi.STATE_SHOWING))
 ok("pressing 原文件名修改 shows its fields: " + "、".join(replace_fields))
+wait_for("the status line announces " + designed_tip, lambda: designed_tip in announced)
+ok("the status line announced: " + designed_tip)

@@ -58,8 +58,7 @@ void TestScreenReader::initTestCase()
     m_python = QStandardPaths::findExecutable(u"python3"_s, { u"/usr/bin"_s });
     if (m_python.isEmpty())
         m_python = QStandardPaths::findExecutable(u"python3"_s);
-    if (m_python.isEmpty()
-        || QProcess::execute(m_python, { u"-c"_s, u"import pyatspi"_s }) != 0)
+    if (m_python.isEmpty() || QProcess::execute(m_python, { u"-c"_s, u"import pyatspi"_s }) != 0)
         missing << u"pyatspi for /usr/bin/python3 (package python3-pyatspi)"_s;
     if (!missing.isEmpty())
         QSKIP(qPrintable(u"not installed: "_s + missing.join(u", "_s) + u"; tools/prepare.sh installs them"_s));
