@@ -1,7 +1,9 @@
 // Tests of the window's file commands: adding files and folders, ordering, dragging, renaming and restoring.
+#include <QAccessible>
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QFile>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -228,6 +230,14 @@ void TestFmMainFiles::ordering_data()
     QTest::newRow("up without selection") << "up" << -1 << abc << -1 << false;
     QTest::newRow("down without selection") << "down" << -1 << abc << -1 << false;
     QTest::newRow("delete without selection") << "delete" << -1 << abc << -1 << false;
+    // The list's keys do what the buttons beside it do.
+    QTest::newRow("Alt+Up from middle") << "Alt+Up" << 1 << QStringList { u"B"_s, u"A"_s, u"C"_s } << 0 << true;
+    QTest::newRow("Alt+Up on first") << "Alt+Up" << 0 << abc << 0 << false;
+    QTest::newRow("Alt+Down from middle") << "Alt+Down" << 1 << QStringList { u"A"_s, u"C"_s, u"B"_s } << 2 << true;
+    QTest::newRow("Alt+Down on last") << "Alt+Down" << 2 << abc << 2 << false;
+    QTest::newRow("Delete middle") << "Delete" << 1 << QStringList { u"A"_s, u"C"_s } << 1 << true;
+    QTest::newRow("Delete last") << "Delete" << 2 << QStringList { u"A"_s, u"B"_s } << -1 << true;
+    QTest::newRow("Delete without selection") << "Delete" << -1 << abc << -1 << false;
 }
 
 void TestFmMainFiles::ordering()
@@ -242,12 +252,17 @@ void TestFmMainFiles::ordering()
     addRows({ u"A"_s, u"B"_s, u"C"_s });
     list()->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
     btCallBack->setEnabled(true);
-    iButton* clicked = button(command == u"up"_s ? u"btSelectUp"_s
-            : command == u"down"_s               ? u"btSelectDown"_s
-                                                 : u"btSelectDelete"_s);
-    QSignalSpy clicks(clicked, &iButton::Click);
-    QTest::mouseClick(clicked, Qt::LeftButton);
-    QCOMPARE(clicks.count(), 1); // the click reached the button, whatever it changed
+    if (command.front().isUpper()) {
+        const QKeyCombination key = QKeySequence::fromString(command)[0];
+        QTest::keyClick(list(), key.key(), key.keyboardModifiers());
+    } else {
+        iButton* clicked = button(command == u"up"_s ? u"btSelectUp"_s
+                : command == u"down"_s               ? u"btSelectDown"_s
+                                                     : u"btSelectDelete"_s);
+        QSignalSpy clicks(clicked, &iButton::Click);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1); // the click reached the button, whatever it changed
+    }
     QCOMPARE(oldNames(), order);
     QCOMPARE(list()->selectedRow().value_or(-1), selectedAfter);
     QCOMPARE(!btCallBack->isEnabled(), refreshed);
@@ -491,6 +506,15 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
     QTest::mouseClick(btSelectDelete, Qt::LeftButton);
     QTest::keyClicks(prefix, u"zz"_s);
     QTest::keyClick(list(), Qt::Key_Down);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    QTest::keyClick(list(), Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(prefix, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(list(), Qt::Key_PageDown, Qt::ControlModifier);
+    // A screen reader's press is input too.
+    for (const QString& name : { u"btListClear"_s, u"btReplace"_s })
+        QAccessible::queryAccessibleInterface(control(w, name))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
     for (QWidget* target : { static_cast<QWidget*>(btListClear), static_cast<QWidget*>(btSelectDelete) }) {
         const QPointF centre = QRectF(target->rect()).center();
         QCoreApplication::postEvent(target,
@@ -506,6 +530,7 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
     QCOMPARE(w.model()->newNames(), newNames);
     QCOMPARE(prefix->text(), QString());
     QCOMPARE(list()->selectedRow(), std::optional<int>(0));
+    QVERIFY(control(w, u"planDIY"_s)->isVisible());
 
     // The pass goes on painting and shows its progress instead of the tip line.
     QTRY_VERIFY_WITH_TIMEOUT(btCancel->isVisible(), 3000);

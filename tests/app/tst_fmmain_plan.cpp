@@ -40,6 +40,8 @@ private slots:
     void extensionFieldEmptiedKeepsOwnExtensions();
     void keepExtensionRestoresOwnExtensions();
     void switchingPlansKeepsTexts();
+    void planKeys_data();
+    void planKeys();
     void refreshClosesRestoreWindow();
     void refreshOnEmptyListLeavesRestoreButton();
     void sortMenuReordersAndClosesRestore();
@@ -421,6 +423,71 @@ void TestFmMainPlan::switchingPlansKeepsTexts()
     QTest::mouseClick(btReplace, Qt::LeftButton);
     QCOMPARE(find->text(), u"IMG_"_s);
     QCOMPARE(newNames(), QStringList { u"xa.jpg"_s });
+}
+
+// The keyboard switches plans as the tab pictures do: Ctrl+Tab and its kin anywhere in the window, the arrow
+// keys on the focused tab. The focus follows the tab only when it was on a tab.
+void TestFmMainPlan::planKeys_data()
+{
+    QTest::addColumn<QString>("focus"); // the control the keys are pressed on
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<QString>("shown"); // the plan panel shown afterwards
+    QTest::addColumn<QString>("focusAfter"); // empty: not checked
+
+    const QKeyCombination ctrlTab(Qt::ControlModifier, Qt::Key_Tab);
+    QTest::newRow("Ctrl+Tab in the list") << "ListReName" << QList { ctrlTab } << "planReplace"
+                                          << "ListReName";
+    QTest::newRow("Ctrl+Tab twice") << "ListReName" << QList { ctrlTab, ctrlTab } << "planDIY"
+                                    << "ListReName";
+    QTest::newRow("Ctrl+Shift+Tab in the suffix field")
+        << "txtNewName3" << QList { QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Backtab) }
+        << "planReplace"
+        << "";
+    QTest::newRow("Ctrl+PageDown on 开始更名")
+        << "btReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace"
+        << "btReName";
+    QTest::newRow("Ctrl+PageUp on an extension option")
+        << "Option1" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageUp) } << "planReplace"
+        << "Option1";
+    QTest::newRow("Right on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Right) } << "planReplace"
+                                                << "btReplace";
+    QTest::newRow("Left on the numbering tab wraps")
+        << "btDIY" << QList { QKeyCombination(Qt::Key_Left) } << "planReplace"
+        << "btReplace";
+    QTest::newRow("Right, then Home") << "btDIY"
+                                      << QList { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_Home) }
+                                      << "planDIY"
+                                      << "btDIY";
+    QTest::newRow("Ctrl+Tab on the numbering tab") << "btDIY" << QList { ctrlTab } << "planReplace"
+                                                   << "btReplace";
+    QTest::newRow("Space on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Space) } << "planDIY"
+                                                << "btDIY";
+    QTest::newRow("Tab from the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Tab) } << "planDIY"
+                                                << "txtNewNameF";
+    QTest::newRow("Right on the list moves no plan")
+        << "ListReName" << QList { QKeyCombination(Qt::Key_Right) } << "planDIY"
+        << "ListReName";
+}
+
+void TestFmMainPlan::planKeys()
+{
+    QFETCH(QString, focus);
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, shown);
+    QFETCH(QString, focusAfter);
+
+    fmMain& w = *m_window;
+    addRows({ u"a.txt"_s });
+    QWidget* target = control(w, focus);
+    target->setFocus();
+    QCOMPARE(QApplication::focusWidget(), target);
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+    QVERIFY(control(w, shown)->isVisible());
+    QVERIFY(!control(w, shown == u"planDIY"_s ? u"planReplace"_s : u"planDIY"_s)->isVisible());
+    QCOMPARE(newNames(), QStringList { shown == u"planDIY"_s ? u"1.txt"_s : u"a.txt"_s });
+    if (!focusAfter.isEmpty())
+        QCOMPARE(QApplication::focusWidget(), control(w, focusAfter));
 }
 
 void TestFmMainPlan::refreshClosesRestoreWindow()
