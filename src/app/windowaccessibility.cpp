@@ -13,9 +13,11 @@ namespace {
 // The role a label takes instead of its plain text or picture role (an int of QAccessible::Role).
 constexpr char kRoleProperty[] = "accessibleRole";
 
-/// A left click in the middle of `widget`, delivered as input.
+/// A left click in the middle of `widget`, delivered as input; none on a control that is not shown or disabled.
 void clickAsInput(QWidget* widget)
 {
+    if (!widget->isVisible() || !widget->isEnabled())
+        return;
     const QPointF centre = QRectF(widget->rect()).center();
     const QPointF global = widget->mapToGlobal(centre);
     QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -46,7 +48,7 @@ public:
 
     void doAction(const QString& actionName) override
     {
-        if (actionName == pressAction() && widget()->isEnabled())
+        if (actionName == pressAction())
             clickAsInput(widget());
     }
 
@@ -94,7 +96,7 @@ public:
 
     void doAction(const QString& actionName) override
     {
-        if (role() == QAccessible::Link && actionName == pressAction() && widget()->isEnabled())
+        if (role() == QAccessible::Link && actionName == pressAction())
             clickAsInput(widget());
     }
 };

@@ -53,7 +53,7 @@ void iButtonAccessible::doAction(const QString& actionName)
         return;
     }
     iButton* b = button();
-    if (!b->isEnabled())
+    if (!b->isEnabled() || !b->isVisible()) // what a user cannot click is not pressed either
         return;
     // Delivered as input, not as a call: filters on the application see it as they see a real Space.
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));

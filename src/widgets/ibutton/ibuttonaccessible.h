@@ -12,7 +12,7 @@ class iButton;
  *
  * Its press action is a Space key pressed and released on the button, so the button clicks exactly as it
  * does for Space, and whatever holds back the application's input (a disabled button, an input filter on
- * the application) holds back the action as well.
+ * the application) holds back the action as well. A hidden button is not pressed.
  */
 class iButtonAccessible : public QAccessibleWidget {
 public:
