@@ -10,7 +10,7 @@
  * One plan's tab: a picture the window repaints as selected or not when it switches plans (clicked() asks
  * for the switch). The tab is selected while its plan's panel is shown. Only the selected tab takes the focus
  * by Tab; on a focused tab Space and Enter act as a click, and Left/Right, Up/Down and Home/End switch to the
- * neighbouring, first or last tab, which then takes the focus. A focused tab shows the style's focus frame.
+ * neighbouring, first or last tab, which then takes the focus. A focused tab shows a dotted focus frame.
  */
 class PlanTab : public ClickableLabel {
     Q_OBJECT
