@@ -322,6 +322,9 @@ QList<Result> renameBatch(const QList<Request>& requests, const PassControl& con
     int reported = 0;
     bool cancelled = false;
     for (size_t s = 0; s < plan.steps.size(); ++s) {
+        // The hook comes first, so a test that holds a pass before a step can cancel it there.
+        if (control.beforeStep)
+            control.beforeStep(static_cast<int>(s));
         if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
             cancelled = true;
             for (size_t rest = s; rest < plan.steps.size(); ++rest) {
@@ -331,8 +334,6 @@ QList<Result> renameBatch(const QList<Request>& requests, const PassControl& con
             }
             break;
         }
-        if (control.beforeStep)
-            control.beforeStep(static_cast<int>(s));
         const plan::Step& step = plan.steps[s];
         if (step.cycle)
             performer.cycle(step);

@@ -67,7 +67,8 @@ struct PassControl {
     /// Called on the pass's own thread after every 256 moves and once at the end: moves made so far and
     /// moves planned (a cycle of k files counts k).
     std::function<void(int done, int total)> progress;
-    /// Called on the pass's thread before step number `step` (0-based): lets a test hold the pass there.
+    /// Called on the pass's thread before step number `step` (0-based), before cancel is read: lets a test
+    /// hold the pass there and cancel it before that step.
     std::function<void(int step)> beforeStep;
 };
 
