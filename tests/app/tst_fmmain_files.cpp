@@ -581,7 +581,8 @@ void TestFmMainFiles::failingRowsAreMarked()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    const QString longName = QString(80, u'长') + u".txt"_s;
+    // Wider than a tooltip may be, narrower than the test screen, and with no place to break between words.
+    const QString longName = QString(30, u'长') + QString(30, u'm') + u".txt"_s;
     for (const QString& name : { u"a.txt"_s, u"b.txt"_s, longName, u"2.txt"_s })
         writeFile(dir.filePath(name), "x");
     fmMain& w = *m_window;
@@ -616,6 +617,16 @@ void TestFmMainFiles::failingRowsAreMarked()
     QCOMPARE(toolTipAt(0, RenameList::NewNameColumn), QString());
     QCOMPARE(toolTipAt(0, RenameList::OldNameColumn), QString());
     QCOMPARE(toolTipAt(2, RenameList::OldNameColumn), longName); // cut by its column
+    // Shown, the long name wraps instead of running off the screen.
+    const QPoint cut = view->visualRect(w.model()->index(2, RenameList::OldNameColumn)).center();
+    QHelpEvent hoverLong(QEvent::ToolTip, cut, view->viewport()->mapToGlobal(cut));
+    QCoreApplication::sendEvent(view->viewport(), &hoverLong);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text().remove(u'\n'), longName);
+    for (const QWidget* shown : QApplication::topLevelWidgets()) {
+        if (shown->inherits("QTipLabel") && shown->isVisible())
+            QVERIFY2(shown->width() <= 520, qPrintable(QString::number(shown->width())));
+    }
     QCOMPARE(tip->text(), u"有 1 个文件无法更名：文件夹中已有同名文件"_s);
     QCOMPARE(tip->palette().color(QPalette::WindowText), QColor(192, 0, 0));
 
