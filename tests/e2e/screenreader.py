@@ -8,6 +8,7 @@ import pyatspi
 from gi.repository import GLib
 
 WAIT_S = 20
+START_S = 60  # the program, the accessibility bus and its registry all start at once, on a busy machine too
 
 
 def fail(message):
@@ -19,9 +20,10 @@ def ok(message):
     print("ok: " + message, flush=True)
 
 
-def wait_for(what, probe):
-    """The first true answer of probe() within WAIT_S seconds; the tree may change under a probe meanwhile."""
-    end = time.monotonic() + WAIT_S
+def wait_for(what, probe, seconds=WAIT_S):
+    """The first true answer of probe() within `seconds`; the tree may change under a probe meanwhile. `what`
+    names what was awaited (or says so when called) for the failure message."""
+    end = time.monotonic() + seconds
     while time.monotonic() < end:
         try:
             found = probe()
@@ -32,18 +34,27 @@ def wait_for(what, probe):
         time.sleep(0.05)
         while GLib.MainContext.default().iteration(False):  # deliver the events listened for
             pass
-    fail(what)
+    fail(what() if callable(what) else what)
 
 
 pid = int(sys.argv[1])
 
 
 def program():
-    for app in pyatspi.Registry.getDesktop(0):
+    desktop = pyatspi.Registry.getDesktop(0)
+    desktop.clear_cache()  # the registered programs and their states are read fresh, not from an earlier look
+    for app in desktop:
         if app is not None and app.get_process_id() == pid:
-            app.clear_cache()  # states are read fresh, not from what the last look cached
             return app
     return None
+
+
+def programs():
+    try:
+        return ", ".join("%s (%d)" % (app.name, app.get_process_id())
+                         for app in pyatspi.Registry.getDesktop(0) if app is not None) or "none"
+    except Exception as error:
+        return repr(error)
 
 
 def find(role, name):
@@ -67,7 +78,8 @@ def press(accessible):
     fail("%s %r has no press action (it has %s)" % (accessible.getRoleName(), accessible.name, names))
 
 
-wait_for("the program %d on the accessibility bus" % pid, program)
+wait_for(lambda: "the program %d on the accessibility bus (programs there: %s)" % (pid, programs()), program,
+         START_S)
 ok("the program is on the accessibility bus")
 
 for name in ("开始更名", "还原", "添加文件", "添加文件夹", "上移", "下移", "删除", "清空", "最小化", "关闭"):

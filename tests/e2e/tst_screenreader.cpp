@@ -113,7 +113,7 @@ void TestScreenReader::readsAndPressesTheWindow()
     reader.setProcessChannelMode(QProcess::MergedChannels);
     reader.start();
     QVERIFY2(reader.waitForStarted(kWaitMs), qPrintable(reader.errorString()));
-    const bool ended = reader.waitForFinished(4 * kWaitMs);
+    const bool ended = reader.waitForFinished(8 * kWaitMs);
     const QString said = QString::fromUtf8(reader.readAll());
     stop(reader);
     qInfo().noquote() << said.trimmed();
