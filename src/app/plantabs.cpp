@@ -133,8 +133,14 @@ void PlanTabList::step(int step)
 void PlanTabList::chooseAt(int index)
 {
     const QList<PlanTab*> all = tabs();
-    if (index >= 0 && index < all.size())
-        all[index]->choose();
+    if (index < 0 || index >= all.size())
+        return;
+    const QPointer<QWidget> focused = window()->focusWidget();
+    all[index]->choose();
+    // A field of the plan just hidden had the focus: it goes to the tab now shown, next to the shown fields,
+    // rather than wherever the focus chain would have carried it.
+    if (focused && !focused->isVisible() && all[index]->isSelected())
+        all[index]->setFocus(Qt::TabFocusReason);
 }
 
 bool PlanTabList::eventFilter(QObject* watched, QEvent* event)
