@@ -80,6 +80,7 @@ struct Relay {
 };
 
 struct Transfer {
+    const Request& request;
     const Limits& limits;
     const Stop& stop;
     Clock::time_point deadline;
@@ -174,6 +175,8 @@ curl_socket_t openSocket(void* data, curlsocktype purpose, curl_sockaddr* addres
     address->protocol = 0;
     address->addrlen = length;
     std::memcpy(&address->addr, &name, length);
+    if (t.request.relayListening)
+        t.request.relayListening(QByteArray(reinterpret_cast<const char*>(&name), length));
     const int curlEnd = relay->curlEnd;
     t.relays.push_back(std::move(relay));
     return curlEnd;
@@ -303,8 +306,11 @@ std::vector<curl_waitfd> waitSet(const Transfer& t)
     return fds;
 }
 
-void configure(CURL* easy, Transfer& t, curl_slist* headers)
+void configure(CURL* easy, Transfer& t, curl_slist* headers, curl_slist* addresses)
 {
+    curl_easy_setopt(easy, CURLOPT_RESOLVE, addresses);
+    if (!t.request.caFile.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, t.request.caFile.constData());
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -355,19 +361,23 @@ Result fetch(const Request& request, const Stop& stop)
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
     Result result;
-    Transfer t { request.limits, stop, Clock::now() + request.limits.time, {}, {} };
+    Transfer t { request, request.limits, stop, Clock::now() + request.limits.time, {}, {} };
     curl_slist* headers = nullptr;
     for (const QByteArray& header : request.headers)
         headers = curl_slist_append(headers, header.constData());
+    curl_slist* addresses = nullptr;
+    for (const QByteArray& address : request.addresses)
+        addresses = curl_slist_append(addresses, address.constData());
     CURLM* multi = curl_multi_init();
     CURL* easy = curl_easy_init();
     if (!multi || !easy) {
         curl_easy_cleanup(easy);
         curl_multi_cleanup(multi);
         curl_slist_free_all(headers);
+        curl_slist_free_all(addresses);
         return result;
     }
-    configure(easy, t, headers);
+    configure(easy, t, headers, addresses);
     QByteArray url = request.url;
     aim(easy, t, url);
     curl_multi_add_handle(multi, easy);
@@ -428,6 +438,7 @@ Result fetch(const Request& request, const Stop& stop)
     curl_easy_cleanup(easy);
     curl_multi_cleanup(multi);
     curl_slist_free_all(headers);
+    curl_slist_free_all(addresses);
     for (const auto& relay : t.relays)
         ::close(relay->curlEnd); // a socket libcurl was given but never closed
     t.relays.clear();

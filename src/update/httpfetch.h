@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 #include <QByteArray>
 #include <QList>
@@ -23,6 +24,15 @@ struct Request {
     QByteArray url; ///< an absolute http or https address
     QList<QByteArray> headers; ///< raw "Name: value" lines sent with every request of the fetch
     Limits limits;
+
+    // What the program leaves empty; tests aim the fetch at loopback servers of their own with them.
+    /// Fixed addresses of host names, one "host:port:address[,address...]" each (libcurl's CURLOPT_RESOLVE).
+    QList<QByteArray> addresses;
+    /// A file of PEM certificates to trust instead of the system's.
+    QByteArray caFile;
+    /// Called on the fetching thread with the local socket address (a raw sockaddr_un) that libcurl is
+    /// about to connect to.
+    std::function<void(const QByteArray& address)> relayListening;
 };
 
 enum class Outcome {
