@@ -155,15 +155,18 @@ PlanSettings fmMain::planSettings() const
 
 void fmMain::RefreshNewNames()
 {
-    if (m_list->count() == 0)
+    if (m_list->count() == 0) {
+        m_passTip.clear(); // the last row went: nothing is left to report on
+        showTip();
         return;
+    }
     // The names being replaced are freed off the window's thread: 100,000 of them take milliseconds.
     QStringList replaced = m_list->newNames();
     m_list->refreshNewNames(planSettings());
     releaseOffThread(std::move(replaced));
+    closeRestoreWindow();
     CheckNewNames();
     btCallBack->show();
-    btCallBack->setEnabled(false);
 }
 
 void fmMain::btMin_Click()

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 void QtPlatformServices::showWarning(QWidget* parent, const QString& title, const QString& text)
 {
@@ -12,6 +13,16 @@ void QtPlatformServices::showWarning(QWidget* parent, const QString& title, cons
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox::warning(parent, title, shown, QMessageBox::Ok);
+}
+
+bool QtPlatformServices::askQuestion(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void QtPlatformServices::beep()

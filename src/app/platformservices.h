@@ -15,6 +15,8 @@ public:
 
     /// A modal warning box with the exclamation icon and one OK button; returns when it is closed.
     virtual void showWarning(QWidget* parent, const QString& title, const QString& text) = 0;
+    /// A modal question box with 确定 and 取消 (Esc: 取消); true when 确定 was chosen.
+    virtual bool askQuestion(QWidget* parent, const QString& title, const QString& text) = 0;
     /// The system beep.
     virtual void beep() = 0;
     /// Opens a web address in the user's browser.
@@ -29,6 +31,7 @@ public:
 class QtPlatformServices : public PlatformServices {
 public:
     void showWarning(QWidget* parent, const QString& title, const QString& text) override;
+    bool askQuestion(QWidget* parent, const QString& title, const QString& text) override;
     void beep() override;
     void openAddress(const QUrl& address) override;
     QStringList chooseFiles(QWidget* parent, const QString& title, const QString& filter) override;

@@ -11,7 +11,15 @@
 #include <QMimeData>
 #include <QToolTip>
 
+#include "app/wrappedtext.h"
 #include "rename/renamelist.h"
+
+namespace {
+
+// Tooltips of long names and reasons wrap here: about 40 Chinese characters a line.
+constexpr int kToolTipWidth = 480;
+
+} // namespace
 
 RenameListDelegate::RenameListDelegate(QObject* parent)
     : QStyledItemDelegate(parent)
@@ -75,7 +83,9 @@ bool RenameListDelegate::helpEvent(
         event->ignore();
         return false;
     }
-    QToolTip::showText(event->globalPos(), tip, view->viewport(), view->visualRect(index));
+    // A 255-byte name is wider than a screen: the tooltip wraps at a width that still reads as a line.
+    QToolTip::showText(event->globalPos(), wrappedtext::wrapped(tip, QToolTip::font(), kToolTipWidth), view->viewport(),
+        view->visualRect(index));
     return true;
 }
 

@@ -144,6 +144,8 @@ void RenameList::remove(int position)
     beginRemoveRows({}, position, position);
     if (!m_checkReasons.at(position).isEmpty())
         --m_failing;
+    if (!m_givenNames.at(position).isEmpty())
+        --m_restorable;
     editRows([position](auto& field) { field.removeAt(position); });
     endRemoveRows();
 }
@@ -153,6 +155,7 @@ void RenameList::clear()
     beginResetModel();
     editRows([](auto& field) { field.clear(); });
     m_failing = 0;
+    m_restorable = 0;
     endResetModel();
 }
 
@@ -210,11 +213,22 @@ void RenameList::setOutcomes(const QList<int>& rows, const QList<RowOutcome>& ou
         m_outcomes[row] = o.text;
         m_icons[row] = o.icon;
         m_outcomeReasons[row] = o.reason;
+        m_restorable += int(!o.given.isEmpty()) - int(!m_givenNames.at(row).isEmpty());
+        m_givenNames[row] = o.given;
         top = std::min(top, row);
         bottom = std::max(bottom, row);
     }
     if (bottom >= 0)
         emit dataChanged(index(top, 0), index(bottom, ColumnCount - 1));
+}
+
+void RenameList::closeRestore()
+{
+    if (m_restorable == 0)
+        return;
+    for (QString& given : m_givenNames)
+        given = QString();
+    m_restorable = 0;
 }
 
 void RenameList::setCheckReasons(QStringList reasons)
