@@ -1,6 +1,9 @@
 // Tests of the window's file commands: adding files and folders, ordering, dragging, renaming and restoring.
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QDragMoveEvent>
 #include <QFile>
 #include <QMimeData>
@@ -13,6 +16,7 @@
 #include <QToolTip>
 
 #include "app/fmmain.h"
+#include "app/platformservices.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "fakeservices.h"
@@ -69,6 +73,7 @@ private slots:
     void failingRowsAreMarked();
     void afterPass_data();
     void afterPass();
+    void fileDialogRefusesWhatCannotBeRenamed();
 
 private:
     void addRows(const QStringList& names, const QString& folder = u"/nowhere/"_s);
@@ -777,6 +782,48 @@ void TestFmMainFiles::afterPass()
     QVERIFY(!w.isPassRunning());
     QCOMPARE(w.model()->count(), 4);
     QCOMPARE(w.isVisible(), !script.contains(u"close:yes"_s));
+}
+
+// The real open-file dialog refuses a file whose folder takes no writes, with a message over the dialog, which
+// stays open for another choice; Qt's dialogs leave no settings file behind.
+void TestFmMainFiles::fileDialogRefusesWhatCannotBeRenamed()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QVERIFY(
+        QDir(dir.path()).mkpath(u"ro"_s) && QDir(dir.path()).mkpath(u"rw"_s) && QDir(dir.path()).mkpath(u"config"_s));
+    writeFile(dir.filePath(u"ro/a.txt"_s), "a");
+    writeFile(dir.filePath(u"rw/b.txt"_s), "b");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(u"config"_s)));
+    QtPlatformServices services;
+    // Run as root, no folder refuses writes: the test names the one that does.
+    services.folderTakesRenames = [](const QString& folder) { return !folder.endsWith(u"/ro"_s); };
+    QStringList warnings;
+    bool stayedOpen = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            warnings << box->text();
+            box->accept();
+        });
+        dialog->setDirectory(dir.filePath(u"ro"_s));
+        dialog->selectFile(u"a.txt"_s);
+        // The Open button: the message box is open until the timer above closes it.
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        stayedOpen = dialog->isVisible();
+        dialog->setDirectory(dir.filePath(u"rw"_s));
+        dialog->selectFile(u"b.txt"_s);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    });
+    const QStringList chosen = services.chooseFiles(m_window.get(), u"请选择要更名的文件"_s, u"所有文件(*)"_s);
+    QVERIFY(stayedOpen);
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.at(0).startsWith(dir.filePath(u"ro/a.txt"_s)), qPrintable(warnings.at(0)));
+    QCOMPARE(chosen, QStringList { dir.filePath(u"rw/b.txt"_s) });
+    QCOMPARE(QDir(dir.filePath(u"config"_s)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
 QTEST_MAIN(TestFmMainFiles)
