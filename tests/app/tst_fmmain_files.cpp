@@ -1,7 +1,11 @@
 // Tests of the window's file commands: adding files and folders, ordering, dragging, renaming and restoring.
+#include <chrono>
+#include <thread>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
@@ -540,6 +544,9 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
                 Qt::NoButton, Qt::NoModifier));
     }
     QCoreApplication::postEvent(prefix, new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, u"q"_s));
+    QInputMethodEvent commit;
+    commit.setCommitString(u"青禾"_s);
+    QCoreApplication::sendEvent(prefix, &commit);
     QCoreApplication::sendPostedEvents();
     QCOMPARE(oldNames(), names);
     QCOMPARE(w.model()->newNames(), newNames);
@@ -686,7 +693,9 @@ void TestFmMainFiles::afterPass_data()
     //   hold=K     the next pass stops before its step K until `release` (cancelled there, K is not made)
     //   rename / restore / enter:NAME / space:NAME   start a pass by a click, or by a key on control NAME
     //   click:NAME a click on control NAME;  esc  Esc (cancels a pass);  release  lets a held pass go on
-    //   close:yes / close:no   closes the window, the question answered 确定 / 取消
+    //   close:yes / close:no   closes the window, the question answered 确定 / 取消;  destroy  deletes it
+    //   wait=MS    lets the event loop run;  progress:shown / hidden / early (hidden while the pass is younger
+    //              than 300 ms)
     //   tip:TEXT, focus:NAME, files:A=a,B=b..., outcomes:X,Y,...   what must hold at that point
     // $moved, $original, $renamed and $designed stand for the common checks.
     QTest::addColumn<QString>("script");
@@ -713,6 +722,15 @@ void TestFmMainFiles::afterPass_data()
            u"click:btSelectUp | release | focus:btReName"
            " | $moved | $renamed"_s;
     QTest::newRow("emptied start number") << u"start= | tip:有 4 个文件无法更名：新文件名为空"_s;
+    // Each edit of the start number is two changes (the old digit goes, the new one comes) made while the
+    // check of the one before still runs: the marks that come in are those of the last.
+    QTest::newRow("changes while a check runs") << u"start=2 | start= | tip:有 4 个文件无法更名：新文件名为空"_s;
+    QTest::newRow("progress waits 300 ms, and goes with the pass")
+        << u"start=5 | hold=0 | rename | wait=150 | progress:early | wait=400 | progress:shown | release | wait=600"
+           " | progress:hidden | $renamed"_s;
+    QTest::newRow("no progress after a short pass") << u"start=2 | rename | wait=600 | progress:hidden | $designed"_s;
+    QTest::newRow("destroying the window cancels its pass")
+        << u"start=5 | hold=1 | rename | destroy | files:2.txt=2.txt,3.txt=3.txt,4.txt=4.txt,5.txt=1.txt"_s;
     QTest::newRow("close asked, 取消")
         << u"start=5 | hold=1 | rename | close:no | release | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt"
            " | $renamed"_s;
@@ -744,7 +762,9 @@ void TestFmMainFiles::afterPass()
     list()->selectRow(1);
     QSignalSpy finished(&w, &fmMain::passFinished);
     QSignalSpy held(&m_gate, &StepGate::held);
+    QElapsedTimer passAge;
     auto startPass = [&](const std::function<void()>& input) {
+        passAge.start();
         finished.clear();
         held.clear();
         input();
@@ -783,6 +803,25 @@ void TestFmMainFiles::afterPass()
             w.close();
             QCOMPARE(m_services.questions.size(), 1);
             QVERIFY(w.isVisible()); // the pass runs on until it stops
+        } else if (step == u"destroy"_s) {
+            // The pass is held in its hook: let it go on shortly, while the window is being destroyed.
+            std::thread release([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                m_gate.holdAt = -1;
+                m_gate.go.release();
+            });
+            m_window.reset();
+            release.join();
+        } else if (step.startsWith(u"wait="_s)) {
+            QTest::qWait(step.section(u'=', 1).toInt());
+        } else if (step.startsWith(u"progress:"_s)) {
+            const bool shown = control(w, u"lbProgress"_s)->isVisible();
+            QCOMPARE(control(w, u"btCancel"_s)->isVisible(), shown);
+            QCOMPARE(tipLine()->isVisible(), !shown);
+            if (arg == u"early"_s)
+                QVERIFY2(!shown || passAge.elapsed() >= 300, "progress shown before 300 ms");
+            else
+                QCOMPARE(shown, arg == u"shown"_s);
         } else if (step.startsWith(u"tip:"_s)) {
             QTRY_COMPARE(tipLine()->text(), step.mid(4)); // the check may still be running
         } else if (step.startsWith(u"focus:"_s)) {
@@ -804,6 +843,8 @@ void TestFmMainFiles::afterPass()
             QFAIL(qPrintable(u"unknown step "_s + step));
         }
     }
+    if (!m_window)
+        return;
     QVERIFY(!w.isPassRunning());
     QCOMPARE(w.model()->count(), 4);
     QCOMPARE(w.isVisible(), !script.contains(u"close:yes"_s));

@@ -172,7 +172,7 @@ void TestFmMainPlan::textArrives_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<int>("cursor"); // -1: the whole text selected
     QTest::addColumn<QString>("arriving");
-    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("after"); // a ^ marks where the caret must be
     QTest::addColumn<int>("beeps");
     QTest::addColumn<int>("warnings");
     QTest::addColumn<QString>("newName"); // of a.txt
@@ -200,7 +200,7 @@ void TestFmMainPlan::textArrives_data()
     QTest::newRow("start: input method commits a full-width digit")
         << start << Way::InputMethod << "1" << 1 << u"２"_s << "1" << 1 << 0 << "1.txt";
     QTest::newRow("start: paste x9 in the middle") << start << Way::Paste << "12" << 1 << "x9"
-                                                   << "192" << 1 << 0 << "192.txt";
+                                                   << "19^2" << 1 << 0 << "192.txt";
     QTest::newRow("start: paste an emoji") << start << Way::Paste << "1" << 1 << u"😀"_s << "1" << 1 << 0 << "1.txt";
     QTest::newRow("digits: paste a1b2") << digits << Way::Paste << "" << 0 << "a1b2"
                                         << "12" << 2 << 0 << "000000000001.txt";
@@ -213,6 +213,8 @@ void TestFmMainPlan::textArrives_data()
         << prefix << Way::InputMethod << "" << 0 << u"青/禾"_s << u"青禾"_s << 0 << 1 << u"青禾1.txt"_s;
     QTest::newRow("prefix: paste a?b/c") << prefix << Way::Paste << "" << 0 << "a?b/c"
                                          << "abc" << 0 << 1 << "abc1.txt";
+    QTest::newRow("prefix: paste a?b in the middle") << prefix << Way::Paste << "xy" << 1 << "a?b"
+                                                     << "xaby^" << 0 << 1 << "xaby1.txt"; // the caret goes to the end, as after the warning
     QTest::newRow("prefix: paste clean text")
         << prefix << Way::Paste << "" << 0 << u"木舟"_s << u"木舟"_s << 0 << 0 << u"木舟1.txt"_s;
     QTest::newRow("suffix: drop x|y") << u"txtNewName3"_s << Way::Drop << "" << 0 << "x|y"
@@ -268,6 +270,10 @@ void TestFmMainPlan::textArrives()
     }
     }
 
+    if (const qsizetype caret = after.indexOf(u'^'); caret >= 0) {
+        after.remove(caret, 1);
+        QCOMPARE(box->cursorPosition(), caret);
+    }
     QCOMPARE(box->text(), after);
     QCOMPARE(m_services.beeps, beeps);
     QCOMPARE(m_services.warnings.size(), warnings);
@@ -321,6 +327,10 @@ void TestFmMainPlan::digitFields()
     box->deselect();
     box->setCursorPosition(cursor);
     QTest::keyClick(box, key.key(), key.keyboardModifiers());
+    if (const qsizetype caret = after.indexOf(u'^'); caret >= 0) {
+        after.remove(caret, 1);
+        QCOMPARE(box->cursorPosition(), caret);
+    }
     QCOMPARE(box->text(), after);
     QCOMPARE(m_services.beeps, beeps);
 }
