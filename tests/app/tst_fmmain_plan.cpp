@@ -213,8 +213,9 @@ void TestFmMainPlan::textArrives_data()
         << prefix << Way::InputMethod << "" << 0 << u"青/禾"_s << u"青禾"_s << 0 << 1 << u"青禾1.txt"_s;
     QTest::newRow("prefix: paste a?b/c") << prefix << Way::Paste << "" << 0 << "a?b/c"
                                          << "abc" << 0 << 1 << "abc1.txt";
-    QTest::newRow("prefix: paste a?b in the middle") << prefix << Way::Paste << "xy" << 1 << "a?b"
-                                                     << "xaby^" << 0 << 1 << "xaby1.txt"; // the caret goes to the end, as after the warning
+    QTest::newRow("prefix: paste a?b in the middle")
+        << prefix << Way::Paste << "xy" << 1 << "a?b"
+        << "xaby^" << 0 << 1 << "xaby1.txt"; // the caret goes to the end, as after the warning
     QTest::newRow("prefix: paste clean text")
         << prefix << Way::Paste << "" << 0 << u"木舟"_s << u"木舟"_s << 0 << 0 << u"木舟1.txt"_s;
     QTest::newRow("suffix: drop x|y") << u"txtNewName3"_s << Way::Drop << "" << 0 << "x|y"
@@ -447,6 +448,9 @@ void TestFmMainPlan::planKeys_data()
     const QKeyCombination ctrlTab(Qt::ControlModifier, Qt::Key_Tab);
     QTest::newRow("Ctrl+Tab in the list") << "ListReName" << QList { ctrlTab } << "planReplace"
                                           << "ListReName";
+    QTest::newRow("Ctrl+PageDown in the list")
+        << "ListReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace"
+        << "ListReName";
     QTest::newRow("Ctrl+Tab twice") << "ListReName" << QList { ctrlTab, ctrlTab } << "planDIY"
                                     << "ListReName";
     QTest::newRow("Ctrl+Shift+Tab in the suffix field")
