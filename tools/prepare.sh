@@ -2,7 +2,8 @@
 # Shared by ./run and ./test: installs the Debian packages that are missing, then configures and builds build/.
 set -euo pipefail
 
-packages=(qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk openbox)
+packages=(qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk openbox
+    dbus-daemon at-spi2-core python3-pyatspi)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -19,12 +19,23 @@ CheckRunner::~CheckRunner()
 QStringList CheckRunner::check(const Input& input)
 {
     const qsizetype n = input.oldNames.size();
-    const QList<batchrename::Result> results
-        = batchrename::checkColumns(input.folders, input.oldNames, input.newNames, input.facts);
     QStringList reasons(n);
-    for (qsizetype row = 0; row < n && row < results.size(); ++row) {
-        if (!results.at(row).done)
-            reasons[row] = batchrename::reasonText(results.at(row));
+    if (input.givenNames.isEmpty()) {
+        const QList<batchrename::Result> results
+            = batchrename::checkColumns(input.folders, input.oldNames, input.newNames, input.facts);
+        for (qsizetype row = 0; row < n && row < results.size(); ++row) {
+            if (!results.at(row).done)
+                reasons[row] = batchrename::reasonText(results.at(row));
+        }
+        return reasons;
+    }
+    // After a pass: the rows it renamed are done and hold their files, as the next 开始更名 would plan them.
+    const batchrename::RowRequests pass
+        = batchrename::continueRequests(input.folders, input.oldNames, input.newNames, input.givenNames);
+    const QList<batchrename::Result> results = batchrename::checkBatch(pass.requests, input.facts);
+    for (qsizetype i = pass.kept; i < results.size() && i < pass.rows.size(); ++i) {
+        if (!results.at(i).done)
+            reasons[pass.rows.at(i)] = batchrename::rowReasonText(pass, results.at(i));
     }
     return reasons;
 }

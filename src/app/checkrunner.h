@@ -29,6 +29,7 @@ public:
         QStringList oldNames;
         QStringList newNames;
         batchrename::FolderFacts facts;
+        QStringList givenNames; // rows done in the open restore (see batchrename::continueRequests); may be empty
     };
 
     explicit CheckRunner(QObject* parent = nullptr);
@@ -37,7 +38,7 @@ public:
     void request(Input input);
     bool isBusy() const { return m_thread != nullptr; }
 
-    /// Reason texts, one per row (empty: the row would be renamed), for the input given as `input`.
+    /// Reason texts, one per row (empty: the row would be renamed, or is done), for the input given as `input`.
     static QStringList check(const Input& input);
 
 signals:

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 #include "app/checkrunner.h"
@@ -213,13 +214,22 @@ private:
     void showVersionInfo(const VersionInfo& info);
     void buildPassControls();
     void connectPassHandlers();
-    void startPass(PassKind kind, QList<batchrename::Request> requests, QList<int> rows);
+    void startPass(PassKind kind, batchrename::RowRequests requests);
     void showPassProgress(int done, int total);
     void passStopped();
+    /// After a pass: what became of it, in the tip line's place until the list or the settings change.
+    void reportPass(bool cancelled);
+    /// The list or the settings changed: the rows no longer describe the last pass, which can no longer be
+    /// restored.
+    void closeRestoreWindow();
+    /// Asked when the window is closed during a pass; true: stop the pass and close.
+    bool confirmCloseDuringPass();
     QStringList listFolders() const;
     void learnFolders(const QStringList& folders);
     void relistFolders();
     void showTip();
+    /// How wide the tip line may grow before it reaches 开始更名.
+    int tipWidth() const;
     void showCheck(const CheckRunner::Input& input, const QStringList& reasons);
 
     WindowOptions m_options;
@@ -236,8 +246,14 @@ private:
     CheckRunner* m_checker = nullptr;
     PassInputGuard* m_inputGuard = nullptr;
     PassKind m_passKind = PassKind::Rename;
-    QList<int> m_passRows; // a restore's rows, one per request
+    batchrename::RowRequests m_passRequests; // the running pass's requests and their rows
+    QPointer<QWidget> m_focusBeforePass; // has the focus again when the pass ends
     bool m_callBackWasEnabled = false;
+    // What the passes since the list last changed did, for the tip line.
+    QString m_passTip;
+    bool m_passTipFailing = false;
+    int m_restoredInWindow = 0;
+    int m_restoreFailedInWindow = 0;
     bool m_closeWhenStopped = false;
     QElapsedTimer m_passClock;
     batchrename::FolderFacts m_folderFacts;

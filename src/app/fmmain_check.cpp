@@ -2,12 +2,15 @@
 #include "app/fmmain.h"
 
 #include <QEvent>
+#include <QFontMetrics>
+#include <QLocale>
 #include <QSet>
 #include <QThread>
 
 #include "app/passrunner.h"
 #include "disk/batchrename.h"
 #include "rename/renamelist.h"
+#include "widgets/ibutton/ibutton.h"
 
 namespace {
 
@@ -93,7 +96,8 @@ void fmMain::CheckNewNames()
         learnFolders(unknown);
     }
     // The columns go to the worker as shared lists: nothing is copied here.
-    m_checker->request({ m_list->folders(), m_list->oldNames(), m_list->newNames(), m_folderFacts });
+    m_checker->request({ m_list->folders(), m_list->oldNames(), m_list->newNames(), m_folderFacts,
+        m_list->restorableCount() > 0 ? m_list->givenNames() : QStringList() });
 }
 
 void fmMain::showCheck(const CheckRunner::Input& input, const QStringList& reasons)
@@ -108,18 +112,108 @@ void fmMain::showCheck(const CheckRunner::Input& input, const QStringList& reaso
     emit newNamesChecked();
 }
 
+namespace {
+
+QString grouped(int n)
+{
+    return QLocale(QLocale::English).toString(n);
+}
+
+// The first of `variants` (longest first) that fits `width` at `font`; the numbers are in every variant.
+QString fitted(const QStringList& variants, const QFont& font, int width)
+{
+    const QFontMetrics metrics(font);
+    for (const QString& text : variants) {
+        if (metrics.horizontalAdvance(text) <= width)
+            return text;
+    }
+    return variants.last();
+}
+
+// The reason every failing row shares, or nothing when they differ.
+std::optional<QString> commonReason(const QStringList& reasons)
+{
+    const QString* first = nullptr;
+    for (const QString& reason : reasons) {
+        if (reason.isEmpty())
+            continue;
+        if (!first)
+            first = &reason;
+        else if (reason != *first)
+            return std::nullopt;
+    }
+    return first ? std::optional<QString>(*first) : std::nullopt;
+}
+
+} // namespace
+
+void fmMain::reportPass(bool cancelled)
+{
+    // Counted over the rows, so a batch finished in several parts reads as one.
+    QStringList variants;
+    m_passTipFailing = false;
+    if (m_passKind == PassKind::Rename) {
+        const int renamed = m_list->restorableCount();
+        const int rest = m_list->count() - renamed;
+        const QString n = grouped(renamed);
+        const QString k = grouped(rest);
+        if (cancelled) {
+            variants = { QStringLiteral("已取消：已更名 %1 个，还有 %2 个未更名，按“开始更名”继续").arg(n, k),
+                QStringLiteral("已取消：已更名 %1 个，%2 个未更名，按“开始更名”继续").arg(n, k),
+                QStringLiteral("已取消：已更名 %1，未更名 %2").arg(n, k) };
+        } else if (rest > 0) {
+            m_passTipFailing = true;
+            variants = { QStringLiteral("更名完成：成功 %1 个，失败 %2 个").arg(n, k),
+                QStringLiteral("完成：成功 %1，失败 %2").arg(n, k) };
+        }
+    } else {
+        const QString n = grouped(m_restoredInWindow);
+        if (cancelled) {
+            const QString k = grouped(m_list->restorableCount());
+            variants = { QStringLiteral("已取消：已还原 %1 个，还有 %2 个未还原，按“还原”继续").arg(n, k),
+                QStringLiteral("已取消：已还原 %1 个，%2 个未还原，按“还原”继续").arg(n, k),
+                QStringLiteral("已取消：已还原 %1，未还原 %2").arg(n, k) };
+        } else if (m_restoreFailedInWindow > 0) {
+            m_passTipFailing = true;
+            const QString m = grouped(m_restoreFailedInWindow);
+            variants = { QStringLiteral("还原完成：成功 %1 个，失败 %2 个").arg(n, m),
+                QStringLiteral("还原：成功 %1，失败 %2").arg(n, m) };
+        }
+    }
+    // Every row done: the window's own tip, which tells what 还原 can do now.
+    m_passTip = variants.isEmpty() ? m_designedTip : fitted(variants, lbInfo[15]->font(), tipWidth());
+}
+
+int fmMain::tipWidth() const
+{
+    return btReName->x() - lbInfo[15]->x() - 8;
+}
+
 void fmMain::showTip()
 {
     // During a pass the progress stands where the tip line is.
     if (isPassRunning() && lbProgress->isVisible())
         return;
     QLabel* tip = lbInfo[15];
-    const int failing = m_list->failingCount();
-    const QString text
-        = failing > 0 ? QStringLiteral("有 %1 个文件无法更名，请查看红色的新文件名").arg(failing) : m_designedTip;
-    if (tip->text() != text) {
+    QString text = m_designedTip;
+    bool failingColour = false;
+    if (m_list->count() > 0 && !m_passTip.isEmpty()) {
+        text = m_passTip;
+        failingColour = m_passTipFailing;
+    } else if (const int failing = m_list->failingCount(); failing > 0) {
+        const QString n = grouped(failing);
+        QStringList variants;
+        if (const std::optional<QString> reason = commonReason(m_list->checkReasons()))
+            variants << QStringLiteral("有 %1 个文件无法更名：%2").arg(n, *reason);
+        variants << QStringLiteral("有 %1 个文件无法更名，请查看红色的新文件名").arg(n)
+                 << QStringLiteral("有 %1 个文件无法更名").arg(n);
+        text = fitted(variants, tip->font(), tipWidth());
+        failingColour = true;
+    }
+    const QColor colour = failingColour ? kFailingColour : kTipColour;
+    if (tip->text() != text || tip->palette().color(QPalette::WindowText) != colour) {
         QPalette p = tip->palette();
-        p.setColor(QPalette::WindowText, failing > 0 ? kFailingColour : kTipColour);
+        p.setColor(QPalette::WindowText, colour);
         tip->setPalette(p);
         tip->setText(text);
         tip->resize(tip->sizeHint().width(), tip->height());

@@ -101,7 +101,7 @@ void fmMain::btListClear_Click()
     if (isPassRunning())
         return;
     intake::clearAll(*m_list);
-    btCallBack->setEnabled(false);
+    closeRestoreWindow();
     CheckNewNames();
 }
 

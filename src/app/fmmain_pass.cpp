@@ -10,6 +10,7 @@
 
 #include "app/clickablelabel.h"
 #include "app/passrunner.h"
+#include "app/platformservices.h"
 #include "app/twips.h"
 #include "disk/batchrename.h"
 #include "rename/renamelist.h"
@@ -101,13 +102,30 @@ public:
         , m_onEscape(std::move(onEscape))
     {
         qApp->installEventFilter(this);
+        // Qt gives the focus on a press before any filter sees it: no control takes the focus by a click,
+        // the wheel or Tab while the pass runs, so dropped input moves no focus (Esc still cancels).
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (child->focusPolicy() != Qt::NoFocus) {
+                m_focusPolicies.append({ child, child->focusPolicy() });
+                child->setFocusPolicy(Qt::NoFocus);
+            }
+        }
     }
-    ~PassInputGuard() override { qApp->removeEventFilter(this); }
+    ~PassInputGuard() override
+    {
+        qApp->removeEventFilter(this);
+        for (const auto& [child, policy] : m_focusPolicies) {
+            if (child)
+                child->setFocusPolicy(policy);
+        }
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (!watched->isWidgetType() || !isUserInput(event->type()))
+        if (!isUserInput(event->type()))
+            return false;
+        if (!watched->isWidgetType())
             return false;
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() != m_window)
@@ -120,17 +138,19 @@ protected:
                 return true;
             }
         }
-        for (const QWidget* allowed : m_allowed) {
-            if (widget == allowed)
-                return false;
-        }
-        return true;
+        return !isAllowed(widget);
     }
 
 private:
+    bool isAllowed(const QWidget* widget) const
+    {
+        return std::any_of(m_allowed.cbegin(), m_allowed.cend(), [widget](const QWidget* w) { return w == widget; });
+    }
+
     fmMain* m_window;
     QList<QWidget*> m_allowed;
     std::function<void()> m_onEscape;
+    QList<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> m_focusPolicies;
 };
 
 void fmMain::buildPassControls()
@@ -168,18 +188,22 @@ void fmMain::btReName_Click()
 {
     if (m_list->count() == 0 || isPassRunning())
         return;
-    startPass(PassKind::Rename, batchrename::renameRequests(*m_list), {});
+    // Rows already renamed in the open restore are done: only the rest is renamed, so 开始更名 after 取消
+    // finishes the batch and a second click after a full success changes nothing.
+    batchrename::RowRequests pass = batchrename::continueRequests(*m_list);
+    if (pass.requests.size() == pass.kept)
+        return;
+    startPass(PassKind::Rename, std::move(pass));
 }
 
 void fmMain::btCallBack_Click()
 {
     if (m_list->count() == 0 || isPassRunning())
         return;
-    QList<int> rows;
-    QList<batchrename::Request> requests = batchrename::restoreRequests(*m_list, &rows);
-    if (rows.isEmpty())
+    batchrename::RowRequests pass = batchrename::restoreRowRequests(*m_list);
+    if (pass.rows.isEmpty())
         return;
-    startPass(PassKind::Restore, std::move(requests), std::move(rows));
+    startPass(PassKind::Restore, std::move(pass));
 }
 
 void fmMain::btCancel_Click()
@@ -187,11 +211,15 @@ void fmMain::btCancel_Click()
     m_pass->cancel();
 }
 
-void fmMain::startPass(PassKind kind, QList<batchrename::Request> requests, QList<int> rows)
+void fmMain::startPass(PassKind kind, batchrename::RowRequests requests)
 {
     m_passKind = kind;
-    m_passRows = std::move(rows);
+    m_passRequests = std::move(requests);
     m_callBackWasEnabled = btCallBack->isEnabled();
+    // Disabling the focused button would hand the focus on along the tab order (to 上移, where one Space
+    // after the pass would move a row and close the restore). With the guard in place no control takes
+    // it; it comes back when the pass ends.
+    m_focusBeforePass = focusWidget();
     // A menu of the list left open would still take input; none outlives the start of a pass.
     for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i)
         QApplication::activePopupWidget()->close();
@@ -201,7 +229,7 @@ void fmMain::startPass(PassKind kind, QList<batchrename::Request> requests, QLis
     btCallBack->setEnabled(false);
     m_passClock.start();
     PassParameters parameters;
-    parameters.requests = std::move(requests);
+    parameters.requests = m_passRequests.requests; // shared, not copied
     parameters.folders = listFolders();
     parameters.beforeStep = m_options.passStepHook;
     m_pass->start(std::move(parameters));
@@ -232,16 +260,28 @@ void fmMain::passStopped()
     delete m_inputGuard;
     m_inputGuard = nullptr;
     btReName->setEnabled(true);
+    const bool cancelled = std::any_of(outcome.results.cbegin(), outcome.results.cend(),
+        [](const batchrename::Result& r) { return r.reason == batchrename::Reason::NotReached; });
     if (m_passKind == PassKind::Rename) {
-        batchrename::applyRenameResults(*m_list, outcome.results);
-        btCallBack->setEnabled(true);
+        batchrename::applyRenameResults(*m_list, m_passRequests, outcome.results);
+        // 还原 is offered only for files this restore window renamed.
+        btCallBack->setEnabled(m_list->restorableCount() > 0);
     } else {
-        batchrename::applyRestoreResults(*m_list, m_passRows, outcome.results);
+        for (qsizetype i = 0; i < outcome.results.size(); ++i) {
+            const batchrename::Result& r = outcome.results.at(i);
+            if (r.reason != batchrename::Reason::NotReached)
+                ++(r.done ? m_restoredInWindow : m_restoreFailedInWindow);
+        }
+        batchrename::applyRestoreResults(*m_list, m_passRequests, outcome.results);
         btCallBack->setEnabled(m_callBackWasEnabled);
     }
-    m_passRows.clear();
+    releaseOffThread(std::exchange(m_passRequests, {}));
+    if (m_focusBeforePass && m_focusBeforePass->isEnabled())
+        m_focusBeforePass->setFocus(Qt::OtherFocusReason);
+    m_focusBeforePass = nullptr;
     releaseOffThread(std::exchange(m_folderFacts, std::move(outcome.facts)));
     ++m_factsGeneration;
+    reportPass(cancelled);
     CheckNewNames();
     lbProgress->hide();
     picProgress->hide();
@@ -254,14 +294,36 @@ void fmMain::passStopped()
     }
 }
 
+void fmMain::closeRestoreWindow()
+{
+    btCallBack->setEnabled(false);
+    m_list->closeRestore();
+    m_passTip.clear();
+    m_restoredInWindow = 0;
+    m_restoreFailedInWindow = 0;
+}
+
 void fmMain::closeEvent(QCloseEvent* event)
 {
-    // A pass is never abandoned half way: it is asked to stop, and the window closes once it has.
-    if (isPassRunning()) {
+    // A pass is never abandoned half way: once the user agrees, it is asked to stop, and the window closes
+    // once it has.
+    if (isPassRunning() || m_closeWhenStopped) {
+        event->ignore();
+        if (m_closeWhenStopped || !confirmCloseDuringPass())
+            return;
+        if (!isPassRunning()) { // it ended while the question was open
+            close();
+            return;
+        }
         m_closeWhenStopped = true;
         m_pass->cancel();
-        event->ignore();
         return;
     }
     QWidget::closeEvent(event);
+}
+
+bool fmMain::confirmCloseDuringPass()
+{
+    return m_services->askQuestion(this, windowTitle(),
+        QStringLiteral("正在更名（或还原），关闭窗口将在当前文件之后停止。已更名的文件无法再还原。确定要关闭吗？"));
 }

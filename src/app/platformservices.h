@@ -1,6 +1,7 @@
 // PlatformServices: the window's one door to dialogs, the beep and the browser, so tests can answer them.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QString>
@@ -15,6 +16,8 @@ public:
 
     /// A modal warning box with the exclamation icon and one OK button; returns when it is closed.
     virtual void showWarning(QWidget* parent, const QString& title, const QString& text) = 0;
+    /// A modal question box with 确定 and 取消 (Esc: 取消); true when 确定 was chosen.
+    virtual bool askQuestion(QWidget* parent, const QString& title, const QString& text) = 0;
     /// The system beep.
     virtual void beep() = 0;
     /// Opens a web address in the user's browser.
@@ -28,7 +31,14 @@ public:
 /// The real services: QMessageBox, QApplication::beep, QDesktopServices and QFileDialog.
 class QtPlatformServices : public PlatformServices {
 public:
+    /// Keeps Qt's dialogs from writing their history to disk: the program writes no files of its own.
+    QtPlatformServices();
+
+    /// Whether files in `folder` can be renamed (the folder takes writes); the file dialog refuses the others.
+    std::function<bool(const QString& folder)> folderTakesRenames;
+
     void showWarning(QWidget* parent, const QString& title, const QString& text) override;
+    bool askQuestion(QWidget* parent, const QString& title, const QString& text) override;
     void beep() override;
     void openAddress(const QUrl& address) override;
     QStringList chooseFiles(QWidget* parent, const QString& title, const QString& filter) override;

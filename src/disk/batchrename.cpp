@@ -1,4 +1,4 @@
-// batchrename: the pass over the live disk, the check over listed facts, reasons, and the window's glue.
+// batchrename: the pass over the live disk, the check over listed facts, and the reasons.
 #include "disk/batchrename.h"
 
 #include <algorithm>
@@ -13,9 +13,6 @@
 
 #include "disk/batchplan.h"
 #include "disk/diskfs.h"
-#include "rename/renamelist.h"
-#include "rename/outcometexts.h"
-#include "rename/renamerow.h"
 
 namespace batchrename {
 
@@ -529,6 +526,10 @@ QList<Result> renameBatch(const QList<Request>& requests, const PassControl& con
         const plan::Step& step = plan.steps[s];
         const int count = step.cycle ? 1 : step.count;
         for (int k = 0; k < count; ++k) {
+            // The hook comes first, so a test that holds a pass before a step can cancel it there.
+            if (!cancelled && control.beforeStep)
+                control.beforeStep(stepNumber);
+            ++stepNumber;
             if (!cancelled && control.cancel && control.cancel->load(std::memory_order_relaxed))
                 cancelled = true;
             if (cancelled) {
@@ -536,9 +537,6 @@ QList<Result> renameBatch(const QList<Request>& requests, const PassControl& con
                     plan.results[plan.moves[plan.order[step.first + rest]].request] = { false, Reason::NotReached };
                 break;
             }
-            if (control.beforeStep)
-                control.beforeStep(stepNumber);
-            ++stepNumber;
             if (step.cycle)
                 performer.cycle(step);
             else
@@ -664,88 +662,6 @@ QList<Result> checkColumns(
     for (qsizetype i = 0; i < n; ++i)
         rows.push_back({ &folders.at(i), &froms.at(i), &tos.at(i) });
     return check(rows, facts, *facts.m_cache);
-}
-
-QList<Request> renameRequests(const RenameList& list)
-{
-    const int n = list.count();
-    QList<Request> requests;
-    requests.reserve(n);
-    for (int row = 0; row < n; ++row)
-        requests.append({ list.folder(row), list.oldName(row), list.newName(row) });
-    return requests;
-}
-
-QList<Request> restoreRequests(const RenameList& list, QList<int>* rows)
-{
-    const QString succeeded = outcome::succeeded();
-    QList<Request> requests;
-    rows->clear();
-    for (int row = 0; row < list.count(); ++row) {
-        if (list.outcome(row) != succeeded)
-            continue;
-        rows->append(row);
-        requests.append({ list.folder(row), list.newName(row), list.oldName(row) });
-    }
-    return requests;
-}
-
-void applyRenameResults(RenameList& list, const QList<Result>& results)
-{
-    // One bulk write: a pass of 100,000 rows must not raise 100,000 change signals.
-    const QString succeeded = outcome::succeeded();
-    const QString failed = outcome::failed();
-    QList<int> rows;
-    QList<RowOutcome> outcomes;
-    rows.reserve(results.size());
-    outcomes.reserve(results.size());
-    for (int row = 0; row < results.size() && row < list.count(); ++row) {
-        const Result& r = results[row];
-        if (r.reason == Reason::NotReached)
-            continue;
-        rows.append(row);
-        outcomes.append(r.done ? RowOutcome { succeeded, RowIcon::Renamed, {} }
-                               : RowOutcome { failed, RowIcon::RenameFailed, reasonText(r) });
-    }
-    list.setOutcomes(rows, outcomes);
-}
-
-void applyRestoreResults(RenameList& list, const QList<int>& rows, const QList<Result>& results)
-{
-    const QString restored = outcome::restored();
-    const QString restoreFailed = outcome::restoreFailed();
-    QList<int> written;
-    QList<RowOutcome> outcomes;
-    written.reserve(rows.size());
-    outcomes.reserve(rows.size());
-    for (qsizetype i = 0; i < rows.size() && i < results.size(); ++i) {
-        Result r = results[i];
-        if (r.reason == Reason::NotReached)
-            continue;
-        // The restore's requests are a subset of the rows: name the earlier row, not the earlier request.
-        if (r.otherRequest >= 0 && r.otherRequest < rows.size())
-            r.otherRequest = rows[r.otherRequest];
-        written.append(rows[i]);
-        outcomes.append(r.done ? RowOutcome { restored, RowIcon::Restored, {} }
-                               : RowOutcome { restoreFailed, RowIcon::RestoreFailed, reasonText(r) });
-    }
-    list.setOutcomes(written, outcomes);
-}
-
-void renameAll(RenameList& list)
-{
-    if (list.count() == 0)
-        return;
-    applyRenameResults(list, renameBatch(renameRequests(list)));
-}
-
-void restoreAll(RenameList& list)
-{
-    QList<int> rows;
-    const QList<Request> requests = restoreRequests(list, &rows);
-    if (rows.isEmpty())
-        return;
-    applyRestoreResults(list, rows, renameBatch(requests));
 }
 
 } // namespace batchrename

@@ -48,6 +48,13 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
         return m_outcomeReasons.at(row);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::AccessibleDescriptionRole:
+        // What a screen reader reads beside the cell: a failing new name is not marked by its colour alone.
+        if (index.column() == NewNameColumn && !m_checkReasons.at(row).isEmpty())
+            return QString(QStringLiteral("无法更名：") + m_checkReasons.at(row));
+        if (index.column() == OutcomeColumn)
+            return m_outcomeReasons.at(row);
+        break;
     }
     return {};
 }
@@ -144,6 +151,8 @@ void RenameList::remove(int position)
     beginRemoveRows({}, position, position);
     if (!m_checkReasons.at(position).isEmpty())
         --m_failing;
+    if (!m_givenNames.at(position).isEmpty())
+        --m_restorable;
     editRows([position](auto& field) { field.removeAt(position); });
     endRemoveRows();
 }
@@ -153,6 +162,7 @@ void RenameList::clear()
     beginResetModel();
     editRows([](auto& field) { field.clear(); });
     m_failing = 0;
+    m_restorable = 0;
     endResetModel();
 }
 
@@ -210,11 +220,22 @@ void RenameList::setOutcomes(const QList<int>& rows, const QList<RowOutcome>& ou
         m_outcomes[row] = o.text;
         m_icons[row] = o.icon;
         m_outcomeReasons[row] = o.reason;
+        m_restorable += int(!o.given.isEmpty()) - int(!m_givenNames.at(row).isEmpty());
+        m_givenNames[row] = o.given;
         top = std::min(top, row);
         bottom = std::max(bottom, row);
     }
     if (bottom >= 0)
         emit dataChanged(index(top, 0), index(bottom, ColumnCount - 1));
+}
+
+void RenameList::closeRestore()
+{
+    if (m_restorable == 0)
+        return;
+    for (QString& given : m_givenNames)
+        given = QString();
+    m_restorable = 0;
 }
 
 void RenameList::setCheckReasons(QStringList reasons)

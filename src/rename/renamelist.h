@@ -16,7 +16,9 @@
  * Rows have no key; callers address them by 0-based position. The folder always ends in "/", so
  * folder + old name is the file's current path and folder + new name the proposed one.
  * Columns: "原文件名" (old name), "URL" (folder), "新文件名" (new name), "处理结果" (outcome).
- * The icon number (1..5) is exposed through IconRole; the picture belongs to the window.
+ * The icon number (1..5) is exposed through IconRole; the picture belongs to the window. Screen readers read
+ * Qt::AccessibleDescriptionRole: "无法更名：" and the reason beside a new name that would fail, and the reason
+ * beside an outcome that failed.
  */
 class RenameList : public QAbstractTableModel {
     Q_OBJECT
@@ -68,6 +70,9 @@ public:
     void setOutcome(int row, const QString& text, RowIcon icon, const QString& reason = {});
     /// Writes outcome i into row rows[i] for every i, with one change signal over the rows written.
     void setOutcomes(const QList<int>& rows, const QList<RowOutcome>& outcomes);
+    /// Forgets every row's given name: the list no longer describes what the last pass did, so no 成功 left
+    /// in it may be restored or counted as done.
+    void closeRestore();
     /// Replaces every row's check reason (empty: the row would be renamed) with one change signal;
     /// `reasons` must hold count() texts, or none to clear them all.
     void setCheckReasons(QStringList reasons);
@@ -79,6 +84,10 @@ public:
     RowIcon icon(int row) const { return m_icons.at(row); }
     const QString& checkReason(int row) const { return m_checkReasons.at(row); }
     const QString& outcomeReason(int row) const { return m_outcomeReasons.at(row); }
+    /// The name the last pass gave the row's file while its restore is open; empty otherwise.
+    const QString& givenName(int row) const { return m_givenNames.at(row); }
+    /// The number of rows with a given name: renamed, and not restored, in the open restore.
+    int restorableCount() const { return m_restorable; }
     /// The number of rows whose check reason is not empty.
     int failingCount() const { return m_failing; }
     Entry entry(int row) const { return { m_oldNames.at(row), m_folders.at(row), m_icons.at(row) }; }
@@ -87,6 +96,8 @@ public:
     const QStringList& oldNames() const { return m_oldNames; }
     const QStringList& newNames() const { return m_newNames; }
     const QStringList& folders() const { return m_folders; }
+    const QStringList& givenNames() const { return m_givenNames; }
+    const QStringList& checkReasons() const { return m_checkReasons; }
 
     /// The folder with exactly one closing "/" added when it has none (an empty folder stays empty).
     static QString withClosingSeparator(const QString& folder);
@@ -104,6 +115,7 @@ private:
         edit(m_icons);
         edit(m_checkReasons);
         edit(m_outcomeReasons);
+        edit(m_givenNames);
     }
 
     // One list per field keeps a refresh a single pass over contiguous names.
@@ -114,7 +126,9 @@ private:
     QList<RowIcon> m_icons;
     QStringList m_checkReasons;
     QStringList m_outcomeReasons;
+    QStringList m_givenNames;
     int m_failing = 0;
+    int m_restorable = 0;
     // The old names' extensions, laid out for the next refresh; dropped whenever an old name changes.
     std::optional<Extensions> m_extensions;
 };

@@ -19,4 +19,5 @@ struct RowOutcome {
     QString text;
     RowIcon icon = RowIcon::Added;
     QString reason; // empty for a success
+    QString given; // a rename's 成功: the name the file was given, which 还原 renames from; empty otherwise
 };

@@ -22,12 +22,22 @@ public:
     std::optional<QString> folderToChoose; // what the folder picker answers; nothing: cancelled
     QStringList dialogTitles;
     std::function<void()> onWarning; // runs while the warning box would be open
+    QStringList questions;
+    bool answer = true; // what the question box answers: 确定
+    std::function<void()> onQuestion; // runs while the question box would be open
 
     void showWarning(QWidget*, const QString& title, const QString& text) override
     {
         warnings.append({ title, text });
         if (onWarning)
             onWarning();
+    }
+    bool askQuestion(QWidget*, const QString&, const QString& text) override
+    {
+        questions.append(text);
+        if (onQuestion)
+            onQuestion();
+        return answer;
     }
     void beep() override { ++beeps; }
     void openAddress(const QUrl& address) override { opened.append(address); }

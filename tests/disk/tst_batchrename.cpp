@@ -422,24 +422,33 @@ void TestBatchRename::restoreTwiceChangesNothing()
     QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ u"a"_s, u"b"_s, u"d=+d"_s }));
 }
 
-// Only the exact text "成功" marks a row for the restore, whatever the disk holds.
+// Only the exact text "成功" with the name its pass gave marks a row for the restore, which renames from that
+// name, never from the new name the row reads now; a 成功 whose restore has closed is never restored.
 void TestBatchRename::restoreOnlyRowsReadingSuccess()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    QVERIFY(folderstate::layOut(dir.path(), { u"x"_s, u"y"_s, u"z"_s, u"w"_s }));
+    QVERIFY(folderstate::layOut(dir.path(), { u"x"_s, u"y"_s, u"z"_s, u"w"_s, u"v"_s, u"n"_s }));
     RenameList list;
     QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    fill(list, dir.path(), { u"a>x"_s, u"b>y"_s, u"c>z"_s, u"d>w"_s });
-    list.setOutcome(0, outcome::succeeded(), RowIcon::Renamed);
-    list.setOutcome(1, outcome::failed(), RowIcon::RenameFailed);
-    list.setOutcome(2, outcome::succeeded() + u' ', RowIcon::Renamed);
-    list.setOutcome(3, outcome::restored(), RowIcon::Restored);
+    fill(list, dir.path(), { u"a>n"_s, u"b>y"_s, u"c>z"_s, u"d>w"_s, u"e>v"_s });
+    list.setOutcomes({ 0, 1, 2, 3, 4 },
+        { { outcome::succeeded(), RowIcon::Renamed, {}, u"x"_s }, { outcome::failed(), RowIcon::RenameFailed, {}, {} },
+            { outcome::succeeded() + u' ', RowIcon::Renamed, {}, u"z"_s },
+            { outcome::restored(), RowIcon::Restored, {}, {} }, { outcome::succeeded(), RowIcon::Renamed, {}, {} } });
+    QCOMPARE(list.restorableCount(), 2);
     batchrename::restoreAll(list);
-    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ u"a=x"_s, u"y"_s, u"z"_s, u"w"_s }));
+    QCOMPARE(
+        folderstate::describe(dir.path()), folderstate::sorted({ u"a=x"_s, u"y"_s, u"z"_s, u"w"_s, u"v"_s, u"n"_s }));
     QVERIFY(outcomesAre(list,
         { { outcome::restored(), RowIcon::Restored }, { outcome::failed(), RowIcon::RenameFailed },
-            { outcome::succeeded() + u' ', RowIcon::Renamed }, { outcome::restored(), RowIcon::Restored } }));
+            { outcome::succeeded() + u' ', RowIcon::Renamed }, { outcome::restored(), RowIcon::Restored },
+            { outcome::succeeded(), RowIcon::Renamed } }));
+    QCOMPARE(list.restorableCount(), 1); // the row whose text is not exactly 成功 keeps its name, unused
+
+    list.closeRestore();
+    QCOMPARE(list.restorableCount(), 0);
+    QCOMPARE(list.givenName(2), QString());
 }
 
 // Paths are planned per folder: equal names in two folders neither block nor cycle with each other.
@@ -488,10 +497,16 @@ void TestBatchRename::numberingPlanRenumbersFromTwo()
         expected << u"%1.txt=%2.txt"_s.arg(i + 1).arg(i);
     }
     QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted(expected));
+    // Every row is done: pressed again, the pass moves nothing and every row still reads 成功.
+    batchrename::renameAll(list);
+    for (int row = 0; row < list.count(); ++row)
+        QCOMPARE(list.outcome(row), outcome::succeeded());
+    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted(expected));
 
     // A start number that cannot be read leaves every new name empty: every row fails, nothing moves.
     settings.startText = u"abc"_s;
     list.refreshNewNames(settings);
+    list.closeRestore(); // as the window does on every change
     QCOMPARE(list.newName(0), QString());
     batchrename::renameAll(list);
     for (int row = 0; row < list.count(); ++row)
@@ -767,8 +782,8 @@ void TestBatchRename::cancelLeavesUnreachedRowsAlone()
         QList<int> stepsSeen;
         control.beforeStep = [&](int step) {
             stepsSeen << step;
-            if (step + 1 == stopAt)
-                cancel = true;
+            if (stopAt > 0 && step == stopAt)
+                cancel = true; // read right after the hook: step `stopAt` is not made
         };
         int lastDone = -1;
         int lastTotal = -1;
@@ -780,7 +795,7 @@ void TestBatchRename::cancelLeavesUnreachedRowsAlone()
         QCOMPARE(lastTotal, 7);
         const QStringList got = codes(results);
         const int steps = stepsSeen.size();
-        QCOMPARE(steps, stopAt == 0 ? 5 : stopAt);
+        QCOMPARE(steps, stopAt == 0 ? 5 : stopAt + 1);
         // Each row is either fully judged or not reached; no temporary name is left.
         const QStringList after = folderstate::describe(dir.path());
         for (const QString& entry : after)
@@ -840,8 +855,8 @@ void TestBatchRename::longChainTellsProgressAndStops()
     batchrename::PassControl control;
     control.cancel = &cancel;
     control.beforeStep = [&](int step) {
-        if (step == 269)
-            cancel = true; // the 270th move is made, then the pass stops
+        if (step == 270)
+            cancel = true; // read right after the hook: 270 moves are made, then the pass stops
     };
     QList<QPair<int, int>> told;
     control.progress = [&](int done, int total) { told.append({ done, total }); };

@@ -67,10 +67,14 @@ Batch makeBatch(QRandomGenerator& random, const QString& folder)
     return batch;
 }
 
-// The child: renames and restores the batch over and over until it is killed (or after a few seconds).
-[[noreturn]] void runChild(const Batch& batch, bool noReplaceMissing, bool exchangeMissing)
+// The child: tells the parent through `ready` that it runs, then renames and restores the batch over and
+// over until it is killed (or after a few seconds).
+[[noreturn]] void runChild(const Batch& batch, bool noReplaceMissing, bool exchangeMissing, int ready)
 {
     diskfs::setMissingFeaturesForTesting(noReplaceMissing, exchangeMissing);
+    const char started = 1;
+    if (::write(ready, &started, 1) != 1)
+        ::_exit(1);
     for (int round = 0; round < 100000; ++round) {
         batchrename::renameBatch(batch.forward);
         batchrename::renameBatch(batch.backward);
@@ -196,12 +200,19 @@ void TestKillPass::killedAtAnyInstant()
             QVERIFY(file.open(QIODevice::NewOnly));
             QVERIFY(file.write(it.value().toUtf8()) > 0);
         }
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0)
-            runChild(batch, noReplaceMissing, exchangeMissing);
-        // A pass over such a batch takes well under a millisecond on a memory file system; the child's
-        // start takes about as long again.
+            runChild(batch, noReplaceMissing, exchangeMissing, ready[1]);
+        // The pause counts from the child's first pass, however slow its start on a busy machine; a pass
+        // over such a batch takes well under a millisecond on a memory file system.
+        char started = 0;
+        const bool childRuns = ::read(ready[0], &started, 1) == 1;
+        ::close(ready[0]);
+        ::close(ready[1]);
+        QVERIFY(childRuns);
         const timespec pause { 0, static_cast<long>(random.bounded(3000)) * 1000 };
         ::nanosleep(&pause, nullptr);
         QCOMPARE(::kill(child, SIGKILL), 0);

@@ -166,8 +166,8 @@ void TestRenameList::bulkOutcomesAndReasons()
         list.append(QString::fromLatin1(name), QStringLiteral("/f/"));
     QSignalSpy changed(&list, &RenameList::dataChanged);
     list.setOutcomes({ 1, 3 },
-        { { outcome::succeeded(), RowIcon::Renamed, {} },
-            { outcome::failed(), RowIcon::RenameFailed, u"没有权限"_s } });
+        { { outcome::succeeded(), RowIcon::Renamed, {}, {} },
+            { outcome::failed(), RowIcon::RenameFailed, u"没有权限"_s, {} } });
     QCOMPARE(changed.count(), 1);
     QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 1);
     QCOMPARE(changed.at(0).at(1).toModelIndex().row(), 3);
