@@ -2,9 +2,11 @@
 # Shared by ./run and ./test: installs the Debian packages that are missing, then configures and builds build/.
 set -euo pipefail
 
-# The last four build, check and install the Debian package in the package test (tests/install).
+# dbus-daemon, at-spi2-core and python3-pyatspi let the accessibility test read the window as a screen reader
+# does; dpkg-dev, lintian, appstream and desktop-file-utils build, check and install the Debian package in the
+# package test (tests/install).
 packages=(qt6-base-dev qt6-translations-l10n libcurl4-openssl-dev ninja-build cmake g++ xvfb xauth fonts-noto-cjk openbox
-    dpkg-dev lintian appstream desktop-file-utils)
+    dbus-daemon at-spi2-core python3-pyatspi dpkg-dev lintian appstream desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

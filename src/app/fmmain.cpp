@@ -13,6 +13,7 @@
 #include "app/renamelistview.h"
 #include "app/skinpictures.h"
 #include "app/textbox.h"
+#include "app/windowaccessibility.h"
 #include "rename/spacetext.h"
 #include "rename/renamelist.h"
 #include "update/weblink.h"
@@ -53,6 +54,7 @@ fmMain::fmMain(const WindowOptions& options, QWidget* parent)
     connectHandlers();
     connectPassHandlers();
     nameControls();
+    windowaccessibility::describe(*this);
     setTabOrder();
     Form_Load();
 }
@@ -125,13 +127,18 @@ void fmMain::connectHandlers()
     connect(txtNewNameF, &QLineEdit::textChanged, this, &fmMain::txtNewNameF_Change);
     connectFileHandlers();
     connectSortMenu();
+    // Keys of the list that do what the buttons beside it do.
+    connect(ListReName, &RenameListView::deleteRowPressed, this, &fmMain::btSelectDelete_Click);
+    connect(ListReName, &RenameListView::moveRowPressed, this,
+        [this](int step) { step < 0 ? btSelectUp_Click() : btSelectDown_Click(); });
 }
 
 void fmMain::setTabOrder()
 {
-    const QList<QWidget*> order { ListReName, Option1, Option2, txtExp, txtNewNameF, txtNewName3, txtNewName2,
-        txtNewName1, txtReplaceNew, txtReplaceOld, txtAdd1, txtAdd2, btOpenFiles, btOpenFolder, btReName, btCallBack,
-        btSelectUp, btSelectDown, btSelectDelete, btListClear, btMin, btClose };
+    // The plan tabs stand before the fields of the plan they show; only the selected tab takes the focus.
+    const QList<QWidget*> order { ListReName, Option1, Option2, txtExp, btDIY, btReplace, txtNewNameF, txtNewName3,
+        txtNewName2, txtNewName1, txtReplaceNew, txtReplaceOld, txtAdd1, txtAdd2, btOpenFiles, btOpenFolder, btReName,
+        btCallBack, btSelectUp, btSelectDown, btSelectDelete, btListClear, btMin, btClose };
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }

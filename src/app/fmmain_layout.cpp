@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/clickablelabel.h"
+#include "app/plantabs.h"
 #include "app/renamelistview.h"
 #include "app/skinpictures.h"
 #include "app/textbox.h"
@@ -249,8 +250,16 @@ void fmMain::buildTopBand()
 
 void fmMain::buildPlanPanels()
 {
-    btDIY = addPicture(this, twips::rect(600, 1200, 1200, 285), QString());
-    btReplace = addPicture(this, twips::rect(1800, 1200, 1590, 285), QString());
+    // The tabs keep their places on the window inside a strip exactly as large as the two together.
+    auto* planTabs = new PlanTabList(this);
+    planTabs->setObjectName(QStringLiteral("planTabs"));
+    planTabs->setGeometry(twips::rect(600, 1200, 1200 + 1590, 285));
+    auto* diyTab = new PlanTab(planTabs);
+    diyTab->setGeometry(twips::rect(600, 1200, 1200, 285).translated(-planTabs->pos()));
+    auto* replaceTab = new PlanTab(planTabs);
+    replaceTab->setGeometry(twips::rect(1800, 1200, 1590, 285).translated(-planTabs->pos()));
+    btDIY = diyTab;
+    btReplace = replaceTab;
     // The tab looks wait outside the window's right edge, as the design keeps them.
     const char* looks[] = { "tab_diy_on", "tab_diy_off", "tab_replace_on", "tab_replace_off" };
     const int tops[] = { 3840, 4200, 4560, 4920 };
@@ -264,6 +273,8 @@ void fmMain::buildPlanPanels()
     setBackColour(planDIY, kPanelGrey);
     planReplace = addPicture(this, twips::rect(600, 1470, 9135, 1470), QStringLiteral("panel_replace"));
     setBackColour(planReplace, Qt::white);
+    diyTab->setPanel(planDIY);
+    replaceTab->setPanel(planReplace);
 
     addLabel(3, planDIY, twips::rect(360, 240, 540, 180), QStringLiteral("前缀："), kFieldLabelColour, false);
     txtNewName1 = addTextBox(planDIY, twips::rect(960, 210, 2780, 270));

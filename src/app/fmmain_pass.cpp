@@ -7,7 +7,6 @@
 #include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
-#include <QWindow>
 
 #include "app/clickablelabel.h"
 #include "app/passrunner.h"
@@ -103,24 +102,29 @@ public:
         , m_onEscape(std::move(onEscape))
     {
         qApp->installEventFilter(this);
+        // Qt gives the focus on a press before any filter sees it: no control takes the focus by a click,
+        // the wheel or Tab while the pass runs, so dropped input moves no focus (Esc still cancels).
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (child->focusPolicy() != Qt::NoFocus) {
+                m_focusPolicies.append({ child, child->focusPolicy() });
+                child->setFocusPolicy(Qt::NoFocus);
+            }
+        }
     }
-    ~PassInputGuard() override { qApp->removeEventFilter(this); }
+    ~PassInputGuard() override
+    {
+        qApp->removeEventFilter(this);
+        for (const auto& [child, policy] : m_focusPolicies) {
+            if (child)
+                child->setFocusPolicy(policy);
+        }
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (!isUserInput(event->type()))
             return false;
-        // Qt gives the focus on a press before the pressed widget's filters see it: presses are judged
-        // where they reach the window, so a dropped click moves no focus.
-        if (watched == m_window->windowHandle()) {
-            const QEvent::Type type = event->type();
-            if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::Wheel)
-                return false;
-            const QPoint at = static_cast<QSinglePointEvent*>(event)->position().toPoint();
-            const QWidget* target = m_window->childAt(at);
-            return target && !isAllowed(target);
-        }
         if (!watched->isWidgetType())
             return false;
         auto* widget = static_cast<QWidget*>(watched);
@@ -146,6 +150,7 @@ private:
     fmMain* m_window;
     QList<QWidget*> m_allowed;
     std::function<void()> m_onEscape;
+    QList<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> m_focusPolicies;
 };
 
 void fmMain::buildPassControls()
@@ -212,7 +217,8 @@ void fmMain::startPass(PassKind kind, batchrename::RowRequests requests)
     m_passRequests = std::move(requests);
     m_callBackWasEnabled = btCallBack->isEnabled();
     // Disabling the focused button would hand the focus on along the tab order (to 上移, where one Space
-    // after the pass would move a row and close the restore): it comes back when the pass ends.
+    // after the pass would move a row and close the restore). With the guard in place no control takes
+    // it; it comes back when the pass ends.
     m_focusBeforePass = focusWidget();
     // A menu of the list left open would still take input; none outlives the start of a pass.
     for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i)

@@ -1,6 +1,7 @@
 // PlatformServices: the window's one door to dialogs, the beep and the browser, so tests can answer them.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QString>
@@ -30,6 +31,12 @@ public:
 /// The real services: QMessageBox, QApplication::beep, QDesktopServices and QFileDialog.
 class QtPlatformServices : public PlatformServices {
 public:
+    /// Keeps Qt's dialogs from writing their history to disk: the program writes no files of its own.
+    QtPlatformServices();
+
+    /// Whether files in `folder` can be renamed (the folder takes writes); the file dialog refuses the others.
+    std::function<bool(const QString& folder)> folderTakesRenames;
+
     void showWarning(QWidget* parent, const QString& title, const QString& text) override;
     bool askQuestion(QWidget* parent, const QString& title, const QString& text) override;
     void beep() override;

@@ -8,10 +8,19 @@
 #include <QDragMoveEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QToolTip>
 
+#include "app/wrappedtext.h"
 #include "rename/renamelist.h"
+
+namespace {
+
+// Tooltips of long names and reasons wrap here: about 40 Chinese characters a line.
+constexpr int kToolTipWidth = 480;
+
+} // namespace
 
 RenameListDelegate::RenameListDelegate(QObject* parent)
     : QStyledItemDelegate(parent)
@@ -75,7 +84,9 @@ bool RenameListDelegate::helpEvent(
         event->ignore();
         return false;
     }
-    QToolTip::showText(event->globalPos(), tip, view->viewport(), view->visualRect(index));
+    // A 255-byte name is wider than a screen: the tooltip wraps at a width that still reads as a line.
+    QToolTip::showText(event->globalPos(), wrappedtext::wrapped(tip, QToolTip::font(), kToolTipWidth), view->viewport(),
+        view->visualRect(index));
     return true;
 }
 
@@ -105,6 +116,29 @@ RenameListView::RenameListView(QWidget* parent)
     QPalette p = palette();
     p.setColor(QPalette::Text, RenameListDelegate::rowTextColor());
     setPalette(p);
+}
+
+void RenameListView::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (key == Qt::Key_Delete && modifiers == Qt::NoModifier) {
+        emit deleteRowPressed();
+        event->accept();
+        return;
+    }
+    if ((key == Qt::Key_Up || key == Qt::Key_Down) && modifiers == Qt::AltModifier) {
+        emit moveRowPressed(key == Qt::Key_Up ? -1 : 1);
+        event->accept();
+        return;
+    }
+    // The window switches plans with these; the list would otherwise page through its rows.
+    if ((modifiers & Qt::ControlModifier)
+        && (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_PageUp || key == Qt::Key_PageDown)) {
+        event->ignore();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 void RenameListView::layoutColumns()

@@ -43,6 +43,9 @@ private:
 /**
  * The list starts a drag of its selected row itself (the data is that row's old name as plain text) and
  * reports the drag's stages to the window, which decides what a drop does.
+ *
+ * Keys: Delete asks to remove the selected row, Alt+Up and Alt+Down to move it; Ctrl+Tab, Ctrl+Shift+Tab,
+ * Ctrl+PageUp and Ctrl+PageDown pass on to the window rather than move in the list.
  */
 class RenameListView : public QTreeView {
     Q_OBJECT
@@ -77,9 +80,14 @@ signals:
     void OLEDragDrop(const QMimeData* data, const QPoint& point);
     /// The drag ended or left the list without a drop here.
     void OLECompleteDrag();
+    /// Delete was pressed in the list.
+    void deleteRowPressed();
+    /// Alt+Up (step -1) or Alt+Down (step 1) was pressed in the list.
+    void moveRowPressed(int step);
 
 protected:
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

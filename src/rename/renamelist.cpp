@@ -48,6 +48,13 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
         return m_outcomeReasons.at(row);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::AccessibleDescriptionRole:
+        // What a screen reader reads beside the cell: a failing new name is not marked by its colour alone.
+        if (index.column() == NewNameColumn && !m_checkReasons.at(row).isEmpty())
+            return QString(QStringLiteral("无法更名：") + m_checkReasons.at(row));
+        if (index.column() == OutcomeColumn)
+            return m_outcomeReasons.at(row);
+        break;
     }
     return {};
 }

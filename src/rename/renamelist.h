@@ -16,7 +16,9 @@
  * Rows have no key; callers address them by 0-based position. The folder always ends in "/", so
  * folder + old name is the file's current path and folder + new name the proposed one.
  * Columns: "原文件名" (old name), "URL" (folder), "新文件名" (new name), "处理结果" (outcome).
- * The icon number (1..5) is exposed through IconRole; the picture belongs to the window.
+ * The icon number (1..5) is exposed through IconRole; the picture belongs to the window. Screen readers read
+ * Qt::AccessibleDescriptionRole: "无法更名：" and the reason beside a new name that would fail, and the reason
+ * beside an outcome that failed.
  */
 class RenameList : public QAbstractTableModel {
     Q_OBJECT

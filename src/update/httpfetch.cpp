@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <curl/curl.h>
@@ -19,8 +19,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <QUrl>
 
 namespace httpfetch {
 
@@ -53,6 +51,59 @@ bool Stop::isStopped() const
 namespace {
 
 constexpr qint64 PieceSize = 16 * 1024;
+// How long one address of the server has the field to itself before the next one is tried alongside it
+// (libcurl's own delay between the two address families).
+constexpr int HeadStartMs = 200;
+// Connections the relay's listener holds before it takes one: room for a few strangers ahead of libcurl.
+constexpr int ListenBacklog = 8;
+
+struct UrlFree {
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+};
+using Url = std::unique_ptr<CURLU, UrlFree>;
+
+QByteArray urlPart(CURLU* url, CURLUPart which)
+{
+    char* text = nullptr;
+    if (curl_url_get(url, which, &text, 0) != CURLUE_OK)
+        return {};
+    const QByteArray part(text);
+    curl_free(text);
+    return part;
+}
+
+bool isHttps(CURLU* url)
+{
+    return urlPart(url, CURLUPART_SCHEME) == "https";
+}
+
+// `text` read as an absolute http or https address by libcurl's own parser, guessing nothing; null otherwise.
+Url absoluteUrl(const QByteArray& text)
+{
+    Url url(curl_url());
+    if (!url || curl_url_set(url.get(), CURLUPART_URL, text.constData(), 0) != CURLUE_OK)
+        return {};
+    const QByteArray scheme = urlPart(url.get(), CURLUPART_SCHEME);
+    return scheme == "http" || scheme == "https" ? std::move(url) : Url();
+}
+
+// The address a redirect leads to: `location` resolved against `from` by the parser that will fetch it, so
+// the address judged is the address fetched. Null when it is not followed.
+Url redirectUrl(CURLU* from, const QByteArray& location)
+{
+    if (location.isEmpty())
+        return {}; // libcurl resolves it to the folder of `from`; a browser stays where it is
+    Url next(curl_url_dup(from));
+    // The flags libcurl itself follows a redirect with: spaces and raw bytes are encoded, no scheme guessed.
+    if (!next
+        || curl_url_set(next.get(), CURLUPART_URL, location.constData(), CURLU_URLENCODE | CURLU_ALLOW_SPACE)
+            != CURLUE_OK)
+        return {};
+    const QByteArray scheme = urlPart(next.get(), CURLUPART_SCHEME);
+    if (scheme == "https" || (scheme == "http" && !isHttps(from)))
+        return next;
+    return {};
+}
 
 // libcurl talks to a local socket of ours; that socket's peer and the connection to the server are ours
 // too. So every byte the server sends is counted before libcurl parses it, and reading stops at the cap
@@ -80,6 +131,7 @@ struct Relay {
 };
 
 struct Transfer {
+    const Request& request;
     const Limits& limits;
     const Stop& stop;
     Clock::time_point deadline;
@@ -89,6 +141,29 @@ struct Transfer {
     bool overCap = false;
     bool bodyTooLong = false;
     bool broken = false; // a server connection failed instead of closing
+    bool headEnded = false; // the latest head ended with its empty line
+    std::vector<int> attempts; // connections to the server's addresses under way, none made yet
+    int connected = -1; // a connection to the server made and not yet given to a relay
+
+    Transfer(const Request& request, const Stop& stop)
+        : request(request)
+        , limits(request.limits)
+        , stop(stop)
+        , deadline(Clock::now() + request.limits.time)
+    {
+    }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+    ~Transfer() { dropAttempts(); }
+
+    void dropAttempts()
+    {
+        for (int fd : attempts)
+            ::close(fd);
+        attempts.clear();
+        if (connected >= 0)
+            ::close(std::exchange(connected, -1));
+    }
 
     // Milliseconds left, at most `cap`.
     int waitMs(int cap) const
@@ -103,45 +178,65 @@ bool wouldBlock()
     return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
 }
 
-// Connects to one address of the server, waiting no longer than the deadline and not past a stop.
-int connectServer(const Transfer& t, const curl_sockaddr& address)
+// Starts a connection to one address of the server; one refused at once is not kept.
+void startAttempt(Transfer& t, const curl_sockaddr& address)
 {
     const int fd = ::socket(address.family, address.socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address.protocol);
     if (fd < 0)
-        return -1;
-    if (::connect(fd, &address.addr, address.addrlen) == 0)
-        return fd;
-    if (errno == EINPROGRESS) {
-        while (!t.stop.isStopped() && Clock::now() < t.deadline) {
-            pollfd fds[2] = { { fd, POLLOUT, 0 }, { t.stop.descriptor(), POLLIN, 0 } };
-            if (::poll(fds, 2, t.waitMs(1000)) < 0 && errno != EINTR)
-                break;
-            if (fds[0].revents) {
-                int error = 0;
-                socklen_t length = sizeof error;
-                if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
-                    return fd;
-                break;
-            }
+        return;
+    if (::connect(fd, &address.addr, address.addrlen) == 0 || errno == EINPROGRESS)
+        t.attempts.push_back(fd);
+    else
+        ::close(fd);
+}
+
+// Waits up to `ms`, and never past the deadline or a stop, until one of the attempts has connected: it
+// becomes t.connected and the others are given up. Attempts that fail are dropped on the way.
+void settleAttempts(Transfer& t, int ms)
+{
+    const Clock::time_point until = std::min(t.deadline, Clock::now() + std::chrono::milliseconds(ms));
+    while (t.connected < 0 && !t.attempts.empty() && !t.stop.isStopped()) {
+        std::vector<pollfd> fds { { t.stop.descriptor(), POLLIN, 0 } };
+        for (int fd : t.attempts)
+            fds.push_back({ fd, POLLOUT, 0 });
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (::poll(fds.data(), fds.size(), int(std::clamp<long long>(left + 1, 0, 1000))) < 0 && errno != EINTR)
+            break;
+        for (std::size_t i = 1; i < fds.size(); ++i) {
+            if (!fds[i].revents)
+                continue;
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (t.connected < 0 && ::getsockopt(fds[i].fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+                t.connected = fds[i].fd;
+            else
+                ::close(fds[i].fd);
+            std::erase(t.attempts, fds[i].fd);
         }
+        if (Clock::now() >= until)
+            break;
     }
-    ::close(fd);
-    return -1;
+    if (t.connected >= 0) {
+        for (int fd : t.attempts)
+            ::close(fd);
+        t.attempts.clear();
+    }
 }
 
 // A listening socket in the abstract name space, private to this process by the check in takeCurl().
+// Bound without a name, it gets a free one chosen by the kernel (autobind): a name of ours could be
+// foreseen and taken first by any local process, which would keep the check from ever starting.
 int listenLocally(sockaddr_un& name, socklen_t& length)
 {
-    static std::atomic<unsigned> serial = 0;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
     name = {};
     name.sun_family = AF_UNIX;
-    const int written = std::snprintf(
-        name.sun_path + 1, sizeof name.sun_path - 1, "qinghe-update-%d-%u", int(::getpid()), serial.fetch_add(1));
-    length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + written);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&name), length) != 0 || ::listen(fd, 1) != 0) {
+    length = sizeof name;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&name), sizeof name.sun_family) != 0
+        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&name), &length) != 0
+        || length <= offsetof(sockaddr_un, sun_path) || ::listen(fd, ListenBacklog) != 0) {
         ::close(fd);
         return -1;
     }
@@ -151,14 +246,19 @@ int listenLocally(sockaddr_un& name, socklen_t& length)
 curl_socket_t openSocket(void* data, curlsocktype purpose, curl_sockaddr* address)
 {
     auto& t = *static_cast<Transfer*>(data);
-    if (purpose != CURLSOCKTYPE_IPCXN)
+    if (purpose != CURLSOCKTYPE_IPCXN || t.stop.isStopped())
         return CURL_SOCKET_BAD;
-    // A failed address gives libcurl no socket, and it goes on with the server's next address.
-    const int server = connectServer(t, *address);
-    if (server < 0)
+    // Each address gets a head start; one that is silent for it gets no socket, and libcurl goes on with
+    // the server's next address while this one keeps trying. Whichever connects first is relayed, the
+    // server being the same. When libcurl has run out of addresses, fetch() waits for those still trying.
+    if (t.connected < 0) {
+        startAttempt(t, *address);
+        settleAttempts(t, HeadStartMs);
+    }
+    if (t.connected < 0)
         return CURL_SOCKET_BAD;
     auto relay = std::make_unique<Relay>();
-    relay->server = server;
+    relay->server = std::exchange(t.connected, -1);
     sockaddr_un name;
     socklen_t length = 0;
     relay->listener = listenLocally(name, length);
@@ -174,6 +274,8 @@ curl_socket_t openSocket(void* data, curlsocktype purpose, curl_sockaddr* addres
     address->protocol = 0;
     address->addrlen = length;
     std::memcpy(&address->addr, &name, length);
+    if (t.request.relayListening)
+        t.request.relayListening(QByteArray(reinterpret_cast<const char*>(&name), length));
     const int curlEnd = relay->curlEnd;
     t.relays.push_back(std::move(relay));
     return curlEnd;
@@ -202,6 +304,19 @@ int closeSocket(void* data, curl_socket_t fd)
     ::close(fd);
     std::erase_if(t.relays, [fd](const std::unique_ptr<Relay>& r) { return r->curlEnd == fd; });
     return 0;
+}
+
+// Notes whether the head of each answer ends with its empty line: libcurl 7.88 takes a head cut short by
+// the end of the connection for a whole answer without a body.
+size_t takeHeader(char* bytes, size_t, size_t count, void* data)
+{
+    auto& t = *static_cast<Transfer*>(data);
+    const QByteArrayView line(bytes, qsizetype(count));
+    if (line.startsWith("HTTP/"))
+        t.headEnded = false; // a new head, after an interim one or a redirect
+    else if (line == "\r\n" || line == "\n")
+        t.headEnded = true;
+    return count;
 }
 
 size_t takeBody(char* bytes, size_t, size_t count, void* data)
@@ -303,8 +418,11 @@ std::vector<curl_waitfd> waitSet(const Transfer& t)
     return fds;
 }
 
-void configure(CURL* easy, Transfer& t, curl_slist* headers)
+void configure(CURL* easy, Transfer& t, curl_slist* headers, curl_slist* addresses)
 {
+    curl_easy_setopt(easy, CURLOPT_RESOLVE, addresses);
+    if (!t.request.caFile.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_CAINFO, t.request.caFile.constData());
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -315,6 +433,8 @@ void configure(CURL* easy, Transfer& t, curl_slist* headers)
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L); // never wait for a name lookup when giving up
     curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, takeHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, takeBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
     curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openSocket);
@@ -323,14 +443,35 @@ void configure(CURL* easy, Transfer& t, curl_slist* headers)
     curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, &t);
 }
 
-void aim(CURL* easy, const Transfer& t, const QByteArray& url)
+// Points the transfer at `url` (a handle libcurl reads, never a text it parses again), with what is left
+// of the time. From an https address on, libcurl may speak https only, whatever a later answer says.
+void aim(CURL* easy, Transfer& t, CURLU* url)
 {
-    curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(easy, CURLOPT_CURLU, url);
+    if (isHttps(url)) {
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "https");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    }
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(std::max(1, t.waitMs(INT_MAX))));
+    t.headEnded = false;
+    t.dropAttempts();
+}
+
+// The Location value of the final answer's head, as the server sent it.
+std::optional<QByteArray> location(CURL* easy)
+{
+    curl_header* header = nullptr;
+    if (curl_easy_header(easy, "Location", 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header)
+        return {};
+    return QByteArray(header->value);
 }
 
 Outcome failure(const Transfer& t, CURLcode code)
 {
+    if (t.stop.isStopped())
+        return Outcome::Cancelled;
+    if (Clock::now() >= t.deadline)
+        return Outcome::TimedOut;
     if (t.bodyTooLong || code == CURLE_FILESIZE_EXCEEDED)
         return Outcome::TooLong;
     if (code == CURLE_OPERATION_TIMEDOUT)
@@ -340,13 +481,11 @@ Outcome failure(const Transfer& t, CURLcode code)
 
 } // namespace
 
-bool mayFollow(const QByteArray& from, const QByteArray& to)
+QByteArray redirectTarget(const QByteArray& from, const QByteArray& location)
 {
-    const auto scheme = [](const QByteArray& url) { return QUrl(QString::fromUtf8(url)).scheme().toLower(); };
-    const QString next = scheme(to);
-    if (next == QLatin1String("https"))
-        return true;
-    return next == QLatin1String("http") && scheme(from) != QLatin1String("https");
+    const Url current = absoluteUrl(from);
+    const Url next = current ? redirectUrl(current.get(), location) : Url();
+    return next ? urlPart(next.get(), CURLUPART_URL) : QByteArray();
 }
 
 Result fetch(const Request& request, const Stop& stop)
@@ -355,21 +494,27 @@ Result fetch(const Request& request, const Stop& stop)
     std::call_once(curlReady, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 
     Result result;
-    Transfer t { request.limits, stop, Clock::now() + request.limits.time, {}, {} };
+    Transfer t(request, stop);
+    Url url = absoluteUrl(request.url);
+    if (!url)
+        return result;
     curl_slist* headers = nullptr;
     for (const QByteArray& header : request.headers)
         headers = curl_slist_append(headers, header.constData());
+    curl_slist* addresses = nullptr;
+    for (const QByteArray& address : request.addresses)
+        addresses = curl_slist_append(addresses, address.constData());
     CURLM* multi = curl_multi_init();
     CURL* easy = curl_easy_init();
     if (!multi || !easy) {
         curl_easy_cleanup(easy);
         curl_multi_cleanup(multi);
         curl_slist_free_all(headers);
+        curl_slist_free_all(addresses);
         return result;
     }
-    configure(easy, t, headers);
-    QByteArray url = request.url;
-    aim(easy, t, url);
+    configure(easy, t, headers, addresses);
+    aim(easy, t, url.get());
     curl_multi_add_handle(multi, easy);
 
     for (;;) {
@@ -395,27 +540,39 @@ Result fetch(const Request& request, const Stop& stop)
             if (message->msg == CURLMSG_DONE)
                 done = message->data.result;
         if (done) {
-            if (*done != CURLE_OK || t.broken) {
+            if (*done == CURLE_COULDNT_CONNECT && !t.attempts.empty()) {
+                // libcurl has tried every address and some are still connecting: once one has, libcurl
+                // starts again and is given it.
+                settleAttempts(t, t.waitMs(INT_MAX));
+                if (t.connected >= 0) {
+                    curl_multi_remove_handle(multi, easy);
+                    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(std::max(1, t.waitMs(INT_MAX))));
+                    curl_multi_add_handle(multi, easy);
+                    continue;
+                }
+            }
+            if (*done != CURLE_OK || t.broken || !t.headEnded) {
                 result.outcome = failure(t, *done);
                 break;
             }
-            char* next = nullptr;
-            curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &next);
-            if (!next) {
+            char* redirect = nullptr;
+            curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &redirect);
+            if (!redirect) {
                 result.outcome = Outcome::Completed;
                 result.body = std::move(t.body);
                 break;
             }
-            const QByteArray target(next);
-            if (++result.redirects > request.limits.maxRedirects || !mayFollow(url, target)) {
+            const std::optional<QByteArray> target = location(easy);
+            Url next = target ? redirectUrl(url.get(), *target) : Url();
+            if (++result.redirects > request.limits.maxRedirects || !next) {
                 result.outcome = Outcome::Failed;
                 break;
             }
             curl_multi_remove_handle(multi, easy);
-            url = target;
+            url = std::move(next);
             t.body.clear();
             t.broken = false;
-            aim(easy, t, url);
+            aim(easy, t, url.get());
             curl_multi_add_handle(multi, easy);
             continue;
         }
@@ -428,6 +585,7 @@ Result fetch(const Request& request, const Stop& stop)
     curl_easy_cleanup(easy);
     curl_multi_cleanup(multi);
     curl_slist_free_all(headers);
+    curl_slist_free_all(addresses);
     for (const auto& relay : t.relays)
         ::close(relay->curlEnd); // a socket libcurl was given but never closed
     t.relays.clear();

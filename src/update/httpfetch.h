@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 #include <QByteArray>
 #include <QList>
@@ -23,6 +24,15 @@ struct Request {
     QByteArray url; ///< an absolute http or https address
     QList<QByteArray> headers; ///< raw "Name: value" lines sent with every request of the fetch
     Limits limits;
+
+    // What the program leaves empty; tests aim the fetch at loopback servers of their own with them.
+    /// Fixed addresses of host names, one "host:port:address[,address...]" each (libcurl's CURLOPT_RESOLVE).
+    QList<QByteArray> addresses;
+    /// A file of PEM certificates to trust instead of the system's.
+    QByteArray caFile;
+    /// Called on the fetching thread with the local socket address (a raw sockaddr_un) that libcurl is
+    /// about to connect to.
+    std::function<void(const QByteArray& address)> relayListening;
 };
 
 enum class Outcome {
@@ -60,16 +70,23 @@ private:
     std::atomic<bool> m_stopped = false;
 };
 
-/// Whether a redirect from `from` to `to` is followed: to http and https addresses only, and never from https
-/// down to http.
-bool mayFollow(const QByteArray& from, const QByteArray& to);
+/**
+ * Where a redirect from the address `from` with the Location value `location` leads: the absolute address
+ * fetch() then asks for, resolved by the same URL parser that fetches it. Empty when the redirect is not
+ * followed: a target that does not parse as an http or https address without guessing its scheme, or one
+ * that goes from https down to http.
+ */
+QByteArray redirectTarget(const QByteArray& from, const QByteArray& location);
 
 /**
- * Performs one GET of request.url with request.headers, following redirects to http and https addresses
- * (never from https down to http, at most limits.maxRedirects), and blocks until the answer is complete or
- * a limit, an error or `stop` ends it. Nothing of the fetch (socket, timer or thread of its own) outlives
- * the call; a host name still being looked up is left to the system's resolver, which ends by itself.
- * Meant to run on a thread of its own.
+ * Performs one GET of request.url with request.headers, following redirects as redirectTarget() resolves
+ * them (at most limits.maxRedirects; once on https, only https is spoken), and blocks until the answer is
+ * complete or a limit, an error or `stop` ends it. An answer is complete only when its head ended with its
+ * empty line and its body was whole. A host name with several addresses is connected like libcurl does:
+ * each address gets a short head start and keeps trying while the next ones are tried, so a silent first
+ * address costs no more than its head start. Nothing of the fetch (socket, timer or thread of its own)
+ * outlives the call; a host name still being looked up is left to the system's resolver, which ends by
+ * itself. Meant to run on a thread of its own.
  */
 Result fetch(const Request& request, const Stop& stop);
 

@@ -1,7 +1,17 @@
 // Tests of the window's file commands: adding files and folders, ordering, dragging, renaming and restoring.
+#include <chrono>
+#include <thread>
+
+#include <QAccessible>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
 #include <QDragMoveEvent>
 #include <QFile>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -12,6 +22,7 @@
 #include <QToolTip>
 
 #include "app/fmmain.h"
+#include "app/platformservices.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "fakeservices.h"
@@ -66,6 +77,9 @@ private slots:
     void passTakesNoInputAndCancels_data();
     void passTakesNoInputAndCancels();
     void failingRowsAreMarked();
+    void afterPass_data();
+    void afterPass();
+    void fileDialogRefusesWhatCannotBeRenamed();
 
 private:
     void addRows(const QStringList& names, const QString& folder = u"/nowhere/"_s);
@@ -78,6 +92,8 @@ private:
 
     /// Clicks the button named `name` and waits until the pass it starts has ended.
     void runPass(const QString& name);
+    /// A shown window whose passes stop before the step the gate names.
+    void openGatedWindow();
     // A drag over the list as the drag system delivers it to the list's viewport: it enters at its first
     // point and moves on from there, then drops or leaves.
     void dragTo(const QPoint& point, const QMimeData& data = QMimeData());
@@ -110,6 +126,20 @@ void TestFmMainFiles::runPass(const QString& name)
     QSignalSpy finished(m_window.get(), &fmMain::passFinished);
     clickControl(*m_window, name);
     QVERIFY(finished.wait());
+}
+
+void TestFmMainFiles::openGatedWindow()
+{
+    m_window.reset();
+    m_services = FakeServices();
+    WindowOptions options;
+    options.services = &m_services;
+    options.checkForUpdates = false;
+    options.passStepHook = m_gate.hook();
+    m_window = std::make_unique<fmMain>(options);
+    testWindowModel(*m_window);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
 void TestFmMainFiles::dragTo(const QPoint& point, const QMimeData& data)
@@ -228,6 +258,14 @@ void TestFmMainFiles::ordering_data()
     QTest::newRow("up without selection") << "up" << -1 << abc << -1 << false;
     QTest::newRow("down without selection") << "down" << -1 << abc << -1 << false;
     QTest::newRow("delete without selection") << "delete" << -1 << abc << -1 << false;
+    // The list's keys do what the buttons beside it do.
+    QTest::newRow("Alt+Up from middle") << "Alt+Up" << 1 << QStringList { u"B"_s, u"A"_s, u"C"_s } << 0 << true;
+    QTest::newRow("Alt+Up on first") << "Alt+Up" << 0 << abc << 0 << false;
+    QTest::newRow("Alt+Down from middle") << "Alt+Down" << 1 << QStringList { u"A"_s, u"C"_s, u"B"_s } << 2 << true;
+    QTest::newRow("Alt+Down on last") << "Alt+Down" << 2 << abc << 2 << false;
+    QTest::newRow("Delete middle") << "Delete" << 1 << QStringList { u"A"_s, u"C"_s } << 1 << true;
+    QTest::newRow("Delete last") << "Delete" << 2 << QStringList { u"A"_s, u"B"_s } << -1 << true;
+    QTest::newRow("Delete without selection") << "Delete" << -1 << abc << -1 << false;
 }
 
 void TestFmMainFiles::ordering()
@@ -242,12 +280,17 @@ void TestFmMainFiles::ordering()
     addRows({ u"A"_s, u"B"_s, u"C"_s });
     list()->selectRow(selected < 0 ? std::nullopt : std::optional<int>(selected));
     btCallBack->setEnabled(true);
-    iButton* clicked = button(command == u"up"_s ? u"btSelectUp"_s
-            : command == u"down"_s               ? u"btSelectDown"_s
-                                                 : u"btSelectDelete"_s);
-    QSignalSpy clicks(clicked, &iButton::Click);
-    QTest::mouseClick(clicked, Qt::LeftButton);
-    QCOMPARE(clicks.count(), 1); // the click reached the button, whatever it changed
+    if (command.front().isUpper()) {
+        const QKeyCombination key = QKeySequence::fromString(command)[0];
+        QTest::keyClick(list(), key.key(), key.keyboardModifiers());
+    } else {
+        iButton* clicked = button(command == u"up"_s ? u"btSelectUp"_s
+                : command == u"down"_s               ? u"btSelectDown"_s
+                                                     : u"btSelectDelete"_s);
+        QSignalSpy clicks(clicked, &iButton::Click);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1); // the click reached the button, whatever it changed
+    }
     QCOMPARE(oldNames(), order);
     QCOMPARE(list()->selectedRow().value_or(-1), selectedAfter);
     QCOMPARE(!btCallBack->isEnabled(), refreshed);
@@ -454,16 +497,7 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
         writeFile(dir.filePath(name), name.toUtf8()); // each file's content is its first name
         paths << dir.filePath(name);
     }
-    m_window.reset();
-    m_services = FakeServices();
-    WindowOptions options;
-    options.services = &m_services;
-    options.checkForUpdates = false;
-    options.passStepHook = m_gate.hook();
-    m_window = std::make_unique<fmMain>(options);
-    testWindowModel(*m_window);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    openGatedWindow();
     fmMain& w = *m_window;
     auto* btReName = button(u"btReName"_s);
     auto* btListClear = button(u"btListClear"_s);
@@ -491,6 +525,15 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
     QTest::mouseClick(btSelectDelete, Qt::LeftButton);
     QTest::keyClicks(prefix, u"zz"_s);
     QTest::keyClick(list(), Qt::Key_Down);
+    QTest::keyClick(list(), Qt::Key_Delete);
+    QTest::keyClick(list(), Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(prefix, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(list(), Qt::Key_PageDown, Qt::ControlModifier);
+    // A screen reader's press is input too.
+    for (const QString& name : { u"btListClear"_s, u"btReplace"_s })
+        QAccessible::queryAccessibleInterface(control(w, name))
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
     for (QWidget* target : { static_cast<QWidget*>(btListClear), static_cast<QWidget*>(btSelectDelete) }) {
         const QPointF centre = QRectF(target->rect()).center();
         QCoreApplication::postEvent(target,
@@ -501,11 +544,15 @@ void TestFmMainFiles::passTakesNoInputAndCancels()
                 Qt::NoButton, Qt::NoModifier));
     }
     QCoreApplication::postEvent(prefix, new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, u"q"_s));
+    QInputMethodEvent commit;
+    commit.setCommitString(u"青禾"_s);
+    QCoreApplication::sendEvent(prefix, &commit);
     QCoreApplication::sendPostedEvents();
     QCOMPARE(oldNames(), names);
     QCOMPARE(w.model()->newNames(), newNames);
     QCOMPARE(prefix->text(), QString());
     QCOMPARE(list()->selectedRow(), std::optional<int>(0));
+    QVERIFY(control(w, u"planDIY"_s)->isVisible());
 
     // The pass goes on painting and shows its progress instead of the tip line.
     QTRY_VERIFY_WITH_TIMEOUT(btCancel->isVisible(), 3000);
@@ -571,7 +618,8 @@ void TestFmMainFiles::failingRowsAreMarked()
 {
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
-    const QString longName = QString(80, u'长') + u".txt"_s;
+    // Wider than a tooltip may be, narrower than the test screen, and with no place to break between words.
+    const QString longName = QString(30, u'长') + QString(30, u'm') + u".txt"_s;
     for (const QString& name : { u"a.txt"_s, u"b.txt"_s, longName, u"2.txt"_s })
         writeFile(dir.filePath(name), "x");
     fmMain& w = *m_window;
@@ -606,6 +654,16 @@ void TestFmMainFiles::failingRowsAreMarked()
     QCOMPARE(toolTipAt(0, RenameList::NewNameColumn), QString());
     QCOMPARE(toolTipAt(0, RenameList::OldNameColumn), QString());
     QCOMPARE(toolTipAt(2, RenameList::OldNameColumn), longName); // cut by its column
+    // Shown, the long name wraps instead of running off the screen.
+    const QPoint cut = view->visualRect(w.model()->index(2, RenameList::OldNameColumn)).center();
+    QHelpEvent hoverLong(QEvent::ToolTip, cut, view->viewport()->mapToGlobal(cut));
+    QCoreApplication::sendEvent(view->viewport(), &hoverLong);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text().remove(u'\n'), longName);
+    for (const QWidget* shown : QApplication::topLevelWidgets()) {
+        if (shown->inherits("QTipLabel") && shown->isVisible())
+            QVERIFY2(shown->width() <= 520, qPrintable(QString::number(shown->width())));
+    }
     QCOMPARE(tip->text(), u"有 1 个文件无法更名：文件夹中已有同名文件"_s);
     QCOMPARE(tip->palette().color(QPalette::WindowText), QColor(192, 0, 0));
 
@@ -626,6 +684,217 @@ void TestFmMainFiles::failingRowsAreMarked()
     clickControl(w, u"btListClear"_s);
     QCOMPARE(tip->text(), designedTip);
     QCOMPARE(tip->palette().color(QPalette::WindowText), QColor(64, 64, 64));
+}
+
+void TestFmMainFiles::afterPass_data()
+{
+    // Files 1.txt..4.txt, each holding its own first name, are added in this order. Steps, split by " | ":
+    //   start=N    types N as the start number (a change: the restore closes)
+    //   hold=K     the next pass stops before its step K until `release` (cancelled there, K is not made)
+    //   rename / restore / enter:NAME / space:NAME   start a pass by a click, or by a key on control NAME
+    //   click:NAME a click on control NAME;  esc  Esc (cancels a pass);  release  lets a held pass go on
+    //   close:yes / close:no   closes the window, the question answered 确定 / 取消;  destroy  deletes it
+    //   wait=MS    lets the event loop run;  progress:shown / hidden / early (hidden while the pass is younger
+    //              than 300 ms)
+    //   tip:TEXT, focus:NAME, files:A=a,B=b..., outcomes:X,Y,...   what must hold at that point
+    // $moved, $original, $renamed and $designed stand for the common checks.
+    QTest::addColumn<QString>("script");
+    // Settings changed after a pass, a second pass cancelled at once: 还原 has nothing of this restore
+    // window to undo, and no file moves to a name it never had.
+    QTest::newRow("change, rename, cancel at once, restore")
+        << u"start=2 | rename | $moved | $renamed | $designed | start=3 | hold=0 | rename | esc | release | restore"
+           " | $moved | $renamed | tip:已取消：已更名 0 个，还有 4 个未更名，按“开始更名”继续"_s;
+    // Numbered from 5, the four moves are independent steps: cancelled after two, continued, restored.
+    QTest::newRow("cancel, continue, restore in two parts")
+        << u"start=5 | hold=2 | rename | esc | release | files:3.txt=3.txt,4.txt=4.txt,5.txt=1.txt,6.txt=2.txt"
+           " | outcomes:成功,成功,, | tip:已取消：已更名 2 个，还有 2 个未更名，按“开始更名”继续 | rename"
+           " | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt | $renamed | $designed | hold=1 | restore | esc"
+           " | release | tip:已取消：已还原 1 个，还有 3 个未还原，按“还原”继续 | restore | $original"
+           " | outcomes:还原成功,还原成功,还原成功,还原成功 | $designed"_s;
+    // A renumbering is one chain (4→5, 3→4, 2→3, 1→2), cut after its second move.
+    QTest::newRow("renumbering cancelled inside its chain, restored")
+        << u"start=2 | hold=2 | rename | esc | release | files:1.txt=1.txt,2.txt=2.txt,4.txt=3.txt,5.txt=4.txt"
+           " | outcomes:,,成功,成功 | tip:已取消：已更名 2 个，还有 2 个未更名，按“开始更名”继续 | restore | $original"
+           " | outcomes:,,还原成功,还原成功"_s;
+    QTest::newRow("second rename after a full success changes nothing")
+        << u"start=2 | rename | rename | $moved | $renamed | $designed | restore | $original"_s;
+    QTest::newRow("focus after a click") << u"start=2 | rename | focus:btReName"_s;
+    QTest::newRow("focus after Enter") << u"start=2 | enter:btReName | focus:btReName"_s;
+    QTest::newRow("focus after Space, and after a restore")
+        << u"start=2 | space:btReName | focus:btReName | space:btCallBack | focus:btCallBack | $original"_s;
+    QTest::newRow("dropped clicks on 清空, 下移 and 上移")
+        << u"start=2 | hold=0 | space:btReName | click:btListClear | click:btSelectDown | focus: | "
+           u"click:btSelectUp | release | focus:btReName"
+           " | $moved | $renamed"_s;
+    QTest::newRow("emptied start number") << u"start= | tip:有 4 个文件无法更名：新文件名为空"_s;
+    // Each edit of the start number is two changes (the old digit goes, the new one comes) made while the
+    // check of the one before still runs: the marks that come in are those of the last.
+    QTest::newRow("changes while a check runs") << u"start=2 | start= | tip:有 4 个文件无法更名：新文件名为空"_s;
+    QTest::newRow("progress waits 300 ms, and goes with the pass")
+        << u"start=5 | hold=0 | rename | wait=150 | progress:early | wait=400 | progress:shown | release | wait=600"
+           " | progress:hidden | $renamed"_s;
+    QTest::newRow("no progress after a short pass") << u"start=2 | rename | wait=600 | progress:hidden | $designed"_s;
+    QTest::newRow("destroying the window cancels its pass")
+        << u"start=5 | hold=1 | rename | destroy | files:2.txt=2.txt,3.txt=3.txt,4.txt=4.txt,5.txt=1.txt"_s;
+    QTest::newRow("close asked, 取消")
+        << u"start=5 | hold=1 | rename | close:no | release | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt"
+           " | $renamed"_s;
+    QTest::newRow("close asked, 确定")
+        << u"start=5 | hold=1 | rename | close:yes | release | files:2.txt=2.txt,3.txt=3.txt,4.txt=4.txt,5.txt=1.txt"_s;
+}
+
+// What a user can do after a pass: 还原 undoes exactly what was done, 开始更名 finishes a batch, the tip line
+// says what happened, and a pass moves no focus.
+void TestFmMainFiles::afterPass()
+{
+    QFETCH(QString, script);
+    script.replace(u"$moved"_s, u"files:2.txt=1.txt,3.txt=2.txt,4.txt=3.txt,5.txt=4.txt"_s)
+        .replace(u"$original"_s, u"files:1.txt=1.txt,2.txt=2.txt,3.txt=3.txt,4.txt=4.txt"_s)
+        .replace(u"$renamed"_s, u"outcomes:成功,成功,成功,成功"_s)
+        .replace(u"$designed"_s, u"tip:小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名"_s);
+    const QStringList steps = script.split(u" | "_s);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QStringList paths;
+    for (int i = 1; i <= 4; ++i) {
+        paths << dir.filePath(u"%1.txt"_s.arg(i));
+        writeFile(paths.last(), u"%1.txt"_s.arg(i).toUtf8());
+    }
+    openGatedWindow();
+    fmMain& w = *m_window;
+    m_services.filesToChoose = paths;
+    clickControl(w, u"btOpenFiles"_s);
+    list()->selectRow(1);
+    QSignalSpy finished(&w, &fmMain::passFinished);
+    QSignalSpy held(&m_gate, &StepGate::held);
+    QElapsedTimer passAge;
+    auto startPass = [&](const std::function<void()>& input) {
+        passAge.start();
+        finished.clear();
+        held.clear();
+        input();
+        if (m_gate.holdAt.load() >= 0)
+            QVERIFY(held.wait());
+        else if (w.isPassRunning())
+            QVERIFY(finished.wait());
+    };
+    for (const QString& step : steps) {
+        const QString arg = step.section(u':', 1).section(u'=', 0);
+        if (step.startsWith(u"start="_s)) {
+            auto* start = control<TextBox>(w, u"txtNewName2"_s);
+            start->setFocus();
+            start->selectAll();
+            QTest::keyClick(start, Qt::Key_Delete); // the field refuses Backspace as a typed character
+            QTest::keyClicks(start, step.section(u'=', 1));
+        } else if (step.startsWith(u"hold="_s)) {
+            m_gate.holdAt = step.section(u'=', 1).toInt();
+        } else if (step == u"rename"_s || step == u"restore"_s) {
+            startPass([&] { clickControl(w, step == u"rename"_s ? u"btReName"_s : u"btCallBack"_s); });
+        } else if (step.startsWith(u"enter:"_s) || step.startsWith(u"space:"_s)) {
+            QWidget* target = control(w, arg);
+            target->setFocus();
+            startPass([&] { QTest::keyClick(target, step.startsWith(u"enter"_s) ? Qt::Key_Return : Qt::Key_Space); });
+        } else if (step.startsWith(u"click:"_s)) {
+            clickControl(w, arg);
+        } else if (step == u"esc"_s) {
+            QTest::keyClick(&w, Qt::Key_Escape);
+        } else if (step == u"release"_s) {
+            m_gate.holdAt = -1;
+            m_gate.go.release();
+            if (w.isPassRunning())
+                QVERIFY(finished.wait());
+        } else if (step.startsWith(u"close:"_s)) {
+            m_services.answer = arg == u"yes"_s;
+            w.close();
+            QCOMPARE(m_services.questions.size(), 1);
+            QVERIFY(w.isVisible()); // the pass runs on until it stops
+        } else if (step == u"destroy"_s) {
+            // The pass is held in its hook: let it go on shortly, while the window is being destroyed.
+            std::thread release([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                m_gate.holdAt = -1;
+                m_gate.go.release();
+            });
+            m_window.reset();
+            release.join();
+        } else if (step.startsWith(u"wait="_s)) {
+            QTest::qWait(step.section(u'=', 1).toInt());
+        } else if (step.startsWith(u"progress:"_s)) {
+            const bool shown = control(w, u"lbProgress"_s)->isVisible();
+            QCOMPARE(control(w, u"btCancel"_s)->isVisible(), shown);
+            QCOMPARE(tipLine()->isVisible(), !shown);
+            if (arg == u"early"_s)
+                QVERIFY2(!shown || passAge.elapsed() >= 300, "progress shown before 300 ms");
+            else
+                QCOMPARE(shown, arg == u"shown"_s);
+        } else if (step.startsWith(u"tip:"_s)) {
+            QTRY_COMPARE(tipLine()->text(), step.mid(4)); // the check may still be running
+        } else if (step.startsWith(u"focus:"_s)) {
+            QCOMPARE(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(), arg);
+        } else if (step.startsWith(u"files:"_s)) {
+            QStringList onDisk;
+            for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+                QFile file(dir.filePath(name));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                onDisk << name + u'=' + QString::fromUtf8(file.readAll());
+            }
+            QCOMPARE(onDisk.join(u','), step.mid(6));
+        } else if (step.startsWith(u"outcomes:"_s)) {
+            QStringList outcomes;
+            for (int row = 0; row < w.model()->count(); ++row)
+                outcomes << w.model()->outcome(row);
+            QCOMPARE(outcomes.join(u','), step.mid(9));
+        } else {
+            QFAIL(qPrintable(u"unknown step "_s + step));
+        }
+    }
+    if (!m_window)
+        return;
+    QVERIFY(!w.isPassRunning());
+    QCOMPARE(w.model()->count(), 4);
+    QCOMPARE(w.isVisible(), !script.contains(u"close:yes"_s));
+}
+
+// The real open-file dialog refuses a file whose folder takes no writes, with a message over the dialog, which
+// stays open for another choice; Qt's dialogs leave no settings file behind.
+void TestFmMainFiles::fileDialogRefusesWhatCannotBeRenamed()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QVERIFY(
+        QDir(dir.path()).mkpath(u"ro"_s) && QDir(dir.path()).mkpath(u"rw"_s) && QDir(dir.path()).mkpath(u"config"_s));
+    writeFile(dir.filePath(u"ro/a.txt"_s), "a");
+    writeFile(dir.filePath(u"rw/b.txt"_s), "b");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(u"config"_s)));
+    QtPlatformServices services;
+    // Run as root, no folder refuses writes: the test names the one that does.
+    services.folderTakesRenames = [](const QString& folder) { return !folder.endsWith(u"/ro"_s); };
+    QStringList warnings;
+    bool stayedOpen = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            warnings << box->text();
+            box->accept();
+        });
+        dialog->setDirectory(dir.filePath(u"ro"_s));
+        dialog->selectFile(u"a.txt"_s);
+        // The Open button: the message box is open until the timer above closes it.
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        stayedOpen = dialog->isVisible();
+        dialog->setDirectory(dir.filePath(u"rw"_s));
+        dialog->selectFile(u"b.txt"_s);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    });
+    const QStringList chosen = services.chooseFiles(m_window.get(), u"请选择要更名的文件"_s, u"所有文件(*)"_s);
+    QVERIFY(stayedOpen);
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.at(0).startsWith(dir.filePath(u"ro/a.txt"_s)), qPrintable(warnings.at(0)));
+    QCOMPARE(chosen, QStringList { dir.filePath(u"rw/b.txt"_s) });
+    QCOMPARE(QDir(dir.filePath(u"config"_s)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }
 
 QTEST_MAIN(TestFmMainFiles)

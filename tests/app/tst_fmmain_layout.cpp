@@ -1,12 +1,16 @@
 // Tests of the main window's layout and start state: places, sizes, captions, colours, focus and the timer.
+#include <QAccessible>
 #include <QLabel>
 #include <QRadioButton>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "app/clickablelabel.h"
 #include "app/fmmain.h"
+#include "app/plantabs.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
 #include "fakeservices.h"
@@ -28,6 +32,10 @@ private slots:
     void buttons();
     void startState();
     void focusOrder();
+    void accessibility_data();
+    void accessibility();
+    void accessibleActions_data();
+    void accessibleActions();
     void timerFiresOnce();
     void listColumns();
     void chineseFontIsPinned();
@@ -117,7 +125,10 @@ void TestFmMainLayout::controls()
 
     QWidget* widget = control(*m_window, name);
     QVERIFY(widget);
-    QCOMPARE(widget->pos(), geometry.topLeft());
+    // Positions are the design's: on the window, or in a plan panel; the plan tabs lie in their tab strip.
+    const QWidget* container
+        = qobject_cast<PlanTabList*>(widget->parentWidget()) ? widget->window() : widget->parentWidget();
+    QCOMPARE(container ? widget->mapTo(container, QPoint(0, 0)) : widget->pos(), geometry.topLeft());
     if (qobject_cast<QLabel*>(widget) && !qobject_cast<ClickableLabel*>(widget)) {
         // Labels keep their place and never cut their text: at least the designed size, and the text's.
         QVERIFY(widget->width() >= geometry.width());
@@ -216,10 +227,11 @@ void TestFmMainLayout::focusOrder()
     fmMain& w = *m_window;
     auto* list = control(w, u"ListReName"_s);
     QList<QWidget*> expected;
-    for (const QString& name : { u"ListReName"_s, u"Option1"_s, u"Option2"_s, u"txtExp"_s, u"txtNewNameF"_s,
-             u"txtNewName3"_s, u"txtNewName2"_s, u"txtNewName1"_s, u"txtReplaceNew"_s, u"txtReplaceOld"_s, u"txtAdd1"_s,
-             u"txtAdd2"_s, u"btOpenFiles"_s, u"btOpenFolder"_s, u"btReName"_s, u"btCallBack"_s, u"btSelectUp"_s,
-             u"btSelectDown"_s, u"btSelectDelete"_s, u"btListClear"_s, u"btMin"_s, u"btClose"_s })
+    for (const QString& name :
+        { u"ListReName"_s, u"Option1"_s, u"Option2"_s, u"txtExp"_s, u"btDIY"_s, u"btReplace"_s, u"txtNewNameF"_s,
+            u"txtNewName3"_s, u"txtNewName2"_s, u"txtNewName1"_s, u"txtReplaceNew"_s, u"txtReplaceOld"_s, u"txtAdd1"_s,
+            u"txtAdd2"_s, u"btOpenFiles"_s, u"btOpenFolder"_s, u"btReName"_s, u"btCallBack"_s, u"btSelectUp"_s,
+            u"btSelectDown"_s, u"btSelectDelete"_s, u"btListClear"_s, u"btMin"_s, u"btClose"_s })
         expected << control(w, name);
     QList<QWidget*> chain;
     QWidget* current = list;
@@ -235,6 +247,155 @@ void TestFmMainLayout::focusOrder()
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), control(w, u"Option1"_s));
+}
+
+namespace {
+
+// The states a screen reader is told of, as words.
+QStringList stateWords(const QAccessible::State& state)
+{
+    QStringList words;
+    const std::pair<bool, const char*> flags[] = { { bool(state.focusable), "focusable" },
+        { bool(state.disabled), "disabled" }, { bool(state.invisible), "invisible" },
+        { bool(state.selected), "selected" }, { bool(state.focused), "focused" }, { bool(state.checked), "checked" } };
+    for (const auto& [on, word] : flags)
+        if (on)
+            words << QString::fromLatin1(word);
+    return words;
+}
+
+} // namespace
+
+// What a screen reader is told of every control at start: role, name, states and actions, in tab order, then
+// the controls that take no focus.
+void TestFmMainLayout::accessibility_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("states");
+    QTest::addColumn<QStringList>("actions");
+
+    const QStringList focusable { u"focusable"_s };
+    const QStringList press { QAccessibleActionInterface::pressAction() };
+    const QStringList button { QAccessibleActionInterface::pressAction(),
+        QAccessibleActionInterface::setFocusAction() };
+    const QStringList field { QAccessibleActionInterface::setFocusAction() };
+    const QStringList hiddenField { u"focusable"_s, u"invisible"_s };
+    QTest::newRow("list") << "ListReName" << int(QAccessible::Tree) << "文件列表"
+                          << QStringList { u"focusable"_s, u"focused"_s } << QStringList {};
+    QTest::newRow("keep extension") << "Option1" << int(QAccessible::RadioButton) << "不改变"
+                                    << QStringList { u"focusable"_s, u"checked"_s }
+                                    << QStringList { QAccessibleActionInterface::toggleAction(),
+                                           QAccessibleActionInterface::setFocusAction() };
+    QTest::newRow("change extension") << "Option2" << int(QAccessible::RadioButton) << "修改为：" << focusable
+                                      << QStringList { QAccessibleActionInterface::toggleAction(),
+                                             QAccessibleActionInterface::setFocusAction() };
+    QTest::newRow("extension") << "txtExp" << int(QAccessible::EditableText) << "扩展名"
+                               << QStringList { u"focusable"_s, u"disabled"_s } << QStringList {};
+    QTest::newRow("numbering tab") << "btDIY" << int(QAccessible::PageTab) << "重新命名"
+                                   << QStringList { u"focusable"_s, u"selected"_s } << press;
+    QTest::newRow("replace tab") << "btReplace" << int(QAccessible::PageTab) << "原文件名修改" << focusable << press;
+    QTest::newRow("digits") << "txtNewNameF" << int(QAccessible::EditableText) << "补零位数" << focusable << field;
+    QTest::newRow("suffix") << "txtNewName3" << int(QAccessible::EditableText) << "后缀" << focusable << field;
+    QTest::newRow("start") << "txtNewName2" << int(QAccessible::EditableText) << "开始编号" << focusable << field;
+    QTest::newRow("prefix") << "txtNewName1" << int(QAccessible::EditableText) << "前缀" << focusable << field;
+    QTest::newRow("replace with") << "txtReplaceNew" << int(QAccessible::EditableText) << "替换成" << hiddenField
+                                  << field;
+    QTest::newRow("replace what") << "txtReplaceOld" << int(QAccessible::EditableText) << "要替换的文字" << hiddenField
+                                  << field;
+    QTest::newRow("add before") << "txtAdd1" << int(QAccessible::EditableText) << "在文件名前添加" << hiddenField
+                                << field;
+    QTest::newRow("add after") << "txtAdd2" << int(QAccessible::EditableText) << "在文件名后追加" << hiddenField
+                               << field;
+    const std::pair<const char*, const char*> buttons[]
+        = { { "btOpenFiles", "添加文件" }, { "btOpenFolder", "添加文件夹" }, { "btReName", "开始更名" },
+              { "btSelectUp", "上移" }, { "btSelectDown", "下移" }, { "btSelectDelete", "删除" },
+              { "btListClear", "清空" }, { "btMin", "最小化" }, { "btClose", "关闭" } };
+    for (const auto& [control, name] : buttons)
+        QTest::newRow(control) << control << int(QAccessible::PushButton) << name << focusable << button;
+    QTest::newRow("btCallBack") << "btCallBack" << int(QAccessible::PushButton) << "还原"
+                                << QStringList { u"focusable"_s, u"invisible"_s } << button;
+
+    QTest::newRow("window") << "fmMain" << int(QAccessible::Window) << "青禾更名器" << QStringList {} << QStringList {};
+    QTest::newRow("plan tab list") << "planTabs" << int(QAccessible::PageTabList) << "改名格式" << QStringList {}
+                                   << QStringList {};
+    QTest::newRow("numbering panel") << "planDIY" << int(QAccessible::Grouping) << "重新命名" << QStringList {}
+                                     << QStringList {};
+    QTest::newRow("replace panel") << "planReplace" << int(QAccessible::Grouping) << "原文件名修改"
+                                   << QStringList { u"invisible"_s } << QStringList {};
+    QTest::newRow("logo") << "picLogo" << int(QAccessible::Graphic) << "青禾更名器" << QStringList {} << QStringList {};
+    QTest::newRow("new version, none yet")
+        << "lbNewVersion" << int(QAccessible::Link) << "" << QStringList { u"invisible"_s } << press;
+    QTest::newRow("credit link") << "lbADR" << int(QAccessible::Link) << "By 青禾木舟" << QStringList {} << press;
+    QTest::newRow("tip line") << "lbInfo(15)" << int(QAccessible::StatusBar)
+                              << "小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名"
+                              << QStringList {} << QStringList {};
+    QTest::newRow("progress line") << "lbProgress" << int(QAccessible::StatusBar) << ""
+                                   << QStringList { u"invisible"_s } << QStringList {};
+    QTest::newRow("progress bar") << "picProgress" << int(QAccessible::ProgressBar) << "进度"
+                                  << QStringList { u"invisible"_s } << QStringList {};
+    QTest::newRow("cancel") << "btCancel" << int(QAccessible::PushButton) << "取消"
+                            << QStringList { u"focusable"_s, u"invisible"_s } << button;
+}
+
+void TestFmMainLayout::accessibility()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    QFETCH(QStringList, states);
+    QFETCH(QStringList, actions);
+
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QObject* object = control == u"fmMain"_s ? m_window.get() : ::control(*m_window, control);
+    QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(object);
+    QVERIFY(seen);
+    QCOMPARE(int(seen->role()), role);
+    QCOMPARE(seen->text(QAccessible::Name), name);
+    QCOMPARE(stateWords(seen->state()), states);
+    QAccessibleActionInterface* doable = seen->actionInterface();
+    QCOMPARE(doable ? doable->actionNames() : QStringList {}, actions);
+}
+
+// Pressing through the action does what a click does.
+void TestFmMainLayout::accessibleActions_data()
+{
+    QTest::addColumn<QStringList>("pressed"); // controls pressed through their press action, in order
+    QTest::addColumn<QString>("shownPanel");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("opened"); // addresses handed to the browser
+
+    QTest::newRow("replace tab") << QStringList { u"btReplace"_s } << "planReplace" << 0 << 0;
+    QTest::newRow("replace, then numbering tab") << QStringList { u"btReplace"_s, u"btDIY"_s } << "planDIY" << 0 << 0;
+    QTest::newRow("添加文件") << QStringList { u"btOpenFiles"_s } << "planDIY" << 1 << 0;
+    QTest::newRow("添加文件, 清空") << QStringList { u"btOpenFiles"_s, u"btListClear"_s } << "planDIY" << 0 << 0;
+    QTest::newRow("credit link") << QStringList { u"lbADR"_s } << "planDIY" << 0 << 1;
+    QTest::newRow("new version link while empty") << QStringList { u"lbNewVersion"_s } << "planDIY" << 0 << 0;
+}
+
+void TestFmMainLayout::accessibleActions()
+{
+    QFETCH(QStringList, pressed);
+    QFETCH(QString, shownPanel);
+    QFETCH(int, rows);
+    QFETCH(int, opened);
+
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QFile file(dir.filePath(u"a.txt"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    m_services.filesToChoose = { file.fileName() };
+    control<QLabel>(*m_window, u"lbADUR"_s)->setText(u"https://example.com/"_s);
+    for (const QString& name : pressed) {
+        QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(control(*m_window, name));
+        QVERIFY(seen && seen->actionInterface());
+        seen->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
+    QVERIFY(control(*m_window, shownPanel)->isVisible());
+    QCOMPARE(m_window->model()->rowCount(), rows);
+    QCOMPARE(m_services.opened.size(), opened);
 }
 
 void TestFmMainLayout::timerFiresOnce()

@@ -40,6 +40,8 @@ private slots:
     void extensionFieldEmptiedKeepsOwnExtensions();
     void keepExtensionRestoresOwnExtensions();
     void switchingPlansKeepsTexts();
+    void planKeys_data();
+    void planKeys();
     void refreshClosesRestoreWindow();
     void refreshOnEmptyListLeavesRestoreButton();
     void sortMenuReordersAndClosesRestore();
@@ -170,7 +172,7 @@ void TestFmMainPlan::textArrives_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<int>("cursor"); // -1: the whole text selected
     QTest::addColumn<QString>("arriving");
-    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("after"); // a ^ marks where the caret must be
     QTest::addColumn<int>("beeps");
     QTest::addColumn<int>("warnings");
     QTest::addColumn<QString>("newName"); // of a.txt
@@ -198,7 +200,7 @@ void TestFmMainPlan::textArrives_data()
     QTest::newRow("start: input method commits a full-width digit")
         << start << Way::InputMethod << "1" << 1 << u"２"_s << "1" << 1 << 0 << "1.txt";
     QTest::newRow("start: paste x9 in the middle") << start << Way::Paste << "12" << 1 << "x9"
-                                                   << "192" << 1 << 0 << "192.txt";
+                                                   << "19^2" << 1 << 0 << "192.txt";
     QTest::newRow("start: paste an emoji") << start << Way::Paste << "1" << 1 << u"😀"_s << "1" << 1 << 0 << "1.txt";
     QTest::newRow("digits: paste a1b2") << digits << Way::Paste << "" << 0 << "a1b2"
                                         << "12" << 2 << 0 << "000000000001.txt";
@@ -211,6 +213,9 @@ void TestFmMainPlan::textArrives_data()
         << prefix << Way::InputMethod << "" << 0 << u"青/禾"_s << u"青禾"_s << 0 << 1 << u"青禾1.txt"_s;
     QTest::newRow("prefix: paste a?b/c") << prefix << Way::Paste << "" << 0 << "a?b/c"
                                          << "abc" << 0 << 1 << "abc1.txt";
+    QTest::newRow("prefix: paste a?b in the middle")
+        << prefix << Way::Paste << "xy" << 1 << "a?b"
+        << "xaby^" << 0 << 1 << "xaby1.txt"; // the caret goes to the end, as after the warning
     QTest::newRow("prefix: paste clean text")
         << prefix << Way::Paste << "" << 0 << u"木舟"_s << u"木舟"_s << 0 << 0 << u"木舟1.txt"_s;
     QTest::newRow("suffix: drop x|y") << u"txtNewName3"_s << Way::Drop << "" << 0 << "x|y"
@@ -266,6 +271,10 @@ void TestFmMainPlan::textArrives()
     }
     }
 
+    if (const qsizetype caret = after.indexOf(u'^'); caret >= 0) {
+        after.remove(caret, 1);
+        QCOMPARE(box->cursorPosition(), caret);
+    }
     QCOMPARE(box->text(), after);
     QCOMPARE(m_services.beeps, beeps);
     QCOMPARE(m_services.warnings.size(), warnings);
@@ -319,6 +328,10 @@ void TestFmMainPlan::digitFields()
     box->deselect();
     box->setCursorPosition(cursor);
     QTest::keyClick(box, key.key(), key.keyboardModifiers());
+    if (const qsizetype caret = after.indexOf(u'^'); caret >= 0) {
+        after.remove(caret, 1);
+        QCOMPARE(box->cursorPosition(), caret);
+    }
     QCOMPARE(box->text(), after);
     QCOMPARE(m_services.beeps, beeps);
 }
@@ -421,6 +434,73 @@ void TestFmMainPlan::switchingPlansKeepsTexts()
     QTest::mouseClick(btReplace, Qt::LeftButton);
     QCOMPARE(find->text(), u"IMG_"_s);
     QCOMPARE(newNames(), QStringList { u"xa.jpg"_s });
+}
+
+// The keyboard switches plans as the tab pictures do: Ctrl+Tab and its kin anywhere in the window, the arrow
+// keys on the focused tab. The focus follows the tab only when it was on a tab.
+void TestFmMainPlan::planKeys_data()
+{
+    QTest::addColumn<QString>("focus"); // the control the keys are pressed on
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<QString>("shown"); // the plan panel shown afterwards
+    QTest::addColumn<QString>("focusAfter");
+
+    const QKeyCombination ctrlTab(Qt::ControlModifier, Qt::Key_Tab);
+    QTest::newRow("Ctrl+Tab in the list") << "ListReName" << QList { ctrlTab } << "planReplace"
+                                          << "ListReName";
+    QTest::newRow("Ctrl+PageDown in the list")
+        << "ListReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace"
+        << "ListReName";
+    QTest::newRow("Ctrl+Tab twice") << "ListReName" << QList { ctrlTab, ctrlTab } << "planDIY"
+                                    << "ListReName";
+    QTest::newRow("Ctrl+Shift+Tab in the suffix field")
+        << "txtNewName3" << QList { QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Backtab) }
+        << "planReplace"
+        << "btReplace"; // the field went with its plan: the focus goes to the tab shown
+    QTest::newRow("Ctrl+PageDown on 开始更名")
+        << "btReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace"
+        << "btReName";
+    QTest::newRow("Ctrl+PageUp on an extension option")
+        << "Option1" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageUp) } << "planReplace"
+        << "Option1";
+    QTest::newRow("Right on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Right) } << "planReplace"
+                                                << "btReplace";
+    QTest::newRow("Left on the numbering tab wraps")
+        << "btDIY" << QList { QKeyCombination(Qt::Key_Left) } << "planReplace"
+        << "btReplace";
+    QTest::newRow("Right, then Home") << "btDIY"
+                                      << QList { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_Home) }
+                                      << "planDIY"
+                                      << "btDIY";
+    QTest::newRow("Ctrl+Tab on the numbering tab") << "btDIY" << QList { ctrlTab } << "planReplace"
+                                                   << "btReplace";
+    QTest::newRow("Space on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Space) } << "planDIY"
+                                                << "btDIY";
+    QTest::newRow("Tab from the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Tab) } << "planDIY"
+                                                << "txtNewNameF";
+    QTest::newRow("Right on the list moves no plan")
+        << "ListReName" << QList { QKeyCombination(Qt::Key_Right) } << "planDIY"
+        << "ListReName";
+}
+
+void TestFmMainPlan::planKeys()
+{
+    QFETCH(QString, focus);
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(QString, shown);
+    QFETCH(QString, focusAfter);
+
+    fmMain& w = *m_window;
+    addRows({ u"a.txt"_s });
+    QWidget* target = control(w, focus);
+    target->setFocus();
+    QCOMPARE(QApplication::focusWidget(), target);
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+    QVERIFY(control(w, shown)->isVisible());
+    QVERIFY(!control(w, shown == u"planDIY"_s ? u"planReplace"_s : u"planDIY"_s)->isVisible());
+    QCOMPARE(newNames(), QStringList { shown == u"planDIY"_s ? u"1.txt"_s : u"a.txt"_s });
+    QCOMPARE(QApplication::focusWidget(), control(w, focusAfter));
 }
 
 void TestFmMainPlan::refreshClosesRestoreWindow()

@@ -1,5 +1,6 @@
-// The rename list's view: the drop-target mark it keeps for the window.
+// The rename list's view: the drop-target mark it keeps for the window, and what a screen reader reads of its cells.
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QTest>
 
 #include "app/renamelistview.h"
@@ -10,6 +11,8 @@ class TestRenameListView : public QObject {
 
 private slots:
     void dropMarkMovesWithItsRow();
+    void cellsDescribeFailures_data();
+    void cellsDescribeFailures();
 };
 
 void TestRenameListView::dropMarkMovesWithItsRow()
@@ -28,6 +31,75 @@ void TestRenameListView::dropMarkMovesWithItsRow()
     list.remove(2); // the mark goes with its row
     QVERIFY(!view.isDropMarked(2));
     QVERIFY(!view.isDropMarked(1));
+}
+
+// The red of a failing new name and the icon of a failed row are not their only signs: the cell's description says
+// why, and the columns carry their captions.
+void TestRenameListView::cellsDescribeFailures_data()
+{
+    QTest::addColumn<QString>("checkReason");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("outcomeReason");
+    QTest::addColumn<QString>("newNameDescription");
+    QTest::addColumn<QString>("outcomeDescription");
+
+    QTest::newRow("would be renamed") << ""
+                                      << ""
+                                      << ""
+                                      << ""
+                                      << "";
+    QTest::newRow("name taken") << "文件夹中已有同名文件"
+                                << ""
+                                << ""
+                                << "无法更名：文件夹中已有同名文件"
+                                << "";
+    QTest::newRow("same new name as row 1") << "与第 1 行的新文件名相同"
+                                            << ""
+                                            << ""
+                                            << "无法更名：与第 1 行的新文件名相同"
+                                            << "";
+    QTest::newRow("failed") << ""
+                            << "失败"
+                            << "没有权限"
+                            << ""
+                            << "没有权限";
+    QTest::newRow("renamed") << ""
+                             << "成功"
+                             << ""
+                             << ""
+                             << "";
+}
+
+void TestRenameListView::cellsDescribeFailures()
+{
+    QFETCH(QString, checkReason);
+    QFETCH(QString, outcome);
+    QFETCH(QString, outcomeReason);
+    QFETCH(QString, newNameDescription);
+    QFETCH(QString, outcomeDescription);
+
+    RenameList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    RenameListView view;
+    view.setModel(&list);
+    list.append(
+        { { QStringLiteral("a.txt"), QStringLiteral("/d/") }, { QStringLiteral("b.txt"), QStringLiteral("/d/") } });
+    list.setNewNames({ QStringLiteral("1.txt"), QStringLiteral("1.txt") });
+    list.setCheckReasons({ QString(), checkReason });
+    list.setOutcome(1, outcome, outcome == u"失败" ? RowIcon::RenameFailed : RowIcon::Renamed, outcomeReason);
+    view.show(); // the tree lays out its rows, which a screen reader reads, when it is shown
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(&view);
+    QVERIFY(seen && seen->tableInterface());
+    QAccessibleTableInterface* table = seen->tableInterface();
+    QCOMPARE(table->columnDescription(RenameList::NewNameColumn), QStringLiteral("新文件名"));
+    QAccessibleInterface* newName = table->cellAt(1, RenameList::NewNameColumn);
+    QVERIFY(newName);
+    QCOMPARE(newName->text(QAccessible::Name), QStringLiteral("1.txt"));
+    QCOMPARE(newName->text(QAccessible::Description), newNameDescription);
+    QCOMPARE(table->cellAt(1, RenameList::OutcomeColumn)->text(QAccessible::Description), outcomeDescription);
+    QCOMPARE(table->cellAt(0, RenameList::NewNameColumn)->text(QAccessible::Description), QString());
 }
 
 QTEST_MAIN(TestRenameListView)

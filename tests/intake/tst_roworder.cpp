@@ -147,7 +147,7 @@ void TestRowOrder::numberingFollowsMove()
 {
     RenameList list;
     QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    list.append({ { u"A.jpg"_s, u"/p/"_s }, { u"B.jpg"_s, u"/p/"_s }, { u"C.jpg"_s, u"/p/"_s } });
+    list.append({ { u"A.jpg"_s, u"/p/"_s }, { u"B.png"_s, u"/p/"_s }, { u"C.jpg"_s, u"/p/"_s } });
     PlanSettings settings;
     settings.prefix = u"青禾"_s;
     list.refreshNewNames(settings);
@@ -155,8 +155,9 @@ void TestRowOrder::numberingFollowsMove()
     const intake::OrderResult result = intake::moveUp(list, 1);
     QVERIFY(result.refreshNames);
     list.refreshNewNames(settings);
-    QCOMPARE(list.oldNames(), (QStringList { u"B.jpg"_s, u"A.jpg"_s, u"C.jpg"_s }));
-    QCOMPARE(list.newNames(), (QStringList { u"青禾1.jpg"_s, u"青禾2.jpg"_s, u"青禾3.jpg"_s }));
+    // Each extension moves with its file.
+    QCOMPARE(list.oldNames(), (QStringList { u"B.png"_s, u"A.jpg"_s, u"C.jpg"_s }));
+    QCOMPARE(list.newNames(), (QStringList { u"青禾1.png"_s, u"青禾2.jpg"_s, u"青禾3.jpg"_s }));
 }
 
 void TestRowOrder::clear()

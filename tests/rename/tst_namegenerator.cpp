@@ -185,12 +185,12 @@ void TestNameGenerator::replace_data()
                                       << ""
                                       << ""
                                       << "bb-bb-bb.txt";
-    QTest::newRow("case-sensitive") << "IMG_1.jpg"
+    QTest::newRow("case-sensitive") << "img_IMG.jpg"
                                     << "img"
                                     << "pic"
                                     << ""
                                     << ""
-                                    << "IMG_1.jpg";
+                                    << "pic_IMG.jpg";
     QTest::newRow("empty find keeps name") << "photo.jpg"
                                            << ""
                                            << "zzz"

@@ -1,4 +1,4 @@
-// Tests of the pictures on a dense screen (device pixel ratio 2): iButton's cells and the window's pictures.
+// Tests of the pictures on dense screens (device pixel ratios 2 and 1.5): iButton's cells and the window's pictures.
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
@@ -108,16 +108,24 @@ void TestHiDpi::windowPicksTwiceDrawnPictures()
     QCOMPARE(shown.size(), QSize(240, 80));
     QCOMPARE(shown.copy(), drawn.copy());
 
-    // Moved to the ordinary screen the window shows the 1× pictures, and the 2× ones again when it comes back.
+    // Moved to the ordinary screen the window shows the 1× pictures; at 150 % the 2× ones drawn down to 1.5×;
+    // and the 2× ones again when it comes back.
     const QList<QScreen*> screens = QGuiApplication::screens();
-    QCOMPARE(screens.size(), 2);
-    for (const qreal ratio : { 1.0, 2.0 }) {
-        QScreen* target = screens.at(ratio == 1.0 ? 1 : 0);
+    QCOMPARE(screens.size(), 3);
+    for (const qreal ratio : { 1.0, 1.5, 2.0 }) {
+        QScreen* target = nullptr;
+        for (QScreen* screen : screens) {
+            if (screen->devicePixelRatio() == ratio)
+                target = screen;
+        }
+        QVERIFY(target);
         window.move(target->geometry().topLeft() + QPoint(40, 40));
         QTRY_COMPARE(window.screen(), target);
         QCOMPARE(background->pixmap().devicePixelRatio(), ratio);
+        QCOMPARE(background->pixmap().deviceIndependentSize(), QSizeF(680, 580));
         QCOMPARE(btDIY->pixmap().devicePixelRatio(), ratio);
-        QCOMPARE(btClose->BackPicture().devicePixelRatio(), ratio);
+        QCOMPARE(
+            btClose->BackPicture().devicePixelRatio(), std::ceil(ratio)); // the button cuts its cells from the 2× strip
         QCOMPARE(btClose->size(), QSize(23, 16));
         QTRY_COMPARE(btClose->Image().devicePixelRatio(), ratio);
     }
@@ -125,14 +133,15 @@ void TestHiDpi::windowPicksTwiceDrawnPictures()
 
 int main(int argc, char* argv[])
 {
-    // Two screens side by side: the first (primary) at 200 %, the second at 100 %.
+    // Three screens side by side: the first (primary) at 200 %, the second at 100 %, the third at 150 %.
     QTemporaryDir dir;
     QFile config(dir.filePath(u"screens.json"_s));
     if (!dir.isValid() || !config.open(QIODevice::WriteOnly))
         return 1;
     config.write(R"({ "screens": [
         { "name": "dense", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 2 },
-        { "name": "ordinary", "x": 1280, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 1 } ] })");
+        { "name": "ordinary", "x": 1280, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 1 },
+        { "name": "medium", "x": 2560, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 1.5 } ] })");
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toLocal8Bit());
     QApplication app(argc, argv);

@@ -1,5 +1,6 @@
 // Tests of the skinned button's input: hover polling, mouse, double click, keys, focus, toggles and the
 // order of its events.
+#include <QAccessible>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -149,6 +150,8 @@ private slots:
     void focusRectangle_data();
     void focusRectangle();
     void noFocusRectangleDuringPress();
+    void pressAction_data();
+    void pressAction();
 };
 
 void TestIButtonInput::firstTickRaisesMouseOut()
@@ -540,6 +543,69 @@ void TestIButtonInput::noFocusRectangleDuringPress()
     stage.button->setFocus(Qt::TabFocusReason);
     QCOMPARE(stage.face(), 1);
     QVERIFY(stage.focusDrawn());
+}
+
+// A screen reader sees a push button named by its caption or its accessible name, and its press action clicks
+// the button as Space does; a button a user could not click is not pressed.
+void TestIButtonInput::pressAction_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("accessibleName");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("name"); // read by the screen reader
+    QTest::addColumn<QStringList>("events"); // raised by the press
+    QTest::addColumn<bool>("checked"); // afterwards
+
+    const QStringList space { u"KeyDown 32"_s, u"KeyPress 32"_s, u"KeyUP 32"_s, u"Click"_s };
+    QTest::newRow("caption") << 0 << "确定"
+                             << "" << true << true << "确定" << space << false;
+    QTest::newRow("picture named for the reader") << 0 << ""
+                                                  << "关闭" << true << true << "关闭" << space << false;
+    QTest::newRow("given name over caption") << 0 << "X"
+                                             << "关闭" << true << true << "关闭" << space << false;
+    QTest::newRow("disabled") << 0 << "确定"
+                              << "" << false << true << "确定" << QStringList {} << false;
+    QTest::newRow("hidden") << 0 << "确定"
+                            << "" << true << false << "确定" << QStringList {} << false;
+    QTest::newRow("toggle") << 1 << "粗体"
+                            << "" << true << true << "粗体" << space << true;
+}
+
+void TestIButtonInput::pressAction()
+{
+    QFETCH(int, style);
+    QFETCH(QString, caption);
+    QFETCH(QString, accessibleName);
+    QFETCH(bool, enabled);
+    QFETCH(bool, shown);
+    QFETCH(QString, name);
+    QFETCH(QStringList, events);
+    QFETCH(bool, checked);
+
+    Stage stage(style);
+    stage.button->setCaption(caption);
+    stage.button->setAccessibleName(accessibleName);
+    stage.button->setEnabled(enabled);
+    QVERIFY(stage.show());
+    stage.other->setFocus(); // a reader presses buttons wherever the focus is
+    stage.button->setVisible(shown);
+    QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(stage.button);
+    QVERIFY(seen);
+    QCOMPARE(seen->role(), QAccessible::PushButton);
+    QCOMPARE(seen->text(QAccessible::Name), name);
+    QVERIFY(seen->state().focusable);
+    QCOMPARE(bool(seen->state().disabled), !enabled);
+    QCOMPARE(bool(seen->state().invisible), !shown);
+    QCOMPARE(bool(seen->state().checkable), style == 1);
+    QAccessibleActionInterface* actions = seen->actionInterface();
+    QVERIFY(actions);
+    QCOMPARE(actions->actionNames().value(0), QAccessibleActionInterface::pressAction());
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(stage.log, events);
+    QCOMPARE(bool(seen->state().checked), checked);
+    QVERIFY(!stage.focusDrawn()); // pressed from afar, the button did not take the focus
 }
 
 QTEST_MAIN(TestIButtonInput)

@@ -1,5 +1,6 @@
-// Renders the main window in four states to PNG files, for the README: just opened, filled, after a rename,
-// a list with rows that could not be renamed; and the file dialog of 添加文件 as Qt shows it with its Chinese texts.
+// Renders the main window in five states to PNG files, for the README: just opened, filled, after a rename,
+// a list with rows that could not be renamed, a rename cancelled half way; and the file dialog of 添加文件 as
+// Qt shows it with its Chinese texts.
 #include <cstdio>
 
 #include <QApplication>
@@ -153,5 +154,32 @@ int main(int argc, char* argv[])
     control<TextBox>(checked, "txtNewName1")->setText(QStringLiteral("旅行_"));
     changeAndWaitForMarks(checked, [&] { control<TextBox>(checked, "txtNewNameF")->setText(QStringLiteral("3")); });
     ok = save(checked, out + QStringLiteral("/window-conflicts.png")) && ok;
+
+    // A rename cancelled after three of its eight files: the tip line says what was done and what is left.
+    fmMain* cancelled = nullptr;
+    WindowOptions cancelling = options;
+    cancelling.passStepHook = [&cancelled](int step) {
+        if (step != 3)
+            return;
+        iButton* cancel = control<iButton>(*cancelled, "btCancel");
+        QMetaObject::invokeMethod(
+            cancel, [cancel] { cancel->Click(); }, Qt::BlockingQueuedConnection);
+    };
+    QTemporaryDir fresh;
+    if (!fresh.isValid())
+        return 1;
+    for (const char* name : names) {
+        if (!writeFile(fresh.filePath(QString::fromUtf8(name))))
+            return 1;
+    }
+    services.folder = fresh.path();
+    fmMain stopped(cancelling);
+    cancelled = &stopped;
+    stopped.show();
+    control<iButton>(stopped, "btOpenFolder")->Click();
+    control<TextBox>(stopped, "txtNewName1")->setText(QStringLiteral("青禾旅行_"));
+    changeAndWaitForMarks(stopped, [&] { control<TextBox>(stopped, "txtNewNameF")->setText(QStringLiteral("3")); });
+    changeAndWaitForMarks(stopped, [&] { renameAndWait(stopped); });
+    ok = save(stopped, out + QStringLiteral("/window-cancelled.png")) && ok;
     return ok ? 0 : 1;
 }

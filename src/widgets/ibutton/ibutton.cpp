@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBitmap>
 #include <QCursor>
@@ -15,6 +16,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "widgets/ibutton/ibuttonaccessible.h"
 #include "widgets/ibutton/propertybag.h"
 
 using namespace Qt::StringLiterals;
@@ -98,6 +100,9 @@ iButton::iButton(QWidget* parent)
     , m_foreColor(palette().color(QPalette::ButtonText))
     , m_timer1(new QTimer(this))
 {
+    // Screen readers see the button through its own interface; the factory is installed once per program.
+    static const bool accessible = (QAccessible::installFactory(&iButtonAccessible::create), true);
+    Q_UNUSED(accessible);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     m_timer1->setObjectName(u"Timer1"_s);
@@ -186,6 +191,11 @@ void iButton::setCaption(const QString& vNewValue)
     m_caption = vNewValue;
     repaintFace();
     markChanged(u"Caption"_s);
+    // The caption names the button for screen readers unless an accessible name was given.
+    if (accessibleName().isEmpty()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void iButton::cMouseAction(int cAction, bool vComplePaint)

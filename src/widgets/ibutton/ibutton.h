@@ -141,6 +141,8 @@ private slots:
     void Timer1_Timer();
 
 private:
+    friend class iButtonAccessible; // repaints the face after a press action
+
     int GetState() const;
     /// Whether the widget under the cursor is this one (masked-out and covered parts are not).
     bool IsMouseOver() const;
