@@ -247,7 +247,6 @@ private:
     PassInputGuard* m_inputGuard = nullptr;
     PassKind m_passKind = PassKind::Rename;
     batchrename::RowRequests m_passRequests; // the running pass's requests and their rows
-    QPointer<QWidget> m_focusBeforePass; // has the focus again when the pass ends
     bool m_callBackWasEnabled = false;
     // What the passes since the list last changed did, for the tip line.
     QString m_passTip;

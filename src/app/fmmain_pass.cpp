@@ -3,155 +3,18 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QLocale>
-#include <QPainter>
 #include <QProgressBar>
 
 #include "app/clickablelabel.h"
+#include "app/passinputguard.h"
 #include "app/passrunner.h"
 #include "app/platformservices.h"
+#include "app/skinprogressbar.h"
 #include "app/twips.h"
 #include "disk/batchrename.h"
 #include "rename/renamelist.h"
 #include "widgets/ibutton/ibutton.h"
-
-namespace {
-
-// Events by which a person acts on a widget. Paint, timer and window events are not among them: the
-// window keeps painting and its timers keep running during a pass.
-bool isUserInput(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::InputMethod:
-    case QEvent::ContextMenu:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::TabletRelease:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The pass's progress bar: the skin's groove, and the skin's full bar cut at the done fraction.
-class SkinProgressBar : public QProgressBar {
-public:
-    explicit SkinProgressBar(QWidget* parent)
-        : QProgressBar(parent)
-        , m_trough(QStringLiteral(":/skins/progress_trough.png"))
-        , m_fill(QStringLiteral(":/skins/progress_fill.png"))
-    {
-        setTextVisible(false);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        const int span = maximum() - minimum();
-        const double fraction = span > 0 ? double(value() - minimum()) / span : 0.0;
-        const int filled = qRound(width() * std::clamp(fraction, 0.0, 1.0));
-        if (!m_trough.isNull() && !m_fill.isNull()) {
-            p.drawPixmap(rect(), m_trough);
-            p.drawPixmap(
-                QRect(0, 0, filled, height()), m_fill, QRect(0, 0, qRound(m_fill.width() * fraction), m_fill.height()));
-            return;
-        }
-        // Without the pictures: a plain groove and bar in the colours of the window.
-        p.setPen(QColor(160, 172, 190));
-        p.setBrush(QColor(236, 239, 243));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-        p.fillRect(QRect(1, 1, std::max(0, filled - 2), height() - 2), QColor(215, 135, 2));
-    }
-
-private:
-    QPixmap m_trough;
-    QPixmap m_fill;
-};
-
-} // namespace
-
-/**
- * Installed on the application while a pass runs. Input meant for the window is dropped as it arrives
- * (the event loop keeps turning, so nothing waits in a queue to be carried out after the pass), except
- * input for the controls that can neither change the list or the plan nor start a pass: cancel,
- * minimise, close, and the background by which the window is moved. Esc anywhere in the window cancels.
- */
-class PassInputGuard : public QObject {
-public:
-    PassInputGuard(fmMain* window, QList<QWidget*> allowed, std::function<void()> onEscape)
-        : QObject(window)
-        , m_window(window)
-        , m_allowed(std::move(allowed))
-        , m_onEscape(std::move(onEscape))
-    {
-        qApp->installEventFilter(this);
-        // Qt gives the focus on a press before any filter sees it: no control takes the focus by a click,
-        // the wheel or Tab while the pass runs, so dropped input moves no focus (Esc still cancels).
-        for (QWidget* child : window->findChildren<QWidget*>()) {
-            if (child->focusPolicy() != Qt::NoFocus) {
-                m_focusPolicies.append({ child, child->focusPolicy() });
-                child->setFocusPolicy(Qt::NoFocus);
-            }
-        }
-    }
-    ~PassInputGuard() override
-    {
-        qApp->removeEventFilter(this);
-        for (const auto& [child, policy] : m_focusPolicies) {
-            if (child)
-                child->setFocusPolicy(policy);
-        }
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (!isUserInput(event->type()))
-            return false;
-        if (!watched->isWidgetType())
-            return false;
-        auto* widget = static_cast<QWidget*>(watched);
-        if (widget->window() != m_window)
-            return false;
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease
-            || event->type() == QEvent::ShortcutOverride) {
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-                if (event->type() == QEvent::KeyPress)
-                    m_onEscape();
-                return true;
-            }
-        }
-        return !isAllowed(widget);
-    }
-
-private:
-    bool isAllowed(const QWidget* widget) const
-    {
-        return std::any_of(m_allowed.cbegin(), m_allowed.cend(), [widget](const QWidget* w) { return w == widget; });
-    }
-
-    fmMain* m_window;
-    QList<QWidget*> m_allowed;
-    std::function<void()> m_onEscape;
-    QList<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> m_focusPolicies;
-};
 
 void fmMain::buildPassControls()
 {
@@ -216,13 +79,12 @@ void fmMain::startPass(PassKind kind, batchrename::RowRequests requests)
     m_passKind = kind;
     m_passRequests = std::move(requests);
     m_callBackWasEnabled = btCallBack->isEnabled();
-    // Disabling the focused button would hand the focus on along the tab order (to 上移, where one Space
-    // after the pass would move a row and close the restore). With the guard in place no control takes
-    // it; it comes back when the pass ends.
-    m_focusBeforePass = focusWidget();
     // A menu of the list left open would still take input; none outlives the start of a pass.
     for (int i = 0; i < 8 && QApplication::activePopupWidget(); ++i)
         QApplication::activePopupWidget()->close();
+    // Disabling the focused button would hand the focus on along the tab order (to 上移, where one Space
+    // after the pass would move a row and close the restore). With the guard in place no control takes
+    // it; it comes back when the pass ends.
     m_inputGuard = new PassInputGuard(this, { btCancel, btMin, btClose, Image1 }, [this] { btCancel_Click(); });
     // The two buttons that start a pass show that they cannot be used now.
     btReName->setEnabled(false);
@@ -257,8 +119,6 @@ void fmMain::showPassProgress(int done, int total)
 void fmMain::passStopped()
 {
     PassOutcome outcome = m_pass->takeOutcome();
-    delete m_inputGuard;
-    m_inputGuard = nullptr;
     btReName->setEnabled(true);
     const bool cancelled = std::any_of(outcome.results.cbegin(), outcome.results.cend(),
         [](const batchrename::Result& r) { return r.reason == batchrename::Reason::NotReached; });
@@ -276,9 +136,7 @@ void fmMain::passStopped()
         btCallBack->setEnabled(m_callBackWasEnabled);
     }
     releaseOffThread(std::exchange(m_passRequests, {}));
-    if (m_focusBeforePass && m_focusBeforePass->isEnabled())
-        m_focusBeforePass->setFocus(Qt::OtherFocusReason);
-    m_focusBeforePass = nullptr;
+    delete std::exchange(m_inputGuard, nullptr); // the focus goes back where it was
     releaseOffThread(std::exchange(m_folderFacts, std::move(outcome.facts)));
     ++m_factsGeneration;
     reportPass(cancelled);
