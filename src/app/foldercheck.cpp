@@ -12,6 +12,7 @@ FolderCheck::FolderCheck(RenameList& list, QObject* parent)
     , m_checker(new CheckRunner(this))
     , m_relisting(this, [this](Listing listing) { relisted(std::move(listing)); })
 {
+    m_rowsAdded = m_list.count() > 0; // their folders are not known yet
     connect(m_checker, &CheckRunner::checked, this, &FolderCheck::showCheck);
     connect(&m_list, &QAbstractItemModel::dataChanged, this, &FolderCheck::listChanged);
     connect(&m_list, &QAbstractItemModel::rowsRemoved, this, &FolderCheck::listChanged);
