@@ -12,6 +12,9 @@ namespace {
 
 // The reason a new name is refused before anything else is looked at, or None: one sweep over the name
 // finds a separator or NUL and counts its UTF-8 bytes (see diskfs::isAcceptableName, diskfs::utf8Length).
+// A name the disk would not give back as itself is refused too: a lone surrogate is written as "?", and a
+// leading U+FEFF is taken for a byte-order mark and dropped when the name is read (the folder's listing
+// leaves such names out, so the check could not see the file that bears one).
 Reason nameReason(const RowRef& r)
 {
     const QString& to = *r.to;
@@ -22,11 +25,22 @@ Reason nameReason(const RowRef& r)
         return Reason::UnusableName;
     const char16_t* units = reinterpret_cast<const char16_t*>(to.constData());
     qsizetype bytes = 0;
-    bool refused = false;
+    bool refused = units[0] == 0xFEFF;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = units[i];
-        refused |= c == u'/' || c == 0;
-        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : (c & 0xF800) == 0xD800 ? 2 : 3; // a surrogate pair: 4
+        if (c < 0x80) {
+            refused |= c == u'/' || c == 0;
+            bytes += 1;
+        } else if (c < 0x800) {
+            bytes += 2;
+        } else if ((c & 0xF800) != 0xD800) {
+            bytes += 3;
+        } else if (c < 0xDC00 && i + 1 < size && (units[i + 1] & 0xFC00) == 0xDC00) {
+            bytes += 4; // a surrogate pair
+            ++i;
+        } else {
+            refused = true; // a lone surrogate
+        }
     }
     if (refused)
         return Reason::UnusableName;
@@ -82,9 +96,6 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
     s.firstOf.assign(n, -1);
     s.fromHash.assign(n, 0);
     s.kind.assign(n, diskfs::Kind::None);
-    const bool live = !view.listsNames();
-    if (live)
-        s.fromBytes.resize(n);
     s.names.reserve(n);
 
     // Folders are resolved once per spelling; requests mostly share one, so the last is kept at hand.
@@ -116,12 +127,18 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
         }
         known.sourceRequest = i;
         s.firstOf[i] = i;
-        if (live) {
-            s.fromBytes[i] = diskfs::encode(*r.from);
-            s.kind[i] = view.kind(folder, s.fromBytes[i]);
-        } else {
+        if (view.listed(folder)) {
             s.kind[i] = known.held;
+            continue;
         }
+        if (s.fromBytes.empty())
+            s.fromBytes.resize(n);
+        s.fromBytes[i] = diskfs::encode(*r.from);
+        int error = 0;
+        s.kind[i] = view.kind(folder, s.fromBytes[i], &error);
+        known.held = s.kind[i]; // what a check judges a new name by, in a folder it could not list
+        if (s.kind[i] == diskfs::Kind::Unknown)
+            s.lookupErrors.insert(i, error);
     }
     s.sortedNames.reserve(s.names.size());
     for (size_t id = 0; id < s.names.size(); ++id) {
@@ -155,9 +172,12 @@ Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
         const int folder = sources.folderOf[i];
         const quint64 hash = folder >= 0 ? nameHash(folder, *r.to) : 0;
         const bool keepsName = folder >= 0 && hash == sources.fromHash[i] && *r.to == *r.from;
-        if (!file)
+        if (!file && first >= 0 && sources.kind[first] == diskfs::Kind::Unknown) {
+            const int error = sources.lookupErrors.value(first);
+            plan.results[i] = { false, reasonForError(error), -1, error };
+        } else if (!file) {
             plan.results[i] = { false, Reason::SourceMissing };
-        else if (first != i)
+        } else if (first != i)
             plan.states[i] = State::Duplicate;
         else if (keepsName)
             plan.states[i] = State::Staying;

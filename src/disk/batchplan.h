@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -107,7 +108,7 @@ struct KnownName {
     int folder = -1;
     size_t hash = 0;
     int sourceRequest = -1; // the first request naming this file as its old name
-    diskfs::Kind held = diskfs::Kind::None; // what the listed folder holds under this name (checks only)
+    diskfs::Kind held = diskfs::Kind::None; // what the folder holds under this name (checks only)
     const QString& name(const int&) const { return text; }
 };
 using KnownNames = NameTable<KnownName, int>;
@@ -132,7 +133,8 @@ struct Sources {
     std::vector<int> firstOf; // the first request naming the same file (itself when first), -1: unusable
     std::vector<quint64> fromHash; // nameHash of each old name in its folder
     std::vector<diskfs::Kind> kind; // what the first request's old name holds
-    std::vector<QByteArray> fromBytes; // UTF-8 old names (the live disk only)
+    QHash<int, int> lookupErrors; // request -> errno, for a first request whose kind is Unknown
+    std::vector<QByteArray> fromBytes; // UTF-8 old names of the requests looked up (empty if none was)
     KnownNames names; // every old name; for a check also every listed name
     std::vector<Keyed> sortedNames; // the entries of `names`, by sortByHash
 };
@@ -145,11 +147,10 @@ public:
     /// inode); a folder that cannot be found gets a number of its own. Asked once per spelling. A view
     /// that knows the folder's names adds them to `names` (with `held` set) when the number is new.
     virtual int folderId(const QString& folder, KnownNames& names) = 0;
-    /// What bears the old name of a request (its UTF-8 in `bytes`) in folder `folder`; asked only of a
-    /// view that did not add the folder's names.
-    virtual diskfs::Kind kind(int folder, const QByteArray& bytes) = 0;
-    /// Whether the view knows every name of its folders (then kind() is never asked).
-    virtual bool listsNames() const = 0;
+    /// Whether the view added every name of folder `folder` (then kind() is not asked for it).
+    virtual bool listed(int folder) const = 0;
+    /// What bears the name whose UTF-8 is `bytes` in folder `folder` (errno in `*error` for Unknown).
+    virtual diskfs::Kind kind(int folder, const QByteArray& bytes, int* error) = 0;
 };
 
 Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view);

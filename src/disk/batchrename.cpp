@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <unistd.h>
@@ -20,216 +21,396 @@ using plan::State;
 
 namespace {
 
-// The live disk: folders known by device and inode, looked at through one open folder at a time (a batch
-// may span tens of thousands of folders, more than a process may hold open).
-class LiveDisk final : public plan::DiskView {
+// Folders by number, each known by the device and inode it had when it was found, opened one at a time (a
+// batch may span tens of thousands of folders, more than a process may hold open). A folder opened again
+// must still be that folder: another program may have put a look-alike under its name meanwhile, and the
+// batch's files are not in that one.
+class FolderHandles {
 public:
-    ~LiveDisk() override
+    FolderHandles() = default;
+    FolderHandles(const FolderHandles&) = delete;
+    FolderHandles& operator=(const FolderHandles&) = delete;
+    ~FolderHandles() { close(); }
+
+    /// A folder found as (device, inode) at `path`, or one that was not found (`error`: why); its number.
+    int add(QByteArray path, quint64 device, quint64 inode, int error)
     {
-        if (m_fd >= 0)
-            ::close(m_fd);
+        m_folders.push_back({ std::move(path), device, inode, error });
+        return static_cast<int>(m_folders.size()) - 1;
     }
 
-    int folderId(const QString& folder, plan::KnownNames&) override
+    /// The open folder numbered `folder`, or -1 with the errno in `*error`.
+    int fdOf(int folder, int* error)
     {
-        const int id = static_cast<int>(m_paths.size());
-        QByteArray bytes = diskfs::encode(folder);
-        struct stat st;
-        const bool found = ::stat(bytes.constData(), &st) == 0 && S_ISDIR(st.st_mode);
-        if (found) {
-            const QPair<quint64, quint64> identity { quint64(st.st_dev), quint64(st.st_ino) };
-            if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())
-                return it.value();
-            m_byIdentity.insert(identity, id);
+        if (folder != m_fdFolder) {
+            close();
+            m_fdFolder = folder;
+            m_fdError = open(m_folders[folder]);
         }
-        m_paths.push_back(std::move(bytes));
-        m_found.push_back(found);
-        return id;
-    }
-
-    diskfs::Kind kind(int folder, const QByteArray& bytes) override
-    {
-        const int fd = fdOf(folder);
-        return fd < 0 ? diskfs::Kind::None : diskfs::kindAt(fd, bytes.constData());
-    }
-
-    bool listsNames() const override { return false; }
-
-    /// The open folder numbered `folder`, or -1 when it cannot be opened.
-    int fdOf(int folder)
-    {
-        if (folder == m_fdFolder)
-            return m_fd;
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fdFolder = folder;
-        m_fd = m_found[folder] ? ::open(m_paths[folder].constData(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
+        if (m_fd < 0)
+            *error = m_fdError;
         return m_fd;
     }
 
+    /// What bears `name` in folder `folder` (see diskfs::kindAt); a folder that is not there holds nothing.
+    diskfs::Kind kind(int folder, const char* name, int* error)
+    {
+        int err = 0;
+        const int fd = fdOf(folder, &err);
+        if (fd >= 0)
+            return diskfs::kindAt(fd, name, error);
+        if (err == ENOENT || err == ENOTDIR)
+            return diskfs::Kind::None;
+        *error = err;
+        return diskfs::Kind::Unknown;
+    }
+
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        m_fdFolder = -1;
+    }
+
 private:
-    std::vector<QByteArray> m_paths; // the first spelling of each folder
-    std::vector<bool> m_found; // the folder exists (a folder that does not gets a number of its own)
-    QHash<QPair<quint64, quint64>, int> m_byIdentity;
+    struct Folder {
+        QByteArray path;
+        quint64 device = 0;
+        quint64 inode = 0;
+        int error = 0; // not found: stat's errno
+    };
+
+    // Opens `folder` into m_fd; returns 0 or why it cannot be used.
+    int open(const Folder& folder)
+    {
+        if (folder.error != 0)
+            return folder.error;
+        int error = 0;
+        m_fd = diskfs::openFolder(folder.path, &error);
+        if (m_fd < 0)
+            return error;
+        struct stat st;
+        if (::fstat(m_fd, &st) == 0 && quint64(st.st_dev) == folder.device && quint64(st.st_ino) == folder.inode)
+            return 0;
+        ::close(m_fd);
+        m_fd = -1;
+        return ENOENT; // another folder bears the name now
+    }
+
+    std::vector<Folder> m_folders;
     int m_fdFolder = -1;
     int m_fd = -1;
+    int m_fdError = 0;
+};
+
+// The live disk: folders known by device and inode, every name looked up.
+class LiveDisk final : public plan::DiskView {
+public:
+    int folderId(const QString& folder, plan::KnownNames&) override
+    {
+        QByteArray bytes = diskfs::encode(folder);
+        struct stat st;
+        if (::stat(bytes.constData(), &st) != 0)
+            return handles.add(std::move(bytes), 0, 0, errno);
+        if (!S_ISDIR(st.st_mode))
+            return handles.add(std::move(bytes), 0, 0, ENOTDIR);
+        const QPair<quint64, quint64> identity { quint64(st.st_dev), quint64(st.st_ino) };
+        if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())
+            return it.value();
+        const int id = handles.add(std::move(bytes), identity.first, identity.second, 0);
+        m_byIdentity.insert(identity, id);
+        return id;
+    }
+
+    bool listed(int) const override { return false; }
+
+    diskfs::Kind kind(int folder, const QByteArray& bytes, int* error) override
+    {
+        return handles.kind(folder, bytes.constData(), error);
+    }
+
+    FolderHandles handles;
+
+private:
+    QHash<QPair<quint64, quint64>, int> m_byIdentity;
 };
 
 // What was listed: each listed folder's names go into the planner's table once, so that a name is
 // looked up once for both what the batch and what the folder make of it. A folder missing from the
-// facts (or not listed) holds nothing.
+// facts holds nothing; one found but not listed (it may not be read, or its entries may not be looked
+// at) is not taken as empty: its names are looked up, as the pass would.
 class ListedDisk final : public plan::DiskView {
 public:
-    explicit ListedDisk(const FolderFacts& facts)
+    ListedDisk(const FolderFacts& facts, FolderHandles& handles, std::vector<bool>& listed)
         : m_facts(facts)
+        , m_handles(handles)
+        , m_listed(listed)
     {
     }
 
     int folderId(const QString& folder, plan::KnownNames& names) override
     {
-        const int id = m_next++;
-        const FolderFacts::Folder* listed = m_facts.folder(folder);
-        if (!listed || !listed->listed)
-            return id;
-        const QPair<quint64, quint64> identity { listed->device, listed->inode };
-        if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend()) {
-            --m_next;
+        const FolderFacts::Folder* facts = m_facts.folder(folder);
+        if (!facts)
+            return add({}, 0, 0, ENOENT, true);
+        if (!facts->found && !facts->listed) // a listed folder was found, whether or not that was recorded
+            return add({}, 0, 0, facts->error != 0 ? facts->error : ENOENT, false);
+        const QPair<quint64, quint64> identity { facts->device, facts->inode };
+        if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())
             return it.value();
-        }
+        const int id
+            = add(facts->listed ? QByteArray() : diskfs::encode(folder), facts->device, facts->inode, 0, facts->listed);
         m_byIdentity.insert(identity, id);
-        names.reserve(names.size() + listed->entries.size());
-        for (auto it = listed->entries.cbegin(); it != listed->entries.cend(); ++it) {
+        if (!facts->listed)
+            return id;
+        names.reserve(names.size() + facts->entries.size());
+        for (auto it = facts->entries.cbegin(); it != facts->entries.cend(); ++it) {
             const diskfs::Kind held = it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
             names.add({ it.key(), id, plan::nameHash(id, it.key()), -1, held });
         }
         return id;
     }
 
-    diskfs::Kind kind(int, const QByteArray&) override { return diskfs::Kind::None; }
-    bool listsNames() const override { return true; }
+    bool listed(int folder) const override { return m_listed[folder]; }
+
+    diskfs::Kind kind(int folder, const QByteArray& bytes, int* error) override
+    {
+        return m_handles.kind(folder, bytes.constData(), error);
+    }
 
 private:
+    int add(QByteArray path, quint64 device, quint64 inode, int error, bool listed)
+    {
+        m_listed.push_back(listed);
+        return m_handles.add(std::move(path), device, inode, error);
+    }
+
     const FolderFacts& m_facts;
+    FolderHandles& m_handles;
+    std::vector<bool>& m_listed;
     QHash<QPair<quint64, quint64>, int> m_byIdentity;
-    int m_next = 0;
 };
 
-Result failure(int error)
+Result failure(int error, const QByteArrayList& names = {})
 {
-    return { false, reasonForError(error), -1, error };
+    Result result { false, reasonForError(error), -1, error };
+    for (const QByteArray& name : names)
+        result.names.append(QString::fromUtf8(name));
+    return result;
 }
+
+// Counts the moves of a pass and tells the caller after every 256.
+class Progress {
+public:
+    Progress(const PassControl& control, int total)
+        : m_control(control)
+        , m_total(total)
+    {
+    }
+
+    void advance(int moves)
+    {
+        m_made += moves;
+        if (m_made - m_reported >= 256 && m_control.progress) {
+            m_reported = m_made;
+            m_control.progress(m_made, m_total);
+        }
+    }
+
+    void finish()
+    {
+        if (m_control.progress)
+            m_control.progress(m_made, m_total);
+    }
+
+private:
+    const PassControl& m_control;
+    int m_total;
+    int m_made = 0;
+    int m_reported = 0;
+};
 
 // Performs the moves of a pass; results go into the plan.
 class Performer {
 public:
-    Performer(Plan& plan, const std::vector<plan::RowRef>& rows, const plan::Sources& sources, LiveDisk& disk)
+    Performer(Plan& plan, const std::vector<plan::RowRef>& rows, const plan::Sources& sources, FolderHandles& folders,
+        Progress& progress)
         : m_plan(plan)
         , m_rows(rows)
         , m_sources(sources)
-        , m_disk(disk)
+        , m_folders(folders)
+        , m_progress(progress)
     {
     }
 
-    void chain(const plan::Step& step)
+    // One move of a chain.
+    void move(int m)
     {
-        for (int k = 0; k < step.count; ++k) {
-            const plan::Move& move = m_plan.moves[m_plan.order[step.first + k]];
-            const int fd = m_disk.fdOf(move.folder);
-            const QByteArray to = diskfs::encode(*m_rows[move.request].to);
-            const int err
-                = fd < 0 ? errno : diskfs::renameAt(fd, m_sources.fromBytes[move.request].constData(), to.constData());
-            m_plan.results[move.request] = err == 0 ? Result { true } : failure(err);
-        }
+        const plan::Move& move = m_plan.moves[m];
+        int err = 0;
+        QByteArrayList names;
+        const int fd = m_folders.fdOf(move.folder, &err);
+        if (fd >= 0)
+            err = diskfs::renameAt(fd, sourceOf(m), targetOf(m).constData(), &names);
+        m_plan.results[move.request] = err == 0 ? Result { true } : failure(err, names);
+        m_progress.advance(1);
     }
 
     // A cycle m0 -> m1 -> ... -> mk-1 -> m0 (each move's target is the next one's source). Exchanging
     // m0's name with m1's, then m2's, ... puts one file after the other in place: k-1 exchanges, and at
-    // every instant each file bears one of the cycle's names. A failing exchange rolls back the ones made.
+    // every instant each file bears one of the cycle's names. A failing exchange rolls back the ones made;
+    // an undo that fails is passed over, so that the others still bring their files back.
     void cycle(const plan::Step& step)
     {
         const int* order = m_plan.order.data() + step.first;
         const int k = step.count;
-        const int fd = m_disk.fdOf(m_plan.moves[order[0]].folder);
+        int err = 0;
+        const int fd = m_folders.fdOf(m_plan.moves[order[0]].folder, &err);
         if (fd < 0) {
-            settleCycle(order, k, 0, failure(errno));
+            m_progress.advance(k);
+            settle(order, k, homes(order, k), err);
             return;
         }
         const char* first = sourceOf(order[0]);
+        std::vector<int> fileAt(k); // file f is the file of order[f]; fileAt[p]: the file under order[p]'s name
+        for (int p = 0; p < k; ++p)
+            fileAt[p] = p;
+        auto exchange = [&](int j) {
+            const int e = diskfs::exchangeAt(fd, first, sourceOf(order[j]));
+            if (e == 0)
+                std::swap(fileAt[0], fileAt[j]);
+            return e;
+        };
         int made = 0;
-        int err = 0;
         for (int j = 1; j < k; ++j) {
-            err = diskfs::exchangeAt(fd, first, sourceOf(order[j]));
+            err = exchange(j);
             if (err != 0)
                 break;
             ++made;
+            m_progress.advance(j == k - 1 ? 2 : 1); // the last exchange puts two files in place
         }
         if (made == k - 1) {
-            settleCycle(order, k, k, {});
+            settle(order, k, {}, 0);
             return;
         }
         if (made == 0 && diskfs::exchangeUnsupported(err)) {
             cycleThroughTemporary(fd, order, k);
             return;
         }
-        // After `made` exchanges the files of m0..m(made-1) bear their new names and m(made)'s file bears
-        // m0's old name; each undo exchange steps one back.
-        while (made > 0 && diskfs::exchangeAt(fd, first, sourceOf(order[made])) == 0)
-            --made;
-        settleCycle(order, k, made, failure(err));
+        for (int j = made; j >= 1; --j)
+            exchange(j);
+        m_progress.advance(k - made);
+        std::vector<QByteArrayList> bears(k);
+        for (int p = 0; p < k; ++p)
+            bears[fileAt[p]] = { QByteArray(sourceOf(order[p])) };
+        settle(order, k, bears, err);
     }
 
 private:
     const char* sourceOf(int move) const { return m_sources.fromBytes[m_plan.moves[move].request].constData(); }
     QByteArray targetOf(int move) const { return diskfs::encode(*m_rows[m_plan.moves[move].request].to); }
 
-    // The first `done` moves of the cycle were made, the others failed with `failed`.
-    void settleCycle(const int* order, int k, int done, const Result& failed)
+    std::vector<QByteArrayList> homes(const int* order, int k) const
     {
-        for (int j = 0; j < k; ++j)
-            m_plan.results[m_plan.moves[order[j]].request] = j < done ? Result { true } : failed;
+        std::vector<QByteArrayList> bears(k);
+        for (int f = 0; f < k; ++f)
+            bears[f] = { QByteArray(sourceOf(order[f])) };
+        return bears;
+    }
+
+    // File f of the cycle (that of order[f]) bears the names bears[f]: done when that is its new name
+    // alone, failed with `error` otherwise, telling the names unless it is its old name alone. No `bears`:
+    // every file bears its new name.
+    void settle(const int* order, int k, const std::vector<QByteArrayList>& bears, int error)
+    {
+        for (int f = 0; f < k; ++f) {
+            Result& result = m_plan.results[m_plan.moves[order[f]].request];
+            if (bears.empty()) {
+                result = Result { true };
+                continue;
+            }
+            const QByteArrayList& names = bears[f];
+            const bool one = names.size() == 1;
+            if (one && names[0] == sourceOf(order[(f + 1) % k]))
+                result = Result { true };
+            else if (one && names[0] == sourceOf(order[f]))
+                result = failure(error);
+            else
+                result = failure(error, names);
+        }
     }
 
     // Where the file system cannot exchange: m0's file steps aside to a visible temporary name, the others
     // move from the end of the cycle, then m0's file takes its new name. On a failure the moves made are
-    // undone in reverse and m0's file goes back; whatever cannot be undone is reported as it stands.
+    // undone, the last made first, and m0's file goes back; whatever cannot be undone is told as it stands.
     void cycleThroughTemporary(int fd, const int* order, int k)
     {
+        std::vector<QByteArrayList> bears = homes(order, k);
+        int counted = 0;
+        auto settleAll = [&](int error) {
+            m_progress.advance(k - counted);
+            settle(order, k, bears, error);
+        };
         int err = 0;
-        const QByteArray temporary = diskfs::moveAsideAt(fd, QByteArray(sourceOf(order[0])), &err);
+        QByteArrayList left; // the names a failed rename left its file under, when not its old name alone
+        const QByteArray temporary = diskfs::moveAsideAt(fd, QByteArray(sourceOf(order[0])), &err, &left);
         if (temporary.isEmpty()) {
-            settleCycle(order, k, 0, failure(err));
+            if (!left.isEmpty())
+                bears[0] = left;
+            settleAll(err);
             return;
         }
-        std::vector<bool> made(k, false);
+        bears[0] = { temporary };
         int j = k - 1;
         for (; j >= 1; --j) {
-            err = diskfs::renameAt(fd, sourceOf(order[j]), targetOf(order[j]).constData());
-            if (err != 0)
+            left.clear();
+            err = diskfs::renameAt(fd, sourceOf(order[j]), targetOf(order[j]).constData(), &left);
+            if (err != 0) {
+                if (!left.isEmpty())
+                    bears[j] = left;
                 break;
-            made[j] = true;
+            }
+            bears[j] = { targetOf(order[j]) };
+            ++counted;
+            m_progress.advance(1);
         }
         if (j == 0) {
-            err = diskfs::renameAt(fd, temporary.constData(), targetOf(order[0]).constData());
+            left.clear();
+            err = diskfs::renameAt(fd, temporary.constData(), targetOf(order[0]).constData(), &left);
             if (err == 0) {
-                settleCycle(order, k, k, {});
+                bears[0] = { targetOf(order[0]) };
+                settleAll(0);
                 return;
             }
+            if (!left.isEmpty())
+                bears[0] = left;
         }
-        const Result failed = failure(err);
+        // Each undo frees the name the next one needs, so the first that fails ends them.
         for (int u = j + 1; u < k; ++u) {
-            if (diskfs::renameAt(fd, targetOf(order[u]).constData(), sourceOf(order[u])) != 0)
+            left.clear();
+            if (diskfs::renameAt(fd, targetOf(order[u]).constData(), sourceOf(order[u]), &left) != 0) {
+                if (!left.isEmpty())
+                    bears[u] = left;
                 break;
-            made[u] = false;
+            }
+            bears[u] = { QByteArray(sourceOf(order[u])) };
         }
-        diskfs::renameAt(fd, temporary.constData(), sourceOf(order[0])); // if refused, it stays visible
-        for (int u = 0; u < k; ++u)
-            m_plan.results[m_plan.moves[order[u]].request] = made[u] ? Result { true } : failed;
+        if (bears[0] == QByteArrayList { temporary }) {
+            left.clear();
+            if (diskfs::renameAt(fd, temporary.constData(), sourceOf(order[0]), &left) == 0)
+                bears[0] = { QByteArray(sourceOf(order[0])) };
+            else if (!left.isEmpty())
+                bears[0] = left; // if refused, it stays visible under the temporary name, and its row says so
+        }
+        settleAll(err);
     }
 
     Plan& m_plan;
     const std::vector<plan::RowRef>& m_rows;
     const plan::Sources& m_sources;
-    LiveDisk& m_disk;
+    FolderHandles& m_folders;
+    Progress& m_progress;
 };
 
 QString systemMessage(int error)
@@ -276,7 +457,9 @@ Reason reasonForError(int error)
     }
 }
 
-QString reasonText(const Result& result, int rowOffset)
+namespace {
+
+QString causeText(const Result& result, int rowOffset)
 {
     switch (result.reason) {
     case Reason::None:
@@ -310,39 +493,54 @@ QString reasonText(const Result& result, int rowOffset)
     return {};
 }
 
+} // namespace
+
+QString reasonText(const Result& result, int rowOffset)
+{
+    const QString cause = causeText(result, rowOffset);
+    if (result.names.isEmpty() || result.done)
+        return cause;
+    QStringList quoted;
+    for (const QString& name : result.names)
+        quoted << QStringLiteral("“%1”").arg(name);
+    const QString where = quoted.size() == 1
+        ? QStringLiteral("文件现名为") + quoted.first()
+        : QStringLiteral("文件现有%1个名称：")
+                .arg(quoted.size() == 2 ? QStringLiteral("两") : QString::number(quoted.size()))
+            + quoted.join(QStringLiteral("、"));
+    return cause.isEmpty() ? where : QStringLiteral("%1（%2）").arg(where, cause);
+}
+
 QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control)
 {
     LiveDisk disk;
     const std::vector<plan::RowRef> rows = plan::rowRefs(requests);
     const plan::Sources sources = plan::resolveSources(rows, disk);
     Plan plan = plan::makePlan(rows, sources);
-    Performer performer(plan, rows, sources, disk);
-    const int total = static_cast<int>(plan.moves.size());
-    int made = 0;
-    int reported = 0;
+    Progress progress(control, static_cast<int>(plan.moves.size()));
+    Performer performer(plan, rows, sources, disk.handles, progress);
+    // A step is one move of a chain or one whole cycle; cancel is read before each.
+    int stepNumber = 0;
     bool cancelled = false;
     for (size_t s = 0; s < plan.steps.size(); ++s) {
-        // The hook comes first, so a test that holds a pass before a step can cancel it there.
-        if (control.beforeStep)
-            control.beforeStep(static_cast<int>(s));
-        if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
-            cancelled = true;
-            for (size_t rest = s; rest < plan.steps.size(); ++rest) {
-                const plan::Step& step = plan.steps[rest];
-                for (int k = 0; k < step.count; ++k)
-                    plan.results[plan.moves[plan.order[step.first + k]].request] = { false, Reason::NotReached };
-            }
-            break;
-        }
         const plan::Step& step = plan.steps[s];
-        if (step.cycle)
-            performer.cycle(step);
-        else
-            performer.chain(step);
-        made += step.count;
-        if (control.progress && made - reported >= 256) {
-            reported = made;
-            control.progress(made, total);
+        const int count = step.cycle ? 1 : step.count;
+        for (int k = 0; k < count; ++k) {
+            // The hook comes first, so a test that holds a pass before a step can cancel it there.
+            if (!cancelled && control.beforeStep)
+                control.beforeStep(stepNumber);
+            ++stepNumber;
+            if (!cancelled && control.cancel && control.cancel->load(std::memory_order_relaxed))
+                cancelled = true;
+            if (cancelled) {
+                for (int rest = step.cycle ? 0 : k; rest < step.count; ++rest)
+                    plan.results[plan.moves[plan.order[step.first + rest]].request] = { false, Reason::NotReached };
+                break;
+            }
+            if (step.cycle)
+                performer.cycle(step);
+            else
+                performer.move(plan.order[step.first + k]);
         }
     }
     if (cancelled) {
@@ -353,11 +551,10 @@ QList<Result> renameBatch(const QList<Request>& requests, const PassControl& con
         }
     }
     plan::settleNonMoving(plan, rows, sources, [&](int i) {
-        const int fd = disk.fdOf(sources.folderOf[i]);
-        return fd >= 0 && diskfs::kindAt(fd, sources.fromBytes[i].constData()) == diskfs::Kind::File;
+        int error = 0;
+        return disk.handles.kind(sources.folderOf[i], sources.fromBytes[i].constData(), &error) == diskfs::Kind::File;
     });
-    if (control.progress)
-        control.progress(made, total);
+    progress.finish();
     return plan.results;
 }
 
@@ -368,6 +565,8 @@ struct CheckCache {
     QList<QString> folders;
     QList<QString> froms;
     std::optional<plan::Sources> sources;
+    std::unique_ptr<FolderHandles> handles; // the folders of `sources`, for looking names up
+    std::vector<bool> listed; // per folder of `sources`: its names came from the facts
 };
 
 namespace {
@@ -390,7 +589,9 @@ QList<Result> check(const std::vector<plan::RowRef>& rows, const FolderFacts& fa
 {
     std::lock_guard lock(cache.mutex);
     if (!sameStrings(rows, cache)) {
-        ListedDisk disk(facts);
+        cache.handles = std::make_unique<FolderHandles>();
+        cache.listed.clear();
+        ListedDisk disk(facts, *cache.handles, cache.listed);
         cache.sources = plan::resolveSources(rows, disk);
         cache.folders.clear();
         cache.froms.clear();
@@ -404,15 +605,31 @@ QList<Result> check(const std::vector<plan::RowRef>& rows, const FolderFacts& fa
     const plan::Sources& sources = *cache.sources;
     Plan plan = plan::makePlan(rows, sources, false);
     for (const plan::Step& step : plan.steps) {
-        // A cycle frees its own names; a chain is free if the name its far end takes is free.
-        bool free = true;
+        // A cycle frees its own names; a chain is free if the name its far end takes is free (in a folder
+        // that was not listed, the disk is asked).
+        Result end { true };
         for (int k = 0; k < step.count; ++k) {
             const plan::Move& move = plan.moves[plan.order[step.first + k]];
-            if (k == 0 && !step.cycle)
-                free = move.targetName < 0 || sources.names[move.targetName].held == diskfs::Kind::None;
-            plan.results[move.request] = free ? Result { true } : Result { false, Reason::NameTaken };
+            if (k == 0 && !step.cycle) {
+                diskfs::Kind held = diskfs::Kind::None;
+                int error = 0;
+                if (move.targetName >= 0) {
+                    const plan::KnownName& target = sources.names[move.targetName];
+                    held = target.held;
+                    error = sources.lookupErrors.value(target.sourceRequest);
+                } else if (!cache.listed[move.folder]) {
+                    held = cache.handles->kind(move.folder, diskfs::encode(*rows[move.request].to).constData(), &error);
+                }
+                end = held == diskfs::Kind::None    ? Result { true }
+                    : held == diskfs::Kind::Unknown ? failure(error)
+                                                    : Result { false, Reason::NameTaken };
+                plan.results[move.request] = end;
+                continue;
+            }
+            plan.results[move.request] = end.done ? Result { true } : Result { false, Reason::NameTaken };
         }
     }
+    cache.handles->close();
     plan::settleNonMoving(plan, rows, sources, [](int) { return true; });
     return plan.results;
 }

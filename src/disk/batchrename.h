@@ -26,14 +26,16 @@ struct Request {
 enum class Reason : quint8 {
     None, // done, or would be done
     EmptyName, // 新文件名为空
-    UnusableName, // 新文件名不能使用: ".", "..", holds "/" or NUL; also a folder without its closing "/"
+    UnusableName, // 新文件名不能使用: ".", "..", holds "/" or NUL, or cannot be written as itself (a leading
+                  // U+FEFF, dropped when the name is read back; a lone surrogate, written as "?"); also a
+                  // folder without its closing "/"
     NameTooLong, // 新文件名太长: more than 255 bytes in UTF-8
     SourceMissing, // 原文件已不存在: no file (a folder is no file) under the old name
     DuplicateFile, // 此文件在列表中重复出现: the same file (by identity) named by an earlier request
     SameNewName, // 与第 N 行的新文件名相同: `otherRequest` claimed the name first
     NameTaken, // 文件夹中已有同名文件: held by a file or folder that does not leave it in this pass
     // Known only once the disk has answered:
-    PermissionDenied, // 没有权限: EACCES, EPERM, EROFS
+    PermissionDenied, // 没有权限: EACCES, EPERM, EROFS (also a name that may not be looked at)
     DiskFull, // 磁盘已满: ENOSPC, EDQUOT
     Unsupported, // 文件系统不支持: ENOTSUP, ENOSYS, EXDEV, EINVAL from the file system
     Busy, // 被其他程序占用: EBUSY, ETXTBSY
@@ -47,6 +49,10 @@ struct Result {
     Reason reason = Reason::None; // None when done
     int otherRequest = -1; // SameNewName: index of the earlier request (in the same request list)
     int sysError = 0; // the errno behind the reasons known from the disk
+    /// Set only when a failure left the file elsewhere than under its old name alone: every name it bears
+    /// now (one: another name of the batch or a temporary one; two: it bears both, as a file system without
+    /// a no-replace rename can leave it). The reason's text tells them.
+    QStringList names = {};
 };
 
 /// The reason a move failed with errno `error` (EEXIST: NameTaken, ENOENT: SourceMissing).
@@ -55,20 +61,22 @@ Reason reasonForError(int error);
 /**
  * The text shown to the user for a failing result, empty for None. SameNewName reads
  * "与第 N 行的新文件名相同" with N = otherRequest + 1 + rowOffset; for a restore, whose requests are a subset
- * of the rows, map otherRequest to its row first (applyRestoreResults does so for what it writes).
+ * of the rows, map otherRequest to its row first (applyRestoreResults does so for what it writes). A result
+ * with `names` reads "文件现名为“x”（reason）" or "文件现有两个名称：“x”、“y”（reason）".
  */
 QString reasonText(const Result& result, int rowOffset = 0);
 
 /// How a pass is watched and stopped from another thread. Every member is optional.
 struct PassControl {
-    /// Read before each step (a move, or a whole cycle): once true, no further step starts and every
-    /// request whose step did not run reads NotReached. A cycle is never cut in the middle.
+    /// Read before each step, a step being one move (also inside a chain: a chain cut after any move
+    /// leaves every file under its old or its new name) or one whole cycle: once true, no further step
+    /// starts and every request whose move did not run reads NotReached. A cycle is never cut in the middle.
     const std::atomic<bool>* cancel = nullptr;
     /// Called on the pass's own thread after every 256 moves and once at the end: moves made so far and
-    /// moves planned (a cycle of k files counts k).
+    /// moves planned (a cycle of k files counts k, and its count grows with each exchange).
     std::function<void(int done, int total)> progress;
-    /// Called on the pass's thread before step number `step` (0-based), before cancel is read: lets a test
-    /// hold the pass there and cancel it before that step.
+    /// Called on the pass's thread before step number `step` (0-based, steps as for `cancel`), before
+    /// cancel is read: lets a test hold the pass there and cancel it before that step.
     std::function<void(int step)> beforeStep;
 };
 
@@ -83,10 +91,17 @@ struct PassControl {
  * inode) and their name, so two spellings of one folder ("/d/", "/d/./", a link to it) name the same
  * files. Names that chain within the batch are renamed in an order that frees each name before it is
  * needed; a cycle of k files is done with k-1 atomic exchanges, so at every instant each file bears
- * one of the cycle's names (see diskfs::exchange for file systems without exchange). A file asked for
+ * one of the cycle's names (see diskfs::exchangeAt for file systems without exchange). A file asked for
  * more than once is renamed by its first request; a later one is done only if it asked for the name the
  * file ends up with. A request whose name stays is done when its file is there after the moves.
  * Paths compare exactly, so a change of letter case alone is a rename. Linear in the number of requests.
+ *
+ * Each folder is known by the device and inode it had when the pass planned; a folder that is opened
+ * again (the pass holds one open at a time) and is another folder by then (replaced by a look-alike)
+ * holds none of the batch's files. A name that cannot be looked at (a folder that may be listed but not
+ * searched) fails with the system's reason, not as a missing file. Should a cycle fail, every exchange
+ * made is undone that can be; a file left elsewhere than under its old or its new name, or under two
+ * names, is told in its result's `names`.
  */
 QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control = {});
 
@@ -105,7 +120,9 @@ public:
         Other, // a folder, a link to one, a fifo, a device...: never renamed, but holds its name
     };
     struct Folder {
-        bool listed = false; // false: the folder could not be opened or read (then it holds no file)
+        bool found = false; // the folder exists (device and inode are known); implied by `listed`
+        bool listed = false; // its names were read and its entries may be looked at (then `entries` holds all)
+        int error = 0; // why the folder was not found or not listed (an errno)
         quint64 device = 0;
         quint64 inode = 0;
         QHash<QString, Entry> entries; // every entry whose name decodes to text, hidden ones included
@@ -128,14 +145,19 @@ private:
 };
 
 /// Lists each distinct folder of `folders` once (callable off the window's thread). Folders spelled
-/// differently but naming the same folder share one listing.
+/// differently but naming the same folder share one listing. A folder that cannot be read, or whose
+/// entries may not be looked at, is found but not listed: it is not taken as empty.
 FolderFacts readFolderFacts(const QStringList& folders);
 
 /**
  * The preview check: the same planner as renameBatch, judged against `facts` instead of the live disk;
- * never touches the disk. Element i says whether request i would fail and why (done: it would succeed).
- * A folder missing from `facts` holds no file. On a disk unchanged since the facts were read, the pass
- * gives the same results, except for the reasons only the disk can know (permission, full disk...).
+ * touches the disk only for a folder that was found but could not be listed (or its names could not be
+ * looked at): there each old name is looked up (once for as long as the rows stay the same) and each new
+ * name a chain ends on (once per check). Element
+ * i says whether request i would fail and why (done: it would succeed). A folder missing from `facts`
+ * holds no file. On a disk unchanged since the facts were read, the pass gives the same results, except
+ * for the reasons only a move can tell (permission to rename, full disk...). Names compare exactly, also
+ * where the file system ignores letter case.
  *
  * Made for every keystroke: what depends on folders and old names only is kept in `facts` and reused
  * while the rows' folder and old-name strings are the very same (unchanged rows of one list), so a

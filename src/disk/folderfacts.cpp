@@ -1,4 +1,5 @@
 // FolderFacts: each folder of a batch listed once, with the kind of every entry, for the check.
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -31,15 +32,22 @@ FolderFacts::Entry entryKind(int dirFd, const dirent* entry)
     }
 }
 
+// A folder that cannot be read, or can be read but not searched (its names are there, yet none of them
+// can be looked at or renamed), is found but not listed: the check then looks its rows up as the pass does,
+// rather than taking it for empty or for a folder whose files can all be renamed.
 FolderFacts::Folder listFolder(const QByteArray& path, const struct stat& identity)
 {
     FolderFacts::Folder folder;
+    folder.found = true;
     folder.device = identity.st_dev;
     folder.inode = identity.st_ino;
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(path.constData()));
+    std::unique_ptr<DIR, DirCloser> dir(diskfs::openListing(path, &folder.error));
     if (!dir)
         return folder;
     const int fd = ::dirfd(dir.get());
+    if (diskfs::kindAt(fd, ".", &folder.error) == diskfs::Kind::Unknown)
+        return folder;
+    errno = 0;
     while (const dirent* entry = ::readdir(dir.get())) {
         const QByteArrayView raw(entry->d_name);
         if (raw == "." || raw == "..")
@@ -49,6 +57,12 @@ FolderFacts::Folder listFolder(const QByteArray& path, const struct stat& identi
         if (!raw.isValidUtf8() || raw.startsWith("\xEF\xBB\xBF"))
             continue;
         folder.entries.insert(QString::fromUtf8(raw), entryKind(fd, entry));
+        errno = 0;
+    }
+    if (errno != 0) { // a listing cut short is no listing
+        folder.error = errno;
+        folder.entries.clear();
+        return folder;
     }
     folder.listed = true;
     return folder;
@@ -73,8 +87,11 @@ FolderFacts readFolderFacts(const QStringList& folders)
         seen.insert(spelling);
         const QByteArray path = diskfs::encode(spelling);
         struct stat st;
-        if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-            facts.insert(spelling, {});
+        const int statError = ::stat(path.constData(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+        if (statError != 0) {
+            FolderFacts::Folder missing;
+            missing.error = statError;
+            facts.insert(spelling, std::move(missing));
             continue;
         }
         const QPair<quint64, quint64> identity { quint64(st.st_dev), quint64(st.st_ino) };

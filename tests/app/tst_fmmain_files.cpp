@@ -711,6 +711,11 @@ void TestFmMainFiles::afterPass_data()
            " | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt | $renamed | $designed | hold=1 | restore | esc"
            " | release | tip:已取消：已还原 1 个，还有 3 个未还原，按“还原”继续 | restore | $original"
            " | outcomes:还原成功,还原成功,还原成功,还原成功 | $designed"_s;
+    // A renumbering is one chain (4→5, 3→4, 2→3, 1→2), cut after its second move.
+    QTest::newRow("renumbering cancelled inside its chain, restored")
+        << u"start=2 | hold=2 | rename | esc | release | files:1.txt=1.txt,2.txt=2.txt,4.txt=3.txt,5.txt=4.txt"
+           " | outcomes:,,成功,成功 | tip:已取消：已更名 2 个，还有 2 个未更名，按“开始更名”继续 | restore | $original"
+           " | outcomes:,,还原成功,还原成功"_s;
     QTest::newRow("second rename after a full success changes nothing")
         << u"start=2 | rename | rename | $moved | $renamed | $designed | restore | $original"_s;
     QTest::newRow("focus after a click") << u"start=2 | rename | focus:btReName"_s;

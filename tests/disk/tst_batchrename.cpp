@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QAbstractItemModelTester>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,20 +22,33 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Row descriptions "old>new"; "<NUL>" stands for a NUL character, "<LONG>" for a 300-character name,
-// "<CJK85>" and "<CJK86>" for names of 85 and 86 CJK characters (255 and 258 bytes of UTF-8).
+// "<CJK85>" and "<CJK86>" for names of 85 and 86 CJK characters (255 and 258 bytes of UTF-8), "<BOM>" for
+// U+FEFF and "<LONE>" for a lone surrogate.
 QString expand(QString name)
 {
     name.replace(u"<NUL>"_s, QString(QChar(0)));
+    name.replace(u"<BOM>"_s, QString(QChar(0xFEFF)));
+    name.replace(u"<LONE>"_s, QString(QChar(0xD800)));
     name.replace(u"<LONG>"_s, QString(300, u'n'));
     name.replace(u"<CJK85>"_s, QString(85, u'青'));
     name.replace(u"<CJK86>"_s, QString(86, u'青'));
     return name;
 }
 
-// The code of a result as the tables spell it: ok, empty, unusable, long, missing, dup, same<N>, taken, ...
+// A temporary name as "<临时>-<old name>", whatever its number.
+QString withoutNumbers(QString text)
+{
+    static const QRegularExpression temporary(QString::fromUtf8(diskfs::kTemporaryPrefix) + u"\\d+-\\d+-[0-9a-f]+-"_s);
+    return text.replace(temporary, u"<临时>-"_s);
+}
+
+// The code of a result as the tables spell it: ok, empty, unusable, long, missing, dup, same<N>, taken, ...;
+// a failure that left its file under other names reads as its whole text.
 QString code(const batchrename::Result& r)
 {
     using batchrename::Reason;
+    if (!r.names.isEmpty())
+        return withoutNumbers(batchrename::reasonText(r));
     if (r.done)
         return r.reason == Reason::None ? u"ok"_s : u"ok with a reason"_s;
     switch (r.reason) {
@@ -142,6 +156,10 @@ private slots:
     void checkAgreesWithPass_data();
     void checkAgreesWithPass();
     void cancelLeavesUnreachedRowsAlone();
+    void longChainTellsProgressAndStops();
+    void failingCallTellsTheTruth_data();
+    void failingCallTellsTheTruth();
+    void folderSwappedDuringPass();
     void appendOnlyFolderTellsTheTruth();
 
 private:
@@ -182,6 +200,7 @@ void TestBatchRename::init()
 void TestBatchRename::cleanup()
 {
     diskfs::setMissingFeaturesForTesting(false, false);
+    diskfs::clearFailuresForTesting();
 }
 
 void TestBatchRename::renameThenRestore_data()
@@ -419,8 +438,8 @@ void TestBatchRename::restoreOnlyRowsReadingSuccess()
             { outcome::restored(), RowIcon::Restored, {}, {} }, { outcome::succeeded(), RowIcon::Renamed, {}, {} } });
     QCOMPARE(list.restorableCount(), 2);
     batchrename::restoreAll(list);
-    QCOMPARE(folderstate::describe(dir.path()),
-        folderstate::sorted({ u"a=x"_s, u"y"_s, u"z"_s, u"w"_s, u"v"_s, u"n"_s }));
+    QCOMPARE(
+        folderstate::describe(dir.path()), folderstate::sorted({ u"a=x"_s, u"y"_s, u"z"_s, u"w"_s, u"v"_s, u"n"_s }));
     QVERIFY(outcomesAre(list,
         { { outcome::restored(), RowIcon::Restored }, { outcome::failed(), RowIcon::RenameFailed },
             { outcome::succeeded() + u' ', RowIcon::Renamed }, { outcome::restored(), RowIcon::Restored },
@@ -656,6 +675,9 @@ void TestBatchRename::checkAgreesWithPass_data()
         << L { u"a>"_s, u"b>."_s, u"c>.."_s, u"d>s/x"_s, u"e>x<NUL>"_s, u"f><LONG>"_s }
         << L { u"empty"_s, u"unusable"_s, u"unusable"_s, u"unusable"_s, u"unusable"_s, u"long"_s }
         << L { u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"f"_s };
+    QTest::newRow("names the disk would not give back as themselves")
+        << L { u"a"_s, u"b"_s, u"c"_s } << L { u"a><BOM>x"_s, u"b>y<LONE>"_s, u"c>x<BOM>"_s }
+        << L { u"unusable"_s, u"unusable"_s, u"ok"_s } << L { u"a"_s, u"b"_s, u"x\uFEFF=c"_s };
     QTest::newRow("length counts bytes, not characters")
         << L { u"a"_s, u"b"_s } << L { u"a><CJK85>"_s, u"b><CJK86>"_s } << L { u"ok"_s, u"long"_s }
         << L { QString(85, u'青') + u"=a"_s, u"b"_s };
@@ -737,8 +759,9 @@ void TestBatchRename::checkAgreesWithPass()
     QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ u"link@"_s + top, u"top/"_s }));
 }
 
-// A pass cancelled between its steps: the moves made are reported, the others are not reached and their
-// rows keep what they had; nothing is left half done, and the restore undoes what was done.
+// A pass cancelled between two steps (a move, also inside a chain, or a whole cycle): the moves made are
+// reported, the others are not reached and their rows keep what they had; nothing is left half done, and
+// the restore undoes what was done.
 void TestBatchRename::cancelLeavesUnreachedRowsAlone()
 {
     QTemporaryDir dir;
@@ -746,12 +769,13 @@ void TestBatchRename::cancelLeavesUnreachedRowsAlone()
     const QStringList files { u"a"_s, u"b"_s, u"c"_s, u"1"_s, u"2"_s, u"p"_s, u"q"_s };
     QVERIFY(folderstate::layOut(dir.path(), files));
     RenameList list;
-    // Steps: 0 the chain 1 -> 2 -> 3, 1 p -> r, 2 q -> s, 3 the cycle a -> b -> c -> a (cycles come last).
+    // Steps: 0 and 1 the chain 2 -> 3, 1 -> 2; 2 p -> r; 3 q -> s; 4 the cycle a -> b -> c -> a (cycles
+    // come last).
     fill(list, dir.path(), { u"1>2"_s, u"2>3"_s, u"p>r"_s, u"a>b"_s, u"b>c"_s, u"c>a"_s, u"q>s"_s, u"x>"_s });
     for (int row = 0; row < list.count(); ++row)
         list.setOutcome(row, u"before"_s, RowIcon::Added);
 
-    for (const int stopAt : { 0, 2, 3 }) {
+    for (const int stopAt : { 0, 1, 3, 4 }) {
         std::atomic<bool> cancel { false };
         batchrename::PassControl control;
         control.cancel = &cancel;
@@ -771,27 +795,26 @@ void TestBatchRename::cancelLeavesUnreachedRowsAlone()
         QCOMPARE(lastTotal, 7);
         const QStringList got = codes(results);
         const int steps = stepsSeen.size();
-        QCOMPARE(steps, stopAt == 0 ? 4 : stopAt + 1);
+        QCOMPARE(steps, stopAt == 0 ? 5 : stopAt + 1);
         // Each row is either fully judged or not reached; no temporary name is left.
         const QStringList after = folderstate::describe(dir.path());
         for (const QString& entry : after)
             QVERIFY2(!entry.startsWith(QString::fromUtf8(diskfs::kTemporaryPrefix)), qPrintable(entry));
         QCOMPARE(after.size(), files.size());
         QCOMPARE(lastDone, static_cast<int>(got.count(u"ok"_s)));
-        if (stopAt == 2)
-            QCOMPARE(got,
-                (QStringList { u"ok"_s, u"ok"_s, u"ok"_s, u"unreached"_s, u"unreached"_s, u"unreached"_s,
-                    u"unreached"_s, u"unreached"_s }));
+        const QString no = u"unreached"_s;
+        if (stopAt == 1)
+            QCOMPARE(got, (QStringList { no, u"ok"_s, no, no, no, no, no, no }));
         if (stopAt == 3)
-            QCOMPARE(got,
-                (QStringList { u"ok"_s, u"ok"_s, u"ok"_s, u"unreached"_s, u"unreached"_s, u"unreached"_s, u"ok"_s,
-                    u"unreached"_s }));
+            QCOMPARE(got, (QStringList { u"ok"_s, u"ok"_s, u"ok"_s, no, no, no, no, no }));
+        if (stopAt == 4)
+            QCOMPARE(got, (QStringList { u"ok"_s, u"ok"_s, u"ok"_s, no, no, no, u"ok"_s, no }));
         if (stopAt == 0)
             QCOMPARE(got.last(), u"empty"_s);
         batchrename::applyRenameResults(list, results);
         for (int row = 0; row < list.count(); ++row) {
             const QString expected = got[row] == u"ok"_s ? outcome::succeeded()
-                : got[row] == u"unreached"_s             ? u"before"_s
+                : got[row] == no                         ? u"before"_s
                                                          : outcome::failed();
             QCOMPARE(list.outcome(row), expected);
         }
@@ -802,8 +825,57 @@ void TestBatchRename::cancelLeavesUnreachedRowsAlone()
     }
 }
 
+// The commonest renumbering is one long chain: its progress is told every 256 moves, and a cancel stops it
+// after the move under way. A long cycle is never cut, but tells its progress per exchange.
+void TestBatchRename::longChainTellsProgressAndStops()
+{
+    // Hundreds of files: in memory where there is a memory file system, so that the test stays quick.
+    const QFileInfo shm(u"/dev/shm"_s);
+    QTemporaryDir dir(
+        (shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath()) + u"/tst_batchrename-XXXXXX"_s);
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString folder = dir.path() + u'/';
+    QStringList files;
+    QStringList afterChain;
+    QList<batchrename::Request> chain;
+    QList<batchrename::Request> cycle;
+    for (int i = 1; i <= 300; ++i) {
+        files << u"c%1"_s.arg(i);
+        chain.append({ folder, u"c%1"_s.arg(i), u"c%1"_s.arg(i + 1) });
+        afterChain << (i <= 30 ? files.last() : u"c%1=c%2"_s.arg(i + 1).arg(i));
+    }
+    for (int i = 0; i < 260; ++i) {
+        files << u"y%1"_s.arg(i);
+        afterChain << files.last();
+        cycle.append({ folder, u"y%1"_s.arg(i), u"y%1"_s.arg((i + 1) % 260) });
+    }
+    QVERIFY(folderstate::layOut(dir.path(), files));
+
+    std::atomic<bool> cancel { false };
+    batchrename::PassControl control;
+    control.cancel = &cancel;
+    control.beforeStep = [&](int step) {
+        if (step == 270)
+            cancel = true; // read right after the hook: 270 moves are made, then the pass stops
+    };
+    QList<QPair<int, int>> told;
+    control.progress = [&](int done, int total) { told.append({ done, total }); };
+    const QStringList got = codes(batchrename::renameBatch(chain, control));
+    QCOMPARE(told, (QList<QPair<int, int>> { { 256, 300 }, { 270, 300 } }));
+    // The chain is made from its free end: the last 270 files moved, the first 30 were not reached.
+    QCOMPARE(got.mid(0, 30), QStringList(30, u"unreached"_s));
+    QCOMPARE(got.mid(30), QStringList(270, u"ok"_s));
+    QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted(afterChain));
+
+    told.clear();
+    cancel = false;
+    control.beforeStep = {};
+    QCOMPARE(codes(batchrename::renameBatch(cycle, control)), QStringList(260, u"ok"_s));
+    QCOMPARE(told, (QList<QPair<int, int>> { { 256, 260 }, { 260, 260 } }));
+}
+
 // In a folder where names can be added but not removed, the link-then-unlink rename gets as far as the
-// link; the unlink and the undo are both refused. The row must read failed, with the reason.
+// link; the unlink and the undo are both refused. The row must read failed, with the reason and both names.
 void TestBatchRename::appendOnlyFolderTellsTheTruth()
 {
     QFETCH_GLOBAL(bool, noReplaceMissing);
@@ -818,11 +890,132 @@ void TestBatchRename::appendOnlyFolderTellsTheTruth()
         = batchrename::renameBatch({ { top + u'/', u"a"_s, u"x"_s }, { top + u'/', u"b"_s, u"a"_s } });
     const QStringList after = folderstate::describe(top);
     QVERIFY(setImmutable(top, false, FS_APPEND_FL));
-    QCOMPARE(codes(results), (QStringList { u"denied"_s, u"taken"_s }));
+    const QString denied = noReplaceMissing ? u"文件现有两个名称：“a”、“x”（没有权限）"_s : u"denied"_s;
+    QCOMPARE(codes(results), (QStringList { denied, u"taken"_s }));
     // Without a no-replace rename the file is left with its new name as well: the row still reads failed.
     const QStringList expected
         = noReplaceMissing ? QStringList { u"a"_s, u"b"_s, u"x=a"_s } : QStringList { u"a"_s, u"b"_s };
     QCOMPARE(after, expected);
+}
+
+namespace {
+
+// "call errno skip times" (see diskfs::failCallForTesting): "lookup EACCES 0 -1".
+void failCalls(const QStringList& specs)
+{
+    static const QHash<QString, diskfs::Call> calls { { u"lookup"_s, diskfs::Call::Lookup },
+        { u"list"_s, diskfs::Call::ListFolder }, { u"exchange"_s, diskfs::Call::Exchange },
+        { u"unlink"_s, diskfs::Call::Unlink } };
+    static const QHash<QString, int> errors { { u"EACCES"_s, EACCES }, { u"EPERM"_s, EPERM }, { u"EBUSY"_s, EBUSY } };
+    for (const QString& spec : specs) {
+        const QStringList part = spec.split(u' ');
+        QVERIFY2(part.size() == 4 && calls.contains(part[0]) && errors.contains(part[1]), qPrintable(spec));
+        diskfs::failCallForTesting(calls[part[0]], errors[part[1]], part[2].toInt(), part[3].toInt());
+    }
+}
+
+} // namespace
+
+// A system call that fails (a folder that may be listed but not searched or the reverse, a removal or an
+// exchange refused): the check and the pass tell what they can know, and every row tells where its file is.
+void TestBatchRename::failingCallTellsTheTruth_data()
+{
+    QTest::addColumn<QString>("mode"); // the file system kind the row needs ("" any, see initTestCase_data)
+    QTest::addColumn<QStringList>("entries"); // folder contents before (see folderstate::layOut)
+    QTest::addColumn<QStringList>("failing"); // see failCalls
+    QTest::addColumn<QStringList>("rows"); // "old>new"
+    QTest::addColumn<QStringList>("checked"); // per row: the check's code (see code())
+    QTest::addColumn<QStringList>("passed"); // per row: the pass's code
+    QTest::addColumn<QStringList>("afterPass"); // folder contents (see folderstate::describe)
+
+    using L = QStringList;
+    const QString busy = u"reason 被其他程序占用"_s;
+    QTest::newRow("folder that can be listed but not searched")
+        << QString() << L { u"a"_s, u"b"_s } << L { u"lookup EACCES 0 -1"_s } << L { u"a>x"_s, u"b>b"_s }
+        << L { u"denied"_s, u"denied"_s } << L { u"denied"_s, u"denied"_s } << L { u"a"_s, u"b"_s };
+    QTest::newRow("folder that can be searched but not listed")
+        << QString() << L { u"a"_s, u"b"_s, u"c"_s } << L { u"list EACCES 0 -1"_s }
+        << L { u"a>x"_s, u"c>b"_s, u"z>y"_s } << L { u"ok"_s, u"taken"_s, u"missing"_s }
+        << L { u"ok"_s, u"taken"_s, u"missing"_s } << L { u"b"_s, u"c"_s, u"x=a"_s };
+    QTest::newRow("unlink refused once: the new link goes again")
+        << u"link and unlink"_s << L { u"a"_s } << L { u"unlink EPERM 0 1"_s } << L { u"a>b"_s } << L { u"ok"_s }
+        << L { u"denied"_s } << L { u"a"_s };
+    QTest::newRow("both unlinks refused: the file bears two names")
+        << u"link and unlink"_s << L { u"a"_s } << L { u"unlink EPERM 0 2"_s } << L { u"a>b"_s } << L { u"ok"_s }
+        << L { u"文件现有两个名称：“a”、“b”（没有权限）"_s } << L { u"a"_s, u"b=a"_s };
+    QTest::newRow("both unlinks refused in a swap: the temporary name is told")
+        << u"link and unlink"_s << L { u"a"_s, u"b"_s } << L { u"unlink EPERM 0 2"_s } << L { u"a>b"_s, u"b>a"_s }
+        << L { u"ok"_s, u"ok"_s } << L { u"文件现有两个名称：“a”、“<临时>-a”（没有权限）"_s, u"denied"_s }
+        << L { u"<临时>-a=a"_s, u"a"_s, u"b"_s };
+    QTest::newRow("an exchange and its undo refused")
+        << u"renameat2"_s << L { u"a"_s, u"b"_s, u"c"_s } << L { u"exchange EBUSY 1 2"_s }
+        << L { u"a>b"_s, u"b>c"_s, u"c>a"_s } << L { u"ok"_s, u"ok"_s, u"ok"_s }
+        << L { u"ok"_s, u"文件现名为“a”（被其他程序占用）"_s, busy } << L { u"a=b"_s, u"b=a"_s, u"c"_s };
+    QTest::newRow("undoing goes on past a refused undo")
+        << u"renameat2"_s << L { u"a"_s, u"b"_s, u"c"_s, u"d"_s } << L { u"exchange EBUSY 2 2"_s }
+        << L { u"a>b"_s, u"b>c"_s, u"c>d"_s, u"d>a"_s } << L { u"ok"_s, u"ok"_s, u"ok"_s, u"ok"_s }
+        << L { busy, u"ok"_s, u"文件现名为“b”（被其他程序占用）"_s, busy } << L { u"a"_s, u"b=c"_s, u"c=b"_s, u"d"_s };
+}
+
+void TestBatchRename::failingCallTellsTheTruth()
+{
+    QFETCH(QString, mode);
+    QFETCH(QStringList, entries);
+    QFETCH(QStringList, failing);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, checked);
+    QFETCH(QStringList, passed);
+    QFETCH(QStringList, afterPass);
+    QFETCH_GLOBAL(bool, noReplaceMissing);
+    QFETCH_GLOBAL(bool, exchangeMissing);
+    const QString here = noReplaceMissing ? u"link and unlink"_s : exchangeMissing ? u"no exchange"_s : u"renameat2"_s;
+    if (!mode.isEmpty() && mode != here)
+        QSKIP("the row is about another kind of file system");
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    QVERIFY(folderstate::layOut(dir.path(), entries));
+    QList<batchrename::Request> requests;
+    for (const QString& row : rows)
+        requests.append({ dir.path() + u'/', row.section(u'>', 0, 0), row.section(u'>', 1) });
+    failCalls(failing);
+    const QStringList checkedNow
+        = codes(batchrename::checkBatch(requests, batchrename::readFolderFacts({ dir.path() + u'/' })));
+    const QStringList passedNow = codes(batchrename::renameBatch(requests));
+    diskfs::clearFailuresForTesting();
+    QCOMPARE(checkedNow, checked);
+    QCOMPARE(passedNow, passed);
+    QStringList after;
+    for (const QString& entry : folderstate::describe(dir.path()))
+        after << withoutNumbers(entry);
+    QCOMPARE(folderstate::sorted(after), folderstate::sorted(afterPass));
+}
+
+// Another program puts a look-alike folder in place of a folder of the batch while the pass is in another
+// folder: the pass must not rename the look-alike's files, nor say the listed files were renamed.
+void TestBatchRename::folderSwappedDuringPass()
+{
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString d = dir.path() + u"/d"_s;
+    const QString e = dir.path() + u"/e"_s;
+    QVERIFY(QDir().mkdir(d) && QDir().mkdir(e));
+    QVERIFY(folderstate::layOut(d, { u"a"_s, u"b"_s }));
+    QVERIFY(folderstate::layOut(e, { u"p"_s }));
+    batchrename::PassControl control;
+    bool swapped = false;
+    control.beforeStep = [&](int step) {
+        if (step != 1)
+            return;
+        swapped
+            = QDir().rename(d, dir.path() + u"/old"_s) && QDir().mkdir(d) && folderstate::layOut(d, { u"a"_s, u"b"_s });
+    };
+    // Steps: 0 a -> x in d, 1 p -> q in e, 2 b -> y in d (opened again).
+    const QList<batchrename::Result> results = batchrename::renameBatch(
+        { { d + u'/', u"a"_s, u"x"_s }, { e + u'/', u"p"_s, u"q"_s }, { d + u'/', u"b"_s, u"y"_s } }, control);
+    QVERIFY(swapped);
+    QCOMPARE(codes(results), (QStringList { u"ok"_s, u"ok"_s, u"missing"_s }));
+    QCOMPARE(folderstate::describe(d), (QStringList { u"a"_s, u"b"_s }));
+    QCOMPARE(folderstate::describe(dir.path() + u"/old"_s), (QStringList { u"b"_s, u"x=a"_s }));
 }
 
 QTEST_GUILESS_MAIN(TestBatchRename)

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -139,8 +140,10 @@ void TestDiskFs::temporaryName()
     const QByteArray first = diskfs::moveToTemporary(a, &error);
     QVERIFY(!first.isEmpty());
     const QString firstName = QFileInfo(QString::fromUtf8(first)).fileName();
-    QVERIFY2(firstName.startsWith(QString::fromUtf8(diskfs::kTemporaryPrefix) + QString::number(::getpid()) + u'-'),
-        qPrintable(firstName));
+    // Visible, this program's, unique, and telling which file it is: prefix, process, counter, random, old name.
+    const QRegularExpression pattern(u"^%1%2-\\d+-[0-9a-f]+-a$"_s.arg(
+        QRegularExpression::escape(QString::fromUtf8(diskfs::kTemporaryPrefix)), QString::number(::getpid())));
+    QVERIFY2(pattern.match(firstName).hasMatch(), qPrintable(firstName));
     QCOMPARE(folderstate::describe(dir.path()), folderstate::sorted({ firstName + u"=a"_s, u"b"_s }));
     const QByteArray second = diskfs::moveToTemporary(b, &error);
     QVERIFY(!second.isEmpty());
