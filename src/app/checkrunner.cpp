@@ -1,19 +1,10 @@
-// CheckRunner: the worker thread of the check and the folding of requests made while it runs.
+// CheckRunner: the check's work off the window's thread and the folding of requests made while it runs.
 #include "app/checkrunner.h"
-
-#include <QThread>
 
 CheckRunner::CheckRunner(QObject* parent)
     : QObject(parent)
+    , m_task(this, [this](Checked result) { workerDone(std::move(result)); })
 {
-}
-
-CheckRunner::~CheckRunner()
-{
-    if (m_thread) {
-        m_thread->wait();
-        delete m_thread;
-    }
 }
 
 QStringList CheckRunner::check(const Input& input)
@@ -44,31 +35,24 @@ void CheckRunner::request(Input input)
 {
     m_next = std::move(input);
     m_pending = true;
-    if (!m_thread)
+    if (!m_task.isRunning())
         start();
 }
 
 void CheckRunner::start()
 {
-    m_running = std::move(m_next);
-    m_next = {};
     m_pending = false;
-    m_thread = QThread::create([this] { m_result = check(m_running); });
-    connect(m_thread, &QThread::finished, this, &CheckRunner::workerDone, Qt::QueuedConnection);
-    m_thread->start();
+    // The input goes to the worker whole and dies there: its last references to the lists may be the only ones.
+    m_task.start([input = std::exchange(m_next, {})] { return Checked { input.generation, check(input) }; });
 }
 
-void CheckRunner::workerDone()
+void CheckRunner::workerDone(Checked result)
 {
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
     if (m_pending) {
         start(); // this result is already out of date
+        releaseOffThread(std::move(result));
         return;
     }
-    Input input = std::move(m_running);
-    m_running = {};
-    emit checked(input, std::exchange(m_result, {}));
-    releaseOffThread(std::move(input));
+    emit checked(result.generation, result.reasons);
+    releaseOffThread(std::move(result));
 }

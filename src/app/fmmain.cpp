@@ -4,11 +4,12 @@
 #include <QApplication>
 #include <QRadioButton>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
+#include "app/backgroundtask.h"
 #include "app/clickablelabel.h"
+#include "app/passsession.h"
 #include "app/platformservices.h"
 #include "app/renamelistview.h"
 #include "app/skinpictures.h"
@@ -59,14 +60,8 @@ fmMain::fmMain(const WindowOptions& options, QWidget* parent)
     Form_Load();
 }
 
-fmMain::~fmMain()
-{
-    // A listing in the background writes only into its own result, but must end before the window does.
-    if (m_relisting) {
-        m_relisting->wait();
-        delete m_relisting;
-    }
-}
+// The pass session and the folder check wait for their workers as they go.
+fmMain::~fmMain() = default;
 
 void fmMain::Form_Load()
 {
@@ -163,7 +158,7 @@ PlanSettings fmMain::planSettings() const
 void fmMain::RefreshNewNames()
 {
     if (m_list->count() == 0) {
-        m_passTip.clear(); // the last row went: nothing is left to report on
+        m_session->forgetReport(); // the last row went: nothing is left to report on
         showTip();
         return;
     }
@@ -171,7 +166,8 @@ void fmMain::RefreshNewNames()
     QStringList replaced = m_list->newNames();
     m_list->refreshNewNames(planSettings());
     releaseOffThread(std::move(replaced));
-    closeRestoreWindow();
+    btCallBack->setEnabled(false);
+    m_session->closeRestoreWindow();
     CheckNewNames();
     btCallBack->show();
 }

@@ -6,14 +6,10 @@
 #include <memory>
 #include <optional>
 
-#include <QElapsedTimer>
 #include <QLabel>
-#include <QPointer>
 #include <QWidget>
 
-#include "app/checkrunner.h"
-#include "disk/batchrename.h"
-
+#include "app/passsession.h"
 #include "rename/namegenerator.h"
 #include "intake/roworder.h"
 #include "update/versionfile.h"
@@ -22,13 +18,12 @@ class QMenu;
 class QMimeData;
 class QProgressBar;
 class QRadioButton;
-class QThread;
 class QTimer;
 class QFrame;
 class iButton;
 class ClickableLabel;
+class FolderCheck;
 class PassInputGuard;
-class PassRunner;
 class PlatformServices;
 class RenameList;
 class RenameListView;
@@ -184,9 +179,6 @@ private slots:
     void addFolderRows(const QString& folder);
 
 private:
-    enum class PassKind { Rename, Restore };
-    static constexpr int kProgressDelayMs = 300;
-
     void Form_Load();
     void buildLayout();
     void buildTopBand();
@@ -214,23 +206,14 @@ private:
     void showVersionInfo(const VersionInfo& info);
     void buildPassControls();
     void connectPassHandlers();
-    void startPass(PassKind kind, batchrename::RowRequests requests);
-    void showPassProgress(int done, int total);
-    void passStopped();
-    /// After a pass: what became of it, in the tip line's place until the list or the settings change.
-    void reportPass(bool cancelled);
-    /// The list or the settings changed: the rows no longer describe the last pass, which can no longer be
-    /// restored.
-    void closeRestoreWindow();
+    void startPass(PassSession::Kind kind);
+    void showPassProgress(const QString& caption, int done, int total);
+    void passStopped(bool closeWindow);
     /// Asked when the window is closed during a pass; true: stop the pass and close.
     bool confirmCloseDuringPass();
-    QStringList listFolders() const;
-    void learnFolders(const QStringList& folders);
-    void relistFolders();
     void showTip();
     /// How wide the tip line may grow before it reaches 开始更名.
     int tipWidth() const;
-    void showCheck(const CheckRunner::Input& input, const QStringList& reasons);
 
     WindowOptions m_options;
     std::unique_ptr<PlatformServices> m_ownServices;
@@ -241,25 +224,11 @@ private:
     std::optional<int> m_markedRow; // the row the drag-over highlighted last (0-based); lbTag shows it 1-based
     bool m_moveArmed = false; // a left press on the background has not asked for its window move yet
 
-    // The pass and what the window knows of the listed folders.
-    PassRunner* m_pass = nullptr;
-    CheckRunner* m_checker = nullptr;
-    PassInputGuard* m_inputGuard = nullptr;
-    PassKind m_passKind = PassKind::Rename;
-    batchrename::RowRequests m_passRequests; // the running pass's requests and their rows
-    QPointer<QWidget> m_focusBeforePass; // has the focus again when the pass ends
-    bool m_callBackWasEnabled = false;
-    // What the passes since the list last changed did, for the tip line.
-    QString m_passTip;
-    bool m_passTipFailing = false;
-    int m_restoredInWindow = 0;
-    int m_restoreFailedInWindow = 0;
-    bool m_closeWhenStopped = false;
-    QElapsedTimer m_passClock;
-    batchrename::FolderFacts m_folderFacts;
-    int m_factsGeneration = 0;
-    QThread* m_relisting = nullptr;
+    // The pass, and what the window knows of the listed folders: the objects that decide, wired here.
+    PassSession* m_session = nullptr;
+    FolderCheck* m_folderCheck = nullptr;
+    PassInputGuard* m_inputGuard = nullptr; // while a pass runs
+    bool m_callBackWasEnabled = false; // 还原 before the pass, as it is again after a restore
     bool m_wasInactive = false;
-    bool m_rowsAdded = false; // rows were inserted since the last check
     QString m_designedTip;
 };

@@ -5,7 +5,8 @@
 
 #include "app/platformservices.h"
 #include "app/renamelistview.h"
-#include "disk/batchrename.h"
+#include "app/foldercheck.h"
+#include "app/passsession.h"
 #include "intake/addfiles.h"
 #include "intake/dragdrop.h"
 #include "intake/folderlisting.h"
@@ -43,7 +44,7 @@ void fmMain::btOpenFiles_Click()
         if (intake::appendSplitFiles(*m_list, split) > 0)
             folders.append(RenameList::withClosingSeparator(split.value(0)));
     }
-    learnFolders(folders);
+    m_folderCheck->learnFolders(folders);
     RefreshNewNames();
 }
 
@@ -64,7 +65,7 @@ void fmMain::addFolderRows(const QString& folder)
     const int before = m_list->count();
     intake::addFolder(*m_list, folder);
     if (m_list->count() > before)
-        learnFolders({ m_list->folder(before) });
+        m_folderCheck->learnFolders({ m_list->folder(before) });
     RefreshNewNames();
 }
 
@@ -101,7 +102,8 @@ void fmMain::btListClear_Click()
     if (isPassRunning())
         return;
     intake::clearAll(*m_list);
-    closeRestoreWindow();
+    btCallBack->setEnabled(false);
+    m_session->closeRestoreWindow();
     CheckNewNames();
 }
 

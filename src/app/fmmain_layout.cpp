@@ -1,7 +1,6 @@
 // fmMain's controls: places, sizes, captions, colours and fonts, in twips as the window is designed.
 #include "app/fmmain.h"
 
-#include <QEvent>
 #include <QFrame>
 #include <QMenu>
 #include <QProgressBar>
@@ -9,6 +8,7 @@
 #include <QTimer>
 
 #include "app/clickablelabel.h"
+#include "app/picturedensitywatch.h"
 #include "app/plantabs.h"
 #include "app/renamelistview.h"
 #include "app/skinpictures.h"
@@ -45,37 +45,6 @@ ClickableLabel* addPicture(QWidget* parent, const QRect& geometry, const QString
     }
     return picture;
 }
-
-/// Loads the window's pictures again when it reaches a screen of another density (or first shows on one).
-class PictureDensityWatch : public QObject {
-public:
-    PictureDensityWatch(fmMain* window, std::function<void(qreal)> reload)
-        : QObject(window)
-        , m_window(window)
-        , m_reload(std::move(reload))
-        , m_ratio(pictureRatio(window))
-    {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_window && (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show)) {
-            const qreal ratio = pictureRatio(m_window);
-            if (!qFuzzyCompare(ratio, m_ratio)) {
-                m_ratio = ratio;
-                m_reload(ratio);
-            }
-        }
-        return false;
-    }
-
-private:
-    fmMain* m_window;
-    std::function<void(qreal)> m_reload;
-    qreal m_ratio;
-};
 
 void setTextColour(QWidget* widget, const QColor& colour)
 {

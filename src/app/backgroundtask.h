@@ -1,0 +1,75 @@
+// BackgroundTask: the window's one way to run work off its thread and hand the result back to the object that asked.
+#pragma once
+
+#include <functional>
+#include <utility>
+
+#include <QFuture>
+#include <QObject>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace background {
+
+/// The threads every piece of the window's background work runs on (a pass, a check, a listing, a release).
+QThreadPool* pool();
+
+} // namespace background
+
+/**
+ * Runs one piece of work at a time on background::pool() and calls `done` with its result on the owner's
+ * thread, from the owner's event loop. The work is handed plain values (copies, implicitly shared lists,
+ * atomics the owner keeps alive) and touches nothing else; its result is moved, never copied, to `done`.
+ * Destroying the task waits for the work under way, so no worker outlives its owner; `done` is then not
+ * called. Keep the task a member of `owner`, so that it is destroyed before the owner stops being a QObject.
+ */
+template <typename Result> class BackgroundTask {
+public:
+    BackgroundTask(QObject* owner, std::function<void(Result)> done)
+        : m_owner(owner)
+        , m_done(std::move(done))
+    {
+    }
+    ~BackgroundTask() { m_future.waitForFinished(); }
+    BackgroundTask(const BackgroundTask&) = delete;
+    BackgroundTask& operator=(const BackgroundTask&) = delete;
+
+    /// From start() until `done` has been called.
+    bool isRunning() const { return m_running; }
+
+    /// Starts `work`; does nothing while work runs.
+    void start(std::function<Result()> work)
+    {
+        if (m_running)
+            return;
+        m_running = true;
+        m_future = QtConcurrent::run(background::pool(), [this, work = std::move(work)]() mutable {
+            Result result = work();
+            work = nullptr; // what the work was given dies here, off the owner's thread
+            QMetaObject::invokeMethod(
+                m_owner,
+                [this, result = std::move(result)]() mutable {
+                    m_running = false;
+                    m_done(std::move(result));
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+    /// Blocks until the work under way has returned (its result still arrives through the event loop).
+    void wait() { m_future.waitForFinished(); }
+
+private:
+    QObject* m_owner;
+    std::function<void(Result)> m_done;
+    QFuture<void> m_future;
+    bool m_running = false;
+};
+
+/// Drops `value` on a background thread: the last reference to 100,000 listed names takes longer to free than
+/// the window may stand still.
+template <typename T> void releaseOffThread(T value)
+{
+    // Nobody waits for a release: it owns all it touches.
+    static_cast<void>(QtConcurrent::run(background::pool(), [value = std::move(value)]() mutable { value = T(); }));
+}

@@ -1,0 +1,144 @@
+// FolderCheck: the folder facts, their listings, and the currency of every check.
+#include "app/foldercheck.h"
+
+#include <QSet>
+
+#include "app/checkrunner.h"
+#include "rename/renamelist.h"
+
+FolderCheck::FolderCheck(RenameList& list, QObject* parent)
+    : QObject(parent)
+    , m_list(list)
+    , m_checker(new CheckRunner(this))
+    , m_relisting(this, [this](Listing listing) { relisted(std::move(listing)); })
+{
+    m_rowsAdded = m_list.count() > 0; // their folders are not known yet
+    connect(m_checker, &CheckRunner::checked, this, &FolderCheck::showCheck);
+    connect(&m_list, &QAbstractItemModel::dataChanged, this, &FolderCheck::listChanged);
+    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, &FolderCheck::listChanged);
+    connect(&m_list, &QAbstractItemModel::rowsMoved, this, &FolderCheck::listChanged);
+    connect(&m_list, &QAbstractItemModel::modelReset, this, &FolderCheck::listChanged);
+    connect(&m_list, &QAbstractItemModel::layoutChanged, this, &FolderCheck::listChanged);
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this, [this] {
+        m_rowsAdded = true;
+        listChanged();
+    });
+}
+
+FolderCheck::~FolderCheck() = default;
+
+QStringList FolderCheck::listedFolders(const RenameList& list)
+{
+    // Rows of one folder mostly follow each other: comparing with the previous row spares most lookups.
+    QStringList folders;
+    QSet<QString> seen;
+    const QString* previous = nullptr;
+    for (int row = 0; row < list.count(); ++row) {
+        const QString& folder = list.folder(row);
+        if (previous && *previous == folder)
+            continue;
+        previous = &folder;
+        if (!seen.contains(folder)) {
+            seen.insert(folder);
+            folders.append(folder);
+        }
+    }
+    return folders;
+}
+
+void FolderCheck::listChanged()
+{
+    if (!m_writingMarks)
+        ++m_generation;
+}
+
+void FolderCheck::factsChanged()
+{
+    ++m_factsGeneration;
+    ++m_generation;
+}
+
+void FolderCheck::learnFolders(const QStringList& folders)
+{
+    if (folders.isEmpty())
+        return;
+    const batchrename::FolderFacts fresh = batchrename::readFolderFacts(folders);
+    for (const QString& folder : folders) {
+        if (const batchrename::FolderFacts::Folder* facts = fresh.folder(folder))
+            m_facts.insert(folder, *facts);
+    }
+    factsChanged();
+}
+
+void FolderCheck::relist()
+{
+    // Listing 100,000 files takes longer than a keystroke may wait, so it is done off the caller's thread.
+    if (m_relisting.isRunning() || m_passRunning || m_list.count() == 0)
+        return;
+    m_relisting.start([folders = listedFolders(m_list), generation = m_factsGeneration] {
+        return Listing { generation, batchrename::readFolderFacts(folders) };
+    });
+}
+
+void FolderCheck::relisted(Listing listing)
+{
+    // Facts learnt meanwhile (files added) or made by a pass are newer than these.
+    if (listing.factsGeneration != m_factsGeneration) {
+        releaseOffThread(std::move(listing));
+        return;
+    }
+    releaseOffThread(std::exchange(m_facts, std::move(listing.facts)));
+    factsChanged();
+    check();
+}
+
+void FolderCheck::passStarted()
+{
+    m_passRunning = true;
+    ++m_factsGeneration;
+}
+
+void FolderCheck::passEnded(batchrename::FolderFacts facts)
+{
+    m_passRunning = false;
+    releaseOffThread(std::exchange(m_facts, std::move(facts)));
+    factsChanged();
+}
+
+void FolderCheck::check()
+{
+    if (m_list.count() == 0) {
+        writeMarks({});
+        emit checked();
+        return;
+    }
+    // Rows came in (by whatever way): a folder never listed is listed once now.
+    if (m_rowsAdded) {
+        m_rowsAdded = false;
+        QStringList unknown;
+        for (const QString& folder : listedFolders(m_list)) {
+            if (!m_facts.folder(folder))
+                unknown.append(folder);
+        }
+        learnFolders(unknown);
+    }
+    // The columns go to the worker as shared lists: nothing is copied here.
+    m_checker->request({ m_list.folders(), m_list.oldNames(), m_list.newNames(), m_facts,
+        m_list.restorableCount() > 0 ? m_list.givenNames() : QStringList(), m_generation });
+}
+
+void FolderCheck::showCheck(quint64 generation, const QStringList& reasons)
+{
+    if (generation != m_generation)
+        return;
+    writeMarks(reasons);
+    emit checked();
+}
+
+void FolderCheck::writeMarks(const QStringList& reasons)
+{
+    // The marks are what a check puts out, not what it reads: writing them leaves every result current.
+    m_writingMarks = true;
+    m_list.setCheckReasons(reasons);
+    m_writingMarks = false;
+}
