@@ -5,6 +5,7 @@
 
 #include "benchnames.h"
 #include "benchstage.h"
+#include "disk/batchcheck.h"
 #include "disk/batchrename.h"
 #include "rename/renamelist.h"
 

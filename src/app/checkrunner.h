@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "app/backgroundtask.h"
-#include "disk/batchrename.h"
+#include "disk/batchcheck.h"
 
 /**
  * The check of 100,000 rows takes longer than a keystroke may, so it runs off the window's thread. The

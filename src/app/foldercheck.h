@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "app/backgroundtask.h"
-#include "disk/batchrename.h"
+#include "disk/folderfacts.h"
 
 class CheckRunner;
 class RenameList;

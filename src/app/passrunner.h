@@ -11,6 +11,7 @@
 
 #include "app/backgroundtask.h"
 #include "disk/batchrename.h"
+#include "disk/folderfacts.h"
 
 class QTimer;
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "disk/batchrename.h"
+#include "disk/folderfacts.h"
 
 class PassRunner;
 class RenameList;

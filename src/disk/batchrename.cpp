@@ -1,18 +1,14 @@
-// batchrename: the pass over the live disk, the check over listed facts, and the reasons.
+// batchrename: the pass over the live disk, and the reasons.
 #include "disk/batchrename.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <unistd.h>
 
 #include "disk/batchplan.h"
 #include "disk/diskfs.h"
+#include "disk/folderhandles.h"
 
 namespace batchrename {
 
@@ -20,89 +16,6 @@ using plan::Plan;
 using plan::State;
 
 namespace {
-
-// Folders by number, each known by the device and inode it had when it was found, opened one at a time (a
-// batch may span tens of thousands of folders, more than a process may hold open). A folder opened again
-// must still be that folder: another program may have put a look-alike under its name meanwhile, and the
-// batch's files are not in that one.
-class FolderHandles {
-public:
-    FolderHandles() = default;
-    FolderHandles(const FolderHandles&) = delete;
-    FolderHandles& operator=(const FolderHandles&) = delete;
-    ~FolderHandles() { close(); }
-
-    /// A folder found as (device, inode) at `path`, or one that was not found (`error`: why); its number.
-    int add(QByteArray path, quint64 device, quint64 inode, int error)
-    {
-        m_folders.push_back({ std::move(path), device, inode, error });
-        return static_cast<int>(m_folders.size()) - 1;
-    }
-
-    /// The open folder numbered `folder`, or -1 with the errno in `*error`.
-    int fdOf(int folder, int* error)
-    {
-        if (folder != m_fdFolder) {
-            close();
-            m_fdFolder = folder;
-            m_fdError = open(m_folders[folder]);
-        }
-        if (m_fd < 0)
-            *error = m_fdError;
-        return m_fd;
-    }
-
-    /// What bears `name` in folder `folder` (see diskfs::kindAt); a folder that is not there holds nothing.
-    diskfs::Kind kind(int folder, const char* name, int* error)
-    {
-        int err = 0;
-        const int fd = fdOf(folder, &err);
-        if (fd >= 0)
-            return diskfs::kindAt(fd, name, error);
-        if (err == ENOENT || err == ENOTDIR)
-            return diskfs::Kind::None;
-        *error = err;
-        return diskfs::Kind::Unknown;
-    }
-
-    void close()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-        m_fdFolder = -1;
-    }
-
-private:
-    struct Folder {
-        QByteArray path;
-        quint64 device = 0;
-        quint64 inode = 0;
-        int error = 0; // not found: stat's errno
-    };
-
-    // Opens `folder` into m_fd; returns 0 or why it cannot be used.
-    int open(const Folder& folder)
-    {
-        if (folder.error != 0)
-            return folder.error;
-        int error = 0;
-        m_fd = diskfs::openFolder(folder.path, &error);
-        if (m_fd < 0)
-            return error;
-        struct stat st;
-        if (::fstat(m_fd, &st) == 0 && quint64(st.st_dev) == folder.device && quint64(st.st_ino) == folder.inode)
-            return 0;
-        ::close(m_fd);
-        m_fd = -1;
-        return ENOENT; // another folder bears the name now
-    }
-
-    std::vector<Folder> m_folders;
-    int m_fdFolder = -1;
-    int m_fd = -1;
-    int m_fdError = 0;
-};
 
 // The live disk: folders known by device and inode, every name looked up.
 class LiveDisk final : public plan::DiskView {
@@ -133,62 +46,6 @@ public:
     FolderHandles handles;
 
 private:
-    QHash<QPair<quint64, quint64>, int> m_byIdentity;
-};
-
-// What was listed: each listed folder's names go into the planner's table once, so that a name is
-// looked up once for both what the batch and what the folder make of it. A folder missing from the
-// facts holds nothing; one found but not listed (it may not be read, or its entries may not be looked
-// at) is not taken as empty: its names are looked up, as the pass would.
-class ListedDisk final : public plan::DiskView {
-public:
-    ListedDisk(const FolderFacts& facts, FolderHandles& handles, std::vector<bool>& listed)
-        : m_facts(facts)
-        , m_handles(handles)
-        , m_listed(listed)
-    {
-    }
-
-    int folderId(const QString& folder, plan::KnownNames& names) override
-    {
-        const FolderFacts::Folder* facts = m_facts.folder(folder);
-        if (!facts)
-            return add({}, 0, 0, ENOENT, true);
-        if (!facts->found && !facts->listed) // a listed folder was found, whether or not that was recorded
-            return add({}, 0, 0, facts->error != 0 ? facts->error : ENOENT, false);
-        const QPair<quint64, quint64> identity { facts->device, facts->inode };
-        if (const auto it = m_byIdentity.constFind(identity); it != m_byIdentity.cend())
-            return it.value();
-        const int id
-            = add(facts->listed ? QByteArray() : diskfs::encode(folder), facts->device, facts->inode, 0, facts->listed);
-        m_byIdentity.insert(identity, id);
-        if (!facts->listed)
-            return id;
-        names.reserve(names.size() + facts->entries.size());
-        for (auto it = facts->entries.cbegin(); it != facts->entries.cend(); ++it) {
-            const diskfs::Kind held = it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
-            names.add({ it.key(), id, plan::nameHash(id, it.key()), -1, held });
-        }
-        return id;
-    }
-
-    bool listed(int folder) const override { return m_listed[folder]; }
-
-    diskfs::Kind kind(int folder, const QByteArray& bytes, int* error) override
-    {
-        return m_handles.kind(folder, bytes.constData(), error);
-    }
-
-private:
-    int add(QByteArray path, quint64 device, quint64 inode, int error, bool listed)
-    {
-        m_listed.push_back(listed);
-        return m_handles.add(std::move(path), device, inode, error);
-    }
-
-    const FolderFacts& m_facts;
-    FolderHandles& m_handles;
-    std::vector<bool>& m_listed;
     QHash<QPair<quint64, quint64>, int> m_byIdentity;
 };
 
@@ -556,112 +413,6 @@ QList<Result> renameBatch(const QList<Request>& requests, const PassControl& con
     });
     progress.finish();
     return plan.results;
-}
-
-/// What a check keeps for the next one: the sources of the rows it saw, and those rows' folder and
-/// old-name strings (held, so that the same string data means the same text).
-struct CheckCache {
-    std::mutex mutex;
-    QList<QString> folders;
-    QList<QString> froms;
-    std::optional<plan::Sources> sources;
-    std::unique_ptr<FolderHandles> handles; // the folders of `sources`, for looking names up
-    std::vector<bool> listed; // per folder of `sources`: its names came from the facts
-};
-
-namespace {
-
-bool sameStrings(const std::vector<plan::RowRef>& rows, const CheckCache& cache)
-{
-    if (!cache.sources || cache.folders.size() != qsizetype(rows.size()))
-        return false;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const QString& folder = cache.folders[qsizetype(i)];
-        const QString& from = cache.froms[qsizetype(i)];
-        if (rows[i].folder->constData() != folder.constData() || rows[i].folder->size() != folder.size()
-            || rows[i].from->constData() != from.constData() || rows[i].from->size() != from.size())
-            return false;
-    }
-    return true;
-}
-
-QList<Result> check(const std::vector<plan::RowRef>& rows, const FolderFacts& facts, CheckCache& cache)
-{
-    std::lock_guard lock(cache.mutex);
-    if (!sameStrings(rows, cache)) {
-        cache.handles = std::make_unique<FolderHandles>();
-        cache.listed.clear();
-        ListedDisk disk(facts, *cache.handles, cache.listed);
-        cache.sources = plan::resolveSources(rows, disk);
-        cache.folders.clear();
-        cache.froms.clear();
-        cache.folders.reserve(qsizetype(rows.size()));
-        cache.froms.reserve(qsizetype(rows.size()));
-        for (const plan::RowRef& r : rows) {
-            cache.folders.append(*r.folder);
-            cache.froms.append(*r.from);
-        }
-    }
-    const plan::Sources& sources = *cache.sources;
-    Plan plan = plan::makePlan(rows, sources, false);
-    for (const plan::Step& step : plan.steps) {
-        // A cycle frees its own names; a chain is free if the name its far end takes is free (in a folder
-        // that was not listed, the disk is asked).
-        Result end { true };
-        for (int k = 0; k < step.count; ++k) {
-            const plan::Move& move = plan.moves[plan.order[step.first + k]];
-            if (k == 0 && !step.cycle) {
-                diskfs::Kind held = diskfs::Kind::None;
-                int error = 0;
-                if (move.targetName >= 0) {
-                    const plan::KnownName& target = sources.names[move.targetName];
-                    held = target.held;
-                    error = sources.lookupErrors.value(target.sourceRequest);
-                } else if (!cache.listed[move.folder]) {
-                    held = cache.handles->kind(move.folder, diskfs::encode(*rows[move.request].to).constData(), &error);
-                }
-                end = held == diskfs::Kind::None    ? Result { true }
-                    : held == diskfs::Kind::Unknown ? failure(error)
-                                                    : Result { false, Reason::NameTaken };
-                plan.results[move.request] = end;
-                continue;
-            }
-            plan.results[move.request] = end.done ? Result { true } : Result { false, Reason::NameTaken };
-        }
-    }
-    cache.handles->close();
-    plan::settleNonMoving(plan, rows, sources, [](int) { return true; });
-    return plan.results;
-}
-
-} // namespace
-
-FolderFacts::FolderFacts()
-    : m_cache(std::make_shared<CheckCache>())
-{
-}
-
-void FolderFacts::insert(const QString& folder, Folder facts)
-{
-    m_folders.insert(folder, std::move(facts));
-    m_cache = std::make_shared<CheckCache>(); // what was learnt from the old facts no longer holds
-}
-
-QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts)
-{
-    return check(plan::rowRefs(requests), facts, *facts.m_cache);
-}
-
-QList<Result> checkColumns(
-    const QStringList& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts)
-{
-    Q_ASSERT(folders.size() == froms.size() && froms.size() == tos.size());
-    const qsizetype n = std::min({ folders.size(), froms.size(), tos.size() });
-    std::vector<plan::RowRef> rows;
-    rows.reserve(size_t(n));
-    for (qsizetype i = 0; i < n; ++i)
-        rows.push_back({ &folders.at(i), &froms.at(i), &tos.at(i) });
-    return check(rows, facts, *facts.m_cache);
 }
 
 } // namespace batchrename

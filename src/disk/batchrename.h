@@ -3,9 +3,7 @@
 
 #include <atomic>
 #include <functional>
-#include <memory>
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -104,71 +102,6 @@ struct PassControl {
  * names, is told in its result's `names`.
  */
 QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control = {});
-
-struct CheckCache;
-
-/**
- * What the program knows of some folders without one system call per row: each folder listed once.
- * Cheap to copy (the listings are shared). A FolderFacts may be made on any thread and then used on
- * another; checkBatch may be called on it from any thread.
- */
-class FolderFacts {
-public:
-    /// What a folder entry is, as far as the batch is concerned.
-    enum class Entry : quint8 {
-        File, // a regular file, or a symbolic link that does not lead to a folder
-        Other, // a folder, a link to one, a fifo, a device...: never renamed, but holds its name
-    };
-    struct Folder {
-        bool found = false; // the folder exists (device and inode are known); implied by `listed`
-        bool listed = false; // its names were read and its entries may be looked at (then `entries` holds all)
-        int error = 0; // why the folder was not found or not listed (an errno)
-        quint64 device = 0;
-        quint64 inode = 0;
-        QHash<QString, Entry> entries; // every entry whose name decodes to text, hidden ones included
-    };
-
-    FolderFacts();
-
-    /// The facts of `folder` (spelled as a request spells it), or nullptr if it was not listed.
-    const Folder* folder(const QString& folder) const;
-    /// Records `facts` for the folder spelled `folder`.
-    void insert(const QString& folder, Folder facts);
-    bool isEmpty() const { return m_folders.isEmpty(); }
-
-private:
-    friend QList<Result> checkBatch(const QList<Request>&, const FolderFacts&);
-    friend QList<Result> checkColumns(const QStringList&, const QStringList&, const QStringList&, const FolderFacts&);
-    QHash<QString, Folder> m_folders;
-    // What a check learnt from the rows' folders and old names, kept for the next check of the same rows.
-    std::shared_ptr<CheckCache> m_cache;
-};
-
-/// Lists each distinct folder of `folders` once (callable off the window's thread). Folders spelled
-/// differently but naming the same folder share one listing. A folder that cannot be read, or whose
-/// entries may not be looked at, is found but not listed: it is not taken as empty.
-FolderFacts readFolderFacts(const QStringList& folders);
-
-/**
- * The preview check: the same planner as renameBatch, judged against `facts` instead of the live disk;
- * touches the disk only for a folder that was found but could not be listed (or its names could not be
- * looked at): there each old name is looked up (once for as long as the rows stay the same) and each new
- * name a chain ends on (once per check). Element
- * i says whether request i would fail and why (done: it would succeed). A folder missing from `facts`
- * holds no file. On a disk unchanged since the facts were read, the pass gives the same results, except
- * for the reasons only a move can tell (permission to rename, full disk...). Names compare exactly, also
- * where the file system ignores letter case.
- *
- * Made for every keystroke: what depends on folders and old names only is kept in `facts` and reused
- * while the rows' folder and old-name strings are the very same (unchanged rows of one list), so a
- * check of 100,000 rows whose new names changed costs a few milliseconds. Refresh the facts (list the
- * folders again) when files are added or removed, before a pass and when the window is activated.
- */
-QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts);
-/// checkBatch of request i = (folders[i], froms[i], tos[i]), without copying a name (the lists are of
-/// equal length).
-QList<Result> checkColumns(
-    const QStringList& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts);
 
 /// One request per row: folder, old name, new name.
 QList<Request> renameRequests(const RenameList& list);

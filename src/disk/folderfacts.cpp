@@ -7,8 +7,8 @@
 
 #include <QSet>
 
-#include "disk/batchrename.h"
 #include "disk/diskfs.h"
+#include "disk/folderfacts.h"
 
 namespace batchrename {
 

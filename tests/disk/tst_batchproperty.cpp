@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "disk/batchcheck.h"
 #include "disk/batchrename.h"
 #include "disk/diskfs.h"
 #include "folderstate.h"

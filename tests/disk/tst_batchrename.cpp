@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "disk/batchcheck.h"
 #include "disk/batchrename.h"
 #include "disk/diskfs.h"
 #include "folderstate.h"
