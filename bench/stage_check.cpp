@@ -7,6 +7,7 @@
 #include "benchstage.h"
 #include "disk/batchcheck.h"
 #include "disk/batchrename.h"
+#include "rename/listrequests.h"
 #include "rename/renamelist.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "benchfiles.h"
 #include "benchnames.h"
 #include "benchstage.h"
-#include "disk/batchrename.h"
+#include "rename/listrequests.h"
 #include "rename/namegenerator.h"
 #include "rename/renamelist.h"
 #include "rename/renamerow.h"

@@ -1,6 +1,9 @@
 // CheckRunner: the check's work off the window's thread and the folding of requests made while it runs.
 #include "app/checkrunner.h"
 
+#include "rename/listrequests.h"
+#include "rename/reasontexts.h"
+
 CheckRunner::CheckRunner(QObject* parent)
     : QObject(parent)
     , m_task(this, [this](Checked result) { workerDone(std::move(result)); })

@@ -8,8 +8,8 @@
 #include <QObject>
 #include <QStringList>
 
-#include "disk/batchrename.h"
 #include "disk/folderfacts.h"
+#include "rename/listrequests.h"
 
 class PassRunner;
 class RenameList;

@@ -1,4 +1,4 @@
-// batchrename: the batch rename, the restore, and the check that foretells a pass, with a reason per row.
+// batchrename: the pass that renames a batch of files, and what became of each request.
 #pragma once
 
 #include <atomic>
@@ -7,8 +7,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-class RenameList;
 
 namespace batchrename {
 
@@ -56,14 +54,6 @@ struct Result {
 /// The reason a move failed with errno `error` (EEXIST: NameTaken, ENOENT: SourceMissing).
 Reason reasonForError(int error);
 
-/**
- * The text shown to the user for a failing result, empty for None. SameNewName reads
- * "与第 N 行的新文件名相同" with N = otherRequest + 1 + rowOffset; for a restore, whose requests are a subset
- * of the rows, map otherRequest to its row first (applyRestoreResults does so for what it writes). A result
- * with `names` reads "文件现名为“x”（reason）" or "文件现有两个名称：“x”、“y”（reason）".
- */
-QString reasonText(const Result& result, int rowOffset = 0);
-
 /// How a pass is watched and stopped from another thread. Every member is optional.
 struct PassControl {
     /// Read before each step, a step being one move (also inside a chain: a chain cut after any move
@@ -102,58 +92,5 @@ struct PassControl {
  * names, is told in its result's `names`.
  */
 QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control = {});
-
-/// One request per row: folder, old name, new name.
-QList<Request> renameRequests(const RenameList& list);
-
-/// The requests of a pass over some of the list's rows, and the row each request is for.
-struct RowRequests {
-    QList<Request> requests;
-    QList<int> rows; // rows[i]: the row of requests[i]
-    int kept = 0; // the first `kept` requests only hold renamed files where they are; their results are not written
-};
-
-/**
- * The requests of 开始更名 over the list's columns. A row renamed in the open restore (its given name set) is
- * done: it is not renamed again, and enters first as a request that keeps its file under the name it was
- * given, so that no other row can rename that file or claim its name. Every other row is requested as it
- * reads. `givenNames` may be empty (no row is done).
- */
-RowRequests continueRequests(const QStringList& folders, const QStringList& oldNames, const QStringList& newNames,
-    const QStringList& givenNames);
-RowRequests continueRequests(const RenameList& list);
-/// The requests of 还原: every row reading exactly "成功" whose given name is set, from that name back to the
-/// old name.
-RowRequests restoreRowRequests(const RenameList& list);
-/// One request per row reading exactly "成功" with a given name (given name back to old name); `rows` receives
-/// their rows.
-QList<Request> restoreRequests(const RenameList& list, QList<int>* rows);
-
-/// The reason text of `result` for the request of `requests` it belongs to, naming rows, not requests.
-QString rowReasonText(const RowRequests& requests, Result result);
-
-/// Writes "成功" (with the name given) / "失败" and their icons into the rows of the requests after the kept
-/// ones; NotReached rows are left as they were.
-void applyRenameResults(RenameList& list, const RowRequests& requests, const QList<Result>& results);
-/// applyRenameResults for one request per row, in row order.
-void applyRenameResults(RenameList& list, const QList<Result>& results);
-/// Writes "还原成功" / "还原失败" into the rows of the requests and forgets their given names; NotReached
-/// rows stay.
-void applyRestoreResults(RenameList& list, const RowRequests& requests, const QList<Result>& results);
-void applyRestoreResults(RenameList& list, const QList<int>& rows, const QList<Result>& results);
-
-/**
- * The batch rename on the calling thread: renameBatch over continueRequests, then applyRenameResults.
- * Old names, folders and new names are left as they are. Nothing happens on an empty list, nor when every
- * row is done.
- */
-void renameAll(RenameList& list);
-
-/**
- * The restore: every row reading exactly "成功" with a given name has its file renamed from that name back
- * to its old one, in one pass with the same rules, and reads "还原成功" or "还原失败". Other rows are not
- * touched, so a second restore changes nothing.
- */
-void restoreAll(RenameList& list);
 
 } // namespace batchrename

@@ -13,6 +13,8 @@
 #include "disk/batchrename.h"
 #include "disk/diskfs.h"
 #include "folderstate.h"
+#include "rename/listrequests.h"
+#include "rename/reasontexts.h"
 #include "rename/renamelist.h"
 #include "rename/renamerow.h"
 

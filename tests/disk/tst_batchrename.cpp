@@ -14,6 +14,8 @@
 #include "disk/batchrename.h"
 #include "disk/diskfs.h"
 #include "folderstate.h"
+#include "rename/listrequests.h"
+#include "rename/reasontexts.h"
 #include "rename/namegenerator.h"
 #include "rename/renamelist.h"
 #include "rename/renamerow.h"

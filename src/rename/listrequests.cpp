@@ -1,8 +1,11 @@
-// The list's side of a pass: requests made from the rows, and results written back into them.
-#include "disk/batchrename.h"
+// listrequests: the list's side of a pass: requests made from the rows, and results written back into them.
+#include "rename/listrequests.h"
+
+#include <algorithm>
 
 #include "rename/outcometexts.h"
 #include "rename/renamelist.h"
+#include "rename/reasontexts.h"
 #include "rename/renamerow.h"
 
 namespace batchrename {
