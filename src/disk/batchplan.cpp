@@ -11,10 +11,11 @@ namespace batchrename::plan {
 namespace {
 
 // The reason a new name is refused before anything else is looked at, or None: one sweep over the name
-// finds a separator or NUL and counts its UTF-8 bytes (see diskfs::isAcceptableName, diskfs::utf8Length).
-// A name the disk would not give back as itself is refused too: a lone surrogate is written as "?", and a
-// leading U+FEFF is taken for a byte-order mark and dropped when the name is read (the folder's listing
-// leaves such names out, so the check could not see the file that bears one).
+// finds a separator or NUL (as diskfs::isAcceptableName) and counts the bytes diskfs::encode will hand the
+// system, which decide NameTooLong. A name the disk would not give back as itself is refused too: a lone
+// surrogate is encoded as "?" (one byte, counted as such), and a leading U+FEFF is taken for a byte-order
+// mark and dropped when the name is read (the folder's listing leaves such names out, so the check could
+// not see the file that bears one).
 Reason nameReason(const RowRef& r)
 {
     const QString& to = *r.to;
@@ -40,6 +41,7 @@ Reason nameReason(const RowRef& r)
             ++i;
         } else {
             refused = true; // a lone surrogate
+            bytes += 1;
         }
     }
     if (refused)
@@ -47,8 +49,7 @@ Reason nameReason(const RowRef& r)
     return bytes > diskfs::kMaxNameBytes ? Reason::NameTooLong : Reason::None;
 }
 
-} // namespace
-
+// Sorts by the hash's upper 33 bits, keeping the order of elements whose upper bits are equal.
 void sortByHash(std::vector<Keyed>& keyed)
 {
     // Least significant digit first over the upper 33 bits, 11 bits a pass: stable, three passes over
@@ -73,6 +74,8 @@ void sortByHash(std::vector<Keyed>& keyed)
         keyed.swap(other);
     }
 }
+
+} // namespace
 
 std::vector<RowRef> rowRefs(const QList<Request>& requests)
 {

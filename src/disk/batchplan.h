@@ -10,6 +10,7 @@
 
 #include "disk/batchrename.h"
 #include "disk/diskfs.h"
+#include "disk/plantables.h"
 
 namespace batchrename::plan {
 
@@ -25,83 +26,6 @@ std::vector<RowRef> rowRefs(const QList<Request>& requests);
 /// The hash of a name within a folder number, shared by the planner's tables.
 size_t nameHash(int folder, QStringView name);
 
-/**
- * An open-addressed table from (folder number, name) to an entry, with 8-byte slots so that a lookup
- * of a name the table does not hold usually costs one cache line. `Entry` has `folder`, `hash` and
- * `const QString& name(const Context&)`.
- */
-template <typename Entry, typename Context> class NameTable {
-public:
-    explicit NameTable(Context context = {})
-        : m_context(context)
-    {
-    }
-
-    void reserve(size_t names)
-    {
-        size_t capacity = 16;
-        while (capacity < names + names / 2 + 16)
-            capacity *= 2;
-        if (capacity > m_slots.size())
-            rehash(capacity);
-        m_entries.reserve(names);
-    }
-
-    /// The entry of (folder, name), or -1.
-    int find(int folder, QStringView name, size_t hash) const
-    {
-        const quint32 tag = quint32(hash >> 32);
-        for (size_t at = hash & m_mask;; at = (at + 1) & m_mask) {
-            const quint64 slot = m_slots[at];
-            if (slot == 0)
-                return -1;
-            if (quint32(slot >> 32) == tag) {
-                const int id = int(quint32(slot)) - 1;
-                const Entry& e = m_entries[id];
-                if (e.folder == folder && e.name(m_context) == name)
-                    return id;
-            }
-        }
-    }
-
-    /// Adds an entry known not to be there; returns its number.
-    int add(Entry entry)
-    {
-        if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
-            rehash(std::max<size_t>(16, m_slots.size() * 2));
-        const int id = static_cast<int>(m_entries.size());
-        place(entry.hash, id);
-        m_entries.push_back(std::move(entry));
-        return id;
-    }
-
-    Entry& operator[](int id) { return m_entries[id]; }
-    const Entry& operator[](int id) const { return m_entries[id]; }
-    size_t size() const { return m_entries.size(); }
-
-private:
-    void place(size_t hash, int id)
-    {
-        size_t at = hash & m_mask;
-        while (m_slots[at] != 0)
-            at = (at + 1) & m_mask;
-        m_slots[at] = (quint64(quint32(hash >> 32)) << 32) | quint32(id + 1);
-    }
-
-    void rehash(size_t capacity)
-    {
-        m_slots.assign(capacity, 0);
-        m_mask = capacity - 1;
-        for (size_t id = 0; id < m_entries.size(); ++id)
-            place(m_entries[id].hash, static_cast<int>(id));
-    }
-
-    Context m_context;
-    std::vector<quint64> m_slots = std::vector<quint64>(16, 0);
-    size_t m_mask = 15;
-    std::vector<Entry> m_entries;
-};
-
 /// A name the batch or the disk knows in a folder: who names it as a source, and what bears it.
 struct KnownName {
     QString text;
@@ -112,17 +36,6 @@ struct KnownName {
     const QString& name(const int&) const { return text; }
 };
 using KnownNames = NameTable<KnownName, int>;
-
-/// A name by its hash, for the sorted sweeps that match new names with known ones without a random
-/// memory access per name.
-struct Keyed {
-    quint64 hash = 0;
-    qint32 id = -1; // a request, or an entry of Sources::names
-    qint32 size = 0; // the name's length (a longer name never matches anything: it is refused)
-};
-
-/// Sorts by the hash's upper bits, keeping the order of elements whose upper bits are equal.
-void sortByHash(std::vector<Keyed>& keyed);
 
 /**
  * What the planner learns from the folders and old names alone, whatever the new names are: reusable
@@ -136,7 +49,7 @@ struct Sources {
     QHash<int, int> lookupErrors; // request -> errno, for a first request whose kind is Unknown
     std::vector<QByteArray> fromBytes; // UTF-8 old names of the requests looked up (empty if none was)
     KnownNames names; // every old name; for a check also every listed name
-    std::vector<Keyed> sortedNames; // the entries of `names`, by sortByHash
+    std::vector<Keyed> sortedNames; // the entries of `names`, ordered by their hashes for the sweeps
 };
 
 /// What the planner asks of the disk while it resolves sources.

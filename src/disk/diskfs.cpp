@@ -144,25 +144,6 @@ bool isAcceptableName(QStringView name)
     return true;
 }
 
-qsizetype utf8Length(QStringView text)
-{
-    qsizetype bytes = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80)
-            bytes += 1;
-        else if (c < 0x800)
-            bytes += 2;
-        else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            bytes += 4;
-            ++i;
-        } else
-            bytes += 3;
-    }
-    return bytes;
-}
-
 Kind kindAt(int dirFd, const char* name, int* error)
 {
     struct stat st;

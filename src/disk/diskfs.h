@@ -19,9 +19,6 @@ bool isAcceptableName(QStringView name);
 /// The longest name a folder entry may have, in bytes of UTF-8 (NAME_MAX on every Linux file system).
 inline constexpr int kMaxNameBytes = 255;
 
-/// The length of `text` in bytes of UTF-8, without making the bytes (an unpaired surrogate counts 3).
-qsizetype utf8Length(QStringView text);
-
 /// The bytes the operating system knows `path` by.
 inline QByteArray encode(const QString& path)
 {
