@@ -49,7 +49,9 @@ QList<Result> check(const std::vector<plan::RowRef>& rows, CheckCache::Known& kn
 
 QList<Result> checkRows(const std::vector<plan::RowRef>& rows, const FolderFacts& facts)
 {
-    return facts.checkCache().use(rows, facts, [&](CheckCache::Known& known) { return check(rows, known); });
+    CheckCache once; // for facts that were moved from, which share no cache
+    CheckCache& cache = facts.checkCache() ? *facts.checkCache() : once;
+    return cache.use(rows, facts, [&](CheckCache::Known& known) { return check(rows, known); });
 }
 
 } // namespace

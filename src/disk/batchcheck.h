@@ -20,8 +20,9 @@ namespace batchrename {
  *
  * Made for every keystroke: what depends on folders and old names only is kept in the facts' CheckCache
  * and reused while the rows' folder and old-name strings are the very same (unchanged rows of one list),
- * so a check of 100,000 rows whose new names changed costs a few milliseconds. Refresh the facts (list
- * the folders again) when files are added or removed, before a pass and when the window is activated.
+ * so a check of rows whose new names changed pays for the new names only (its budget at 100,000 rows:
+ * docs/ARCHITECTURE.md, "The planner's budget"). Refresh the facts (list the folders again) when files
+ * are added or removed, before a pass and when the window is activated.
  */
 QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts);
 /// checkBatch of request i = (folders[i], froms[i], tos[i]), without copying a name (the lists are of

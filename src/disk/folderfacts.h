@@ -41,8 +41,9 @@ public:
     bool isEmpty() const { return m_folders.isEmpty(); }
 
     /// What checks of these facts keep for the next check: shared by the copies of these facts, and
-    /// replaced by insert(), since what was learnt from other facts no longer holds.
-    CheckCache& checkCache() const { return *m_checkCache; }
+    /// replaced by insert(), since what was learnt from other facts no longer holds. Null once the facts
+    /// were moved from.
+    CheckCache* checkCache() const { return m_checkCache.get(); }
 
 private:
     QHash<QString, Folder> m_folders;
