@@ -88,9 +88,10 @@ CheckCache::Known& CheckCache::known(const std::vector<plan::RowRef>& rows, cons
 {
     if (sameStrings(rows))
         return *m_known;
-    m_known = std::make_unique<Known>();
-    ListedDisk disk(facts, m_known->handles, m_known->listed);
-    m_known->sources = plan::resolveSources(rows, disk);
+    m_known.reset(); // until the new rows are learnt, nothing is known
+    auto known = std::make_unique<Known>();
+    ListedDisk disk(facts, known->handles, known->listed);
+    known->sources = plan::resolveSources(rows, disk);
     m_folders.clear();
     m_froms.clear();
     m_folders.reserve(qsizetype(rows.size()));
@@ -99,6 +100,7 @@ CheckCache::Known& CheckCache::known(const std::vector<plan::RowRef>& rows, cons
         m_folders.append(*r.folder);
         m_froms.append(*r.from);
     }
+    m_known = std::move(known);
     return *m_known;
 }
 
