@@ -32,6 +32,7 @@ public:
         QHash<QString, Entry> entries; // every entry whose name decodes to text, hidden ones included
     };
 
+    /// Starts a cache of its own (defined beside CheckCache, in checkcache.cpp, as insert() is).
     FolderFacts();
 
     /// The facts of `folder` (spelled as a request spells it), or nullptr if it was not listed.
