@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
@@ -240,6 +241,7 @@ private slots:
     void secondStartWhileRunning();
     void destroyedWhileRunning_data();
     void destroyedWhileRunning();
+    void manyChecksLeaveNothing();
 };
 
 static const QString keeps = u"<keeps>"_s;
@@ -907,6 +909,32 @@ void TestUpdateChecker::destroyedWhileRunning()
         QTRY_COMPARE(server.closedByPeer, 1);
     QTest::qWait(50);
     QCOMPARE(emitted, 0);
+}
+
+static int entries(const QString& folder)
+{
+    return int(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// Every check's thread and descriptors end with it: a hundred checks leave as many of them as there were.
+void TestUpdateChecker::manyChecksLeaveNothing()
+{
+    TestHttpServer server;
+    QVERIFY(server.isListening());
+    server.responder = TestHttpServer::answer("200 OK", "1.0|x");
+    CheckRun first; // loads what all checks share once
+    QVERIFY(first.run(defaults(server)));
+    const int threads = entries(u"/proc/self/task"_s);
+    const int descriptors = entries(u"/proc/self/fd"_s);
+    for (int i = 0; i < 100; ++i) {
+        UpdateChecker checker;
+        QSignalSpy completed(&checker, &UpdateChecker::completed);
+        checker.start(defaults(server));
+        QVERIFY(completed.wait(5000));
+    }
+    QCOMPARE(server.requests.size(), 101);
+    QTRY_COMPARE(entries(u"/proc/self/task"_s), threads);
+    QTRY_COMPARE(entries(u"/proc/self/fd"_s), descriptors);
 }
 
 QTEST_GUILESS_MAIN(TestUpdateChecker)
