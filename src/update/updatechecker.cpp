@@ -1,6 +1,8 @@
 // The update check: one GET of the version file off the caller's thread, bounded in time and size.
 #include "update/updatechecker.h"
 
+#include <limits>
+
 #include <QStringDecoder>
 #include <QThreadPool>
 #include <QTimer>
@@ -10,12 +12,14 @@
 namespace {
 
 // The checks' own threads, not the window's pool: a window checks once, and a thread the pool kept for later
-// work would outlive the check for no use. Each thread ends as soon as its transfer has.
+// work would outlive the check for no use. Each thread ends as soon as its transfer has, and there are as many
+// as checks run at once, so that no check waits for another's silent server.
 QThreadPool* checkThreads()
 {
     static QThreadPool* const threads = [] {
         auto* created = new QThreadPool;
         created->setExpiryTimeout(0);
+        created->setMaxThreadCount(std::numeric_limits<int>::max());
         return created;
     }();
     return threads;

@@ -26,6 +26,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include "testhttpserver.h"
@@ -242,6 +243,7 @@ private slots:
     void destroyedWhileRunning_data();
     void destroyedWhileRunning();
     void manyChecksLeaveNothing();
+    void checksDoNotWaitForEachOther();
 };
 
 static const QString keeps = u"<keeps>"_s;
@@ -935,6 +937,25 @@ void TestUpdateChecker::manyChecksLeaveNothing()
     QCOMPARE(server.requests.size(), 101);
     QTRY_COMPARE(entries(u"/proc/self/task"_s), threads);
     QTRY_COMPARE(entries(u"/proc/self/fd"_s), descriptors);
+}
+
+// More checks waiting on a silent server than this machine has cores: another check is answered all the same.
+void TestUpdateChecker::checksDoNotWaitForEachOther()
+{
+    TestHttpServer silent;
+    TestHttpServer answering;
+    QVERIFY(silent.isListening() && answering.isListening());
+    answering.responder = TestHttpServer::answer("200 OK", "1.0|x");
+    std::vector<std::unique_ptr<UpdateChecker>> waiting;
+    for (int i = 0; i <= QThread::idealThreadCount(); ++i) {
+        waiting.push_back(std::make_unique<UpdateChecker>());
+        waiting.back()->start(defaults(silent));
+    }
+    QTRY_COMPARE(silent.requests.size(), qsizetype(waiting.size()));
+    CheckRun check;
+    QVERIFY(check.run(defaults(answering)));
+    QCOMPARE(check.completed.count(), 1);
+    QVERIFY2(check.elapsedMs < 2000, QByteArray::number(check.elapsedMs).constData());
 }
 
 QTEST_GUILESS_MAIN(TestUpdateChecker)
