@@ -15,9 +15,8 @@
  * Asks the update server for its version file without blocking the caller.
  *
  * start() sends one GET of baseAddress + "/rename/v.txt" with the headers "If-Modified-Since: 0" and
- * "Cache-Control: no-cache" and returns at once; the transfer runs as a BackgroundTask on threads of the
- * checker's own, which end with the check. Later, from
- * the event loop, exactly one of two signals follows:
+ * "Cache-Control: no-cache" and returns at once; the transfer runs as a BackgroundTask on a thread that
+ * ends with it. Later, from the event loop, exactly one of two signals follows:
  * - completed(info): the whole answer arrived (whatever its HTTP status code); its body, decoded from
  *   code page 936 (GBK), was read by parseVersionFile() with the defaults given to start();
  * - notCompleted(): no answer, a network error before the answer was complete, the time limit passed,
