@@ -9,6 +9,7 @@
 #include "app/platformservices.h"
 #include "benchfiles.h"
 #include "benchnames.h"
+#include "controls.h"
 #include "widgets/ibutton/ibutton.h"
 
 namespace bench {
@@ -22,14 +23,8 @@ public:
     std::optional<QString> chooseFolder(QWidget*, const QString&) override { return folder; }
 };
 
-/// The control of `window` named `name` as the window's design names it.
-template <typename T> T* control(const fmMain& window, const char* name)
-{
-    T* found = window.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("benchmark: the window has no control %s", name);
-    return found;
-}
+/// The stages find the window's controls as the tests do.
+using ::control;
 
 /// A shown window, without the update check, whose list holds what `services` answers to a click on
 /// `button` ("btOpenFolder" or "btOpenFiles"); `services` must outlive the window.

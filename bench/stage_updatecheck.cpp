@@ -1,16 +1,9 @@
 // Stage "updatecheck": a real window's update check against a server that sends one header line without end,
 // then the program's CPU and memory while it idles 30 s after the check gave up; and closing a window whose
 // check is still waiting for a silent server.
-#include <atomic>
-#include <pthread.h>
 #include <cstdio>
-#include <thread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -20,71 +13,10 @@
 
 #include "app/fmmain.h"
 #include "benchstage.h"
+#include "testhttpserver.h"
 #include "update/updatechecker.h"
 
 namespace {
-
-// A server on 127.0.0.1 on a thread of its own: it reads each request, then either says nothing until the
-// client leaves or sends "HTTP/1.1 200 OK", an "X-Note: " header and "a" after "a" for as long as it can.
-class RawServer {
-public:
-    explicit RawServer(bool endlessHeader)
-        : m_endless(endlessHeader)
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 || ::listen(m_listener, 4) != 0
-            || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            qFatal("updatecheck stage: no listening socket");
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
-            pthread_setname_np(pthread_self(), "test server");
-            serve();
-        });
-    }
-    ~RawServer()
-    {
-        ::shutdown(m_listener, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listener);
-    }
-    QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
-    std::atomic<int> requests = 0;
-    std::atomic<long long> sent = 0;
-
-private:
-    void serve()
-    {
-        for (;;) {
-            const int client = ::accept(m_listener, nullptr, nullptr);
-            if (client < 0)
-                return;
-            char request[4096];
-            if (::recv(client, request, sizeof request, 0) > 0)
-                ++requests;
-            if (m_endless) {
-                const QByteArray head = "HTTP/1.1 200 OK\r\nX-Note: ";
-                const QByteArray filler(16 * 1024, 'a');
-                ssize_t n = ::send(client, head.constData(), size_t(head.size()), MSG_NOSIGNAL);
-                while (n > 0) {
-                    sent += n;
-                    n = ::send(client, filler.constData(), size_t(filler.size()), MSG_NOSIGNAL);
-                }
-            } else {
-                while (::recv(client, request, sizeof request, 0) > 0) { }
-            }
-            ::close(client);
-        }
-    }
-
-    bool m_endless;
-    int m_listener = -1;
-    quint16 m_port = 0;
-    std::thread m_thread;
-};
 
 double cpuMs()
 {
@@ -105,21 +37,11 @@ double rssMb()
     return -1;
 }
 
-// Threads besides the main one that carry the program's own name: Qt names its threads, the test server
-// names its own, so these are threads of the check.
-int unnamedThreads()
+// The process's threads. The server runs on the bench's own thread, so the count less the count before the
+// window opened is the threads of the check.
+int threadCount()
 {
-    QFile self(QStringLiteral("/proc/self/comm"));
-    self.open(QIODevice::ReadOnly);
-    const QByteArray name = self.readAll();
-    int count = 0;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll() == name)
-            ++count;
-    }
-    return count - 1;
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 std::unique_ptr<fmMain> windowAskingAt(const QString& server)
@@ -152,14 +74,16 @@ void run(const bench::Options& options)
             QTest::qWait(30'000);
             cpuIdleWithoutCheck.push_back(cpuMs() - cpuBefore);
         }
-        RawServer server(true);
+        TestHttpServer server;
+        server.responder = TestHttpServer::flood("HTTP/1.1 200 OK\r\nX-Note: ", "a");
+        const int threadsBefore = threadCount();
         QElapsedTimer clock;
         clock.start();
-        auto window = windowAskingAt(server.address());
+        auto window = windowAskingAt(server.base());
         if (!QTest::qWaitFor([&] { return window->findChild<UpdateChecker*>(); }, 5000))
             qFatal("updatecheck stage: the window did not start its check");
         auto* checker = window->findChild<UpdateChecker*>();
-        threadsDuring.push_back(unnamedThreads());
+        threadsDuring.push_back(threadCount() - threadsBefore);
         if (!QTest::qWaitFor([&] { return !checker->isRunning(); }, 20'000))
             qFatal("updatecheck stage: the check did not end");
         endMs.push_back(clock.elapsed());
@@ -169,7 +93,7 @@ void run(const bench::Options& options)
         QTest::qWait(30'000);
         cpuIdle.push_back(cpuMs() - cpuAtEnd);
         rssGrowth.push_back(rssMb() - rssAtEnd);
-        threadsLeft.push_back(unnamedThreads());
+        threadsLeft.push_back(threadCount() - threadsBefore);
         if (run == 0)
             bench::print("update_endless_header_rss_mb_30s_after", rssMb());
     }
@@ -181,11 +105,11 @@ void run(const bench::Options& options)
     bench::print("idle_window_without_check_cpu_ms_in_30s", bench::median(cpuIdleWithoutCheck));
 
     std::vector<double> closeMs;
-    RawServer silent(false);
+    TestHttpServer silent; // it never answers
     for (int run = 0; run < options.runs; ++run) {
-        auto window = windowAskingAt(silent.address());
-        const int asked = silent.requests + 1;
-        if (!QTest::qWaitFor([&] { return silent.requests >= asked; }, 5000))
+        auto window = windowAskingAt(silent.base());
+        const qsizetype asked = silent.requests.size() + 1;
+        if (!QTest::qWaitFor([&] { return silent.requests.size() >= asked; }, 5000))
             qFatal("updatecheck stage: no request reached the silent server");
         QElapsedTimer closing;
         closing.start();

@@ -1,6 +1,16 @@
 #!/usr/bin/env bash
 # Shared by ./run and ./test: installs the Debian packages that are missing, then configures and builds build/.
+# "prepare.sh program" (./run) builds the program alone; "prepare.sh all" (./test) builds every target, the
+# benchmark and the development programs included, so that a change that breaks them fails the tests.
 set -euo pipefail
+what=${1:-all}
+case "$what" in
+program | all) ;;
+*)
+    echo "usage: tools/prepare.sh [program|all]" >&2
+    exit 2
+    ;;
+esac
 
 # dbus-daemon, at-spi2-core and python3-pyatspi let the accessibility test read the window as a screen reader
 # does; dpkg-dev, lintian, appstream and desktop-file-utils build, check and install the Debian package in the
@@ -34,7 +44,14 @@ fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 if [ ! -f "$build/build.ninja" ]; then
-    # No test runs the development programs or the benchmark, so ./run and ./test build without them.
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQINGHE_BUILD_TOOLS=OFF -DQINGHE_BUILD_BENCH=OFF
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQINGHE_BUILD_TOOLS=ON -DQINGHE_BUILD_BENCH=ON
+elif [ "$what" = all ] && ! { grep -qx 'QINGHE_BUILD_TOOLS:BOOL=ON' "$build/CMakeCache.txt" \
+    && grep -qx 'QINGHE_BUILD_BENCH:BOOL=ON' "$build/CMakeCache.txt"; }; then
+    # A tree configured without them (by hand, or by an older ./test): the tests build and run them too.
+    cmake -S "$root" -B "$build" -DQINGHE_BUILD_TOOLS=ON -DQINGHE_BUILD_BENCH=ON
 fi
-cmake --build "$build"
+if [ "$what" = program ]; then
+    cmake --build "$build" --target qinghe-renamer
+else
+    cmake --build "$build"
+fi

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/backgroundtask.h"
+#include "background/backgroundtask.h"
 #include "app/clickablelabel.h"
 #include "app/passsession.h"
 #include "app/platformservices.h"

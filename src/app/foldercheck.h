@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
-#include "app/backgroundtask.h"
+#include "background/backgroundtask.h"
 #include "disk/folderfacts.h"
 
 class CheckRunner;

@@ -9,7 +9,7 @@
 #include <QObject>
 #include <QStringList>
 
-#include "app/backgroundtask.h"
+#include "background/backgroundtask.h"
 #include "disk/batchrename.h"
 #include "disk/folderfacts.h"
 

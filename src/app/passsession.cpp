@@ -6,7 +6,7 @@
 
 #include <QLocale>
 
-#include "app/backgroundtask.h"
+#include "background/backgroundtask.h"
 #include "app/foldercheck.h"
 #include "app/passrunner.h"
 #include "rename/renamelist.h"

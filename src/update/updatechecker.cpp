@@ -1,32 +1,44 @@
-// The update check: one GET of the version file on a thread of its own, bounded in time and size.
+// The update check: one GET of the version file off the caller's thread, bounded in time and size.
 #include "update/updatechecker.h"
 
-#include <system_error>
+#include <limits>
 
 #include <QStringDecoder>
+#include <QThreadPool>
 #include <QTimer>
 
-#include "update/httpfetch.h"
 #include "update/weblink.h"
+
+namespace {
+
+// The checks' own threads, not the window's pool: a window checks once, and a thread the pool kept for later
+// work would outlive the check for no use. Each thread ends as soon as its transfer has, and there are as many
+// as checks run at once, so that no check waits for another's silent server.
+QThreadPool* checkThreads()
+{
+    static QThreadPool* const threads = [] {
+        auto* created = new QThreadPool;
+        created->setExpiryTimeout(0);
+        created->setMaxThreadCount(std::numeric_limits<int>::max());
+        return created;
+    }();
+    return threads;
+}
+
+} // namespace
 
 UpdateChecker::UpdateChecker(QObject* parent)
     : QObject(parent)
+    , m_fetch(
+          this, [this](httpfetch::Result result) { fetched(result); }, checkThreads())
 {
 }
 
 UpdateChecker::~UpdateChecker()
 {
-    // The fetch notices the stop at once; an answer it may still post dies with this object.
-    stopThread();
-}
-
-void UpdateChecker::stopThread()
-{
+    // The transfer notices the stop at once; m_fetch then waits for it, and its answer is never delivered.
     if (m_stop)
         m_stop->stop();
-    if (m_thread.joinable())
-        m_thread.join();
-    m_stop.reset();
 }
 
 void UpdateChecker::setTimeLimit(std::chrono::milliseconds limit)
@@ -69,23 +81,12 @@ void UpdateChecker::start(const UpdateDefaults& defaults)
     request.limits.maxRedirects = MaxRedirects;
 
     m_stop = std::make_shared<httpfetch::Stop>();
-    try {
-        m_thread = std::thread([this, request, stop = m_stop] {
-            const httpfetch::Result result = httpfetch::fetch(request, *stop);
-            // Posted, never called from here: the answer is read on the checker's own thread.
-            QMetaObject::invokeMethod(
-                this, [this, result] { fetched(result); }, Qt::QueuedConnection);
-        });
-    } catch (const std::system_error&) {
-        // No thread to be had: the check did not complete, like any other failure before an answer.
-        m_stop.reset();
-        QTimer::singleShot(0, this, [this] { finish(false, {}); });
-    }
+    m_fetch.start([request, stop = m_stop] { return httpfetch::fetch(request, *stop); });
 }
 
 void UpdateChecker::fetched(const httpfetch::Result& result)
 {
-    stopThread(); // it has posted its answer and is ending
+    m_stop.reset(); // the transfer has ended
     finish(result.outcome == httpfetch::Outcome::Completed, result.body);
 }
 

@@ -1,33 +1,29 @@
-// The update check: one GET of the version file on a thread of its own, bounded in time and size.
+// The update check: one GET of the version file off the caller's thread, bounded in time and size.
 #pragma once
 
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include <QObject>
 #include <QUrl>
 
+#include "background/backgroundtask.h"
+#include "update/httpfetch.h"
 #include "update/versionfile.h"
-
-namespace httpfetch {
-class Stop;
-struct Result;
-} // namespace httpfetch
 
 /**
  * Asks the update server for its version file without blocking the caller.
  *
  * start() sends one GET of baseAddress + "/rename/v.txt" with the headers "If-Modified-Since: 0" and
- * "Cache-Control: no-cache" and returns at once; the transfer runs on a thread of its own. Later, from
- * the event loop, exactly one of two signals follows:
+ * "Cache-Control: no-cache" and returns at once; the transfer runs as a BackgroundTask on a thread that
+ * ends with it. Later, from the event loop, exactly one of two signals follows:
  * - completed(info): the whole answer arrived (whatever its HTTP status code); its body, decoded from
  *   code page 936 (GBK), was read by parseVersionFile() with the defaults given to start();
  * - notCompleted(): no answer, a network error before the answer was complete, the time limit passed,
  *   the body was longer than MaxAnswerSize, or the server sent more than MaxReceived bytes in all
  *   (status lines, headers and chunk framing count too). The window leaves every label as it was.
  *
- * When a limit is reached the connection is closed at once and the thread ends. Redirects to http and
+ * When a limit is reached the connection is closed at once and the transfer ends. Redirects to http and
  * https addresses are followed (at most MaxRedirects), as a browser would, but never from https down to
  * http; a redirect elsewhere ends in notCompleted(). Destroying the checker stops a running check and
  * returns promptly, without a signal.
@@ -68,11 +64,11 @@ signals:
 private:
     void fetched(const httpfetch::Result& result);
     void finish(bool answered, const QByteArray& body);
-    void stopThread();
 
-    std::thread m_thread;
-    std::shared_ptr<httpfetch::Stop> m_stop;
+    std::shared_ptr<httpfetch::Stop> m_stop; // the running transfer's, shared with it
     UpdateDefaults m_defaults;
     std::chrono::milliseconds m_timeLimit = DefaultTimeLimit;
     bool m_running = false;
+    // Last, so that it is destroyed first: it waits for the transfer, which the destructor has stopped.
+    BackgroundTask<httpfetch::Result> m_fetch;
 };

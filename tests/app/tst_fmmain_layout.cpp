@@ -72,26 +72,22 @@ void TestFmMainLayout::controls_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QColor>("colour"); // text colour, or invalid when not checked
 
+    // clang-format off
     const QColor step(215, 135, 2);
     const QColor field(64, 64, 64);
     const QColor sample(128, 128, 128);
     const QColor none;
     QTest::newRow("step 1") << "lbInfo(0)" << QRect(16, 36, 0, 12) << "第一步，添加文件，您可以：" << step;
     QTest::newRow("or") << "lbInfo(1)" << QRect(280, 36, 0, 12) << "或者" << step;
-    QTest::newRow("step 2") << "lbInfo(2)" << QRect(16, 63, 0, 12) << "第二步，请选择一种改名格式，用来生成新的文件名："
-                            << step;
+    QTest::newRow("step 2") << "lbInfo(2)" << QRect(16, 63, 0, 12) << "第二步，请选择一种改名格式，用来生成新的文件名：" << step;
     QTest::newRow("prefix caption") << "lbInfo(3)" << QRect(24, 16, 36, 12) << "前缀：" << field;
-    QTest::newRow("sample no padding") << "lbInfo(7)" << QRect(296, 29, 306, 12)
-                                       << "前缀“青禾”，编号从“1”开始，不补零，后缀“木舟”" << sample;
+    QTest::newRow("sample no padding") << "lbInfo(7)" << QRect(296, 29, 306, 12) << "前缀“青禾”，编号从“1”开始，不补零，后缀“木舟”" << sample;
     QTest::newRow("sample result") << "lbInfo(18)" << QRect(296, 77, 144, 12) << "生成文件名为：青禾01木舟" << sample;
     QTest::newRow("step 3") << "lbInfo(8)" << QRect(16, 208, 0, 12) << "第三步，扩展名设置：" << step;
     QTest::newRow("step 4") << "lbInfo(9)" << QRect(16, 232, 0, 12) << "第四步，调整文件顺序(支持鼠标拖动)：" << step;
     QTest::newRow("add before") << "lbInfo(12)" << QRect(16, 16, 144, 12) << "添加文字：在文件名前添加" << field;
-    QTest::newRow("delete hint")
-        << "lbInfo(14)" << QRect(16, 72, 516, 12)
-        << "删除文字：在替换文字选项中只填写需要替换的文字，不填写替换后文字，将实现文字删除效果。" << field;
-    QTest::newRow("tip") << "lbInfo(15)" << QRect(16, 536, 0, 12)
-                         << "小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名" << field;
+    QTest::newRow("delete hint") << "lbInfo(14)" << QRect(16, 72, 516, 12) << "删除文字：在替换文字选项中只填写需要替换的文字，不填写替换后文字，将实现文字删除效果。" << field;
+    QTest::newRow("tip") << "lbInfo(15)" << QRect(16, 536, 0, 12) << "小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名" << field;
     // The captions keep their columns and are centred in the 18-pixel strip, which a taller line would overflow.
     QTest::newRow("header old name") << "lbTListCount" << QRect(24, 0, 0, 18) << "原文件名" << QColor(63, 112, 172);
     QTest::newRow("header new name") << "lbInfo(21)" << QRect(278, 0, 0, 18) << "新文件名" << QColor(63, 112, 172);
@@ -114,6 +110,7 @@ void TestFmMainLayout::controls_data()
     QTest::newRow("background") << "Image1" << QRect(0, 0, 680, 580) << "" << none;
     QTest::newRow("separator") << "Line1" << QRect(280, 8, 1, 80) << "" << none;
     QTest::newRow("under restore") << "picMenu(4)" << QRect(560, 528, 52, 22) << "" << none;
+    // clang-format on
 }
 
 void TestFmMainLayout::controls()
@@ -152,6 +149,7 @@ void TestFmMainLayout::buttons_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
+    // clang-format off
     QTest::newRow("btMin") << "btMin" << QRect(623, 0, 23, 16);
     QTest::newRow("btClose") << "btClose" << QRect(651, 0, 23, 16);
     QTest::newRow("btOpenFolder") << "btOpenFolder" << QRect(176, 31, 94, 22);
@@ -162,6 +160,7 @@ void TestFmMainLayout::buttons_data()
     QTest::newRow("btListClear") << "btListClear" << QRect(624, 440, 40, 40);
     QTest::newRow("btReName") << "btReName" << QRect(472, 528, 80, 22);
     QTest::newRow("btCallBack") << "btCallBack" << QRect(560, 528, 52, 22);
+    // clang-format on
 }
 
 void TestFmMainLayout::buttons()
@@ -276,67 +275,47 @@ void TestFmMainLayout::accessibility_data()
     QTest::addColumn<QStringList>("states");
     QTest::addColumn<QStringList>("actions");
 
+    // clang-format off
     const QStringList focusable { u"focusable"_s };
     const QStringList press { QAccessibleActionInterface::pressAction() };
     const QStringList button { QAccessibleActionInterface::pressAction(),
         QAccessibleActionInterface::setFocusAction() };
     const QStringList field { QAccessibleActionInterface::setFocusAction() };
     const QStringList hiddenField { u"focusable"_s, u"invisible"_s };
-    QTest::newRow("list") << "ListReName" << int(QAccessible::Tree) << "文件列表"
-                          << QStringList { u"focusable"_s, u"focused"_s } << QStringList {};
-    QTest::newRow("keep extension") << "Option1" << int(QAccessible::RadioButton) << "不改变"
-                                    << QStringList { u"focusable"_s, u"checked"_s }
-                                    << QStringList { QAccessibleActionInterface::toggleAction(),
-                                           QAccessibleActionInterface::setFocusAction() };
-    QTest::newRow("change extension") << "Option2" << int(QAccessible::RadioButton) << "修改为：" << focusable
-                                      << QStringList { QAccessibleActionInterface::toggleAction(),
-                                             QAccessibleActionInterface::setFocusAction() };
-    QTest::newRow("extension") << "txtExp" << int(QAccessible::EditableText) << "扩展名"
-                               << QStringList { u"focusable"_s, u"disabled"_s } << QStringList {};
-    QTest::newRow("numbering tab") << "btDIY" << int(QAccessible::PageTab) << "重新命名"
-                                   << QStringList { u"focusable"_s, u"selected"_s } << press;
+    QTest::newRow("list") << "ListReName" << int(QAccessible::Tree) << "文件列表" << QStringList { u"focusable"_s, u"focused"_s } << QStringList {};
+    QTest::newRow("keep extension") << "Option1" << int(QAccessible::RadioButton) << "不改变" << QStringList { u"focusable"_s, u"checked"_s } << QStringList { QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::setFocusAction() };
+    QTest::newRow("change extension") << "Option2" << int(QAccessible::RadioButton) << "修改为：" << focusable << QStringList { QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::setFocusAction() };
+    QTest::newRow("extension") << "txtExp" << int(QAccessible::EditableText) << "扩展名" << QStringList { u"focusable"_s, u"disabled"_s } << QStringList {};
+    QTest::newRow("numbering tab") << "btDIY" << int(QAccessible::PageTab) << "重新命名" << QStringList { u"focusable"_s, u"selected"_s } << press;
     QTest::newRow("replace tab") << "btReplace" << int(QAccessible::PageTab) << "原文件名修改" << focusable << press;
     QTest::newRow("digits") << "txtNewNameF" << int(QAccessible::EditableText) << "补零位数" << focusable << field;
     QTest::newRow("suffix") << "txtNewName3" << int(QAccessible::EditableText) << "后缀" << focusable << field;
     QTest::newRow("start") << "txtNewName2" << int(QAccessible::EditableText) << "开始编号" << focusable << field;
     QTest::newRow("prefix") << "txtNewName1" << int(QAccessible::EditableText) << "前缀" << focusable << field;
-    QTest::newRow("replace with") << "txtReplaceNew" << int(QAccessible::EditableText) << "替换成" << hiddenField
-                                  << field;
-    QTest::newRow("replace what") << "txtReplaceOld" << int(QAccessible::EditableText) << "要替换的文字" << hiddenField
-                                  << field;
-    QTest::newRow("add before") << "txtAdd1" << int(QAccessible::EditableText) << "在文件名前添加" << hiddenField
-                                << field;
-    QTest::newRow("add after") << "txtAdd2" << int(QAccessible::EditableText) << "在文件名后追加" << hiddenField
-                               << field;
+    QTest::newRow("replace with") << "txtReplaceNew" << int(QAccessible::EditableText) << "替换成" << hiddenField << field;
+    QTest::newRow("replace what") << "txtReplaceOld" << int(QAccessible::EditableText) << "要替换的文字" << hiddenField << field;
+    QTest::newRow("add before") << "txtAdd1" << int(QAccessible::EditableText) << "在文件名前添加" << hiddenField << field;
+    QTest::newRow("add after") << "txtAdd2" << int(QAccessible::EditableText) << "在文件名后追加" << hiddenField << field;
     const std::pair<const char*, const char*> buttons[]
         = { { "btOpenFiles", "添加文件" }, { "btOpenFolder", "添加文件夹" }, { "btReName", "开始更名" },
               { "btSelectUp", "上移" }, { "btSelectDown", "下移" }, { "btSelectDelete", "删除" },
               { "btListClear", "清空" }, { "btMin", "最小化" }, { "btClose", "关闭" } };
     for (const auto& [control, name] : buttons)
         QTest::newRow(control) << control << int(QAccessible::PushButton) << name << focusable << button;
-    QTest::newRow("btCallBack") << "btCallBack" << int(QAccessible::PushButton) << "还原"
-                                << QStringList { u"focusable"_s, u"invisible"_s } << button;
+    QTest::newRow("btCallBack") << "btCallBack" << int(QAccessible::PushButton) << "还原" << QStringList { u"focusable"_s, u"invisible"_s } << button;
 
     QTest::newRow("window") << "fmMain" << int(QAccessible::Window) << "青禾更名器" << QStringList {} << QStringList {};
-    QTest::newRow("plan tab list") << "planTabs" << int(QAccessible::PageTabList) << "改名格式" << QStringList {}
-                                   << QStringList {};
-    QTest::newRow("numbering panel") << "planDIY" << int(QAccessible::Grouping) << "重新命名" << QStringList {}
-                                     << QStringList {};
-    QTest::newRow("replace panel") << "planReplace" << int(QAccessible::Grouping) << "原文件名修改"
-                                   << QStringList { u"invisible"_s } << QStringList {};
+    QTest::newRow("plan tab list") << "planTabs" << int(QAccessible::PageTabList) << "改名格式" << QStringList {} << QStringList {};
+    QTest::newRow("numbering panel") << "planDIY" << int(QAccessible::Grouping) << "重新命名" << QStringList {} << QStringList {};
+    QTest::newRow("replace panel") << "planReplace" << int(QAccessible::Grouping) << "原文件名修改" << QStringList { u"invisible"_s } << QStringList {};
     QTest::newRow("logo") << "picLogo" << int(QAccessible::Graphic) << "青禾更名器" << QStringList {} << QStringList {};
-    QTest::newRow("new version, none yet")
-        << "lbNewVersion" << int(QAccessible::Link) << "" << QStringList { u"invisible"_s } << press;
+    QTest::newRow("new version, none yet") << "lbNewVersion" << int(QAccessible::Link) << "" << QStringList { u"invisible"_s } << press;
     QTest::newRow("credit link") << "lbADR" << int(QAccessible::Link) << "By 青禾木舟" << QStringList {} << press;
-    QTest::newRow("tip line") << "lbInfo(15)" << int(QAccessible::StatusBar)
-                              << "小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名"
-                              << QStringList {} << QStringList {};
-    QTest::newRow("progress line") << "lbProgress" << int(QAccessible::StatusBar) << ""
-                                   << QStringList { u"invisible"_s } << QStringList {};
-    QTest::newRow("progress bar") << "picProgress" << int(QAccessible::ProgressBar) << "进度"
-                                  << QStringList { u"invisible"_s } << QStringList {};
-    QTest::newRow("cancel") << "btCancel" << int(QAccessible::PushButton) << "取消"
-                            << QStringList { u"focusable"_s, u"invisible"_s } << button;
+    QTest::newRow("tip line") << "lbInfo(15)" << int(QAccessible::StatusBar) << "小提示：使用批量更名后，在文件列表改变之前，可以使用还原功能恢复原文件名" << QStringList {} << QStringList {};
+    QTest::newRow("progress line") << "lbProgress" << int(QAccessible::StatusBar) << "" << QStringList { u"invisible"_s } << QStringList {};
+    QTest::newRow("progress bar") << "picProgress" << int(QAccessible::ProgressBar) << "进度" << QStringList { u"invisible"_s } << QStringList {};
+    QTest::newRow("cancel") << "btCancel" << int(QAccessible::PushButton) << "取消" << QStringList { u"focusable"_s, u"invisible"_s } << button;
+    // clang-format on
 }
 
 void TestFmMainLayout::accessibility()
@@ -366,12 +345,14 @@ void TestFmMainLayout::accessibleActions_data()
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("opened"); // addresses handed to the browser
 
+    // clang-format off
     QTest::newRow("replace tab") << QStringList { u"btReplace"_s } << "planReplace" << 0 << 0;
     QTest::newRow("replace, then numbering tab") << QStringList { u"btReplace"_s, u"btDIY"_s } << "planDIY" << 0 << 0;
     QTest::newRow("添加文件") << QStringList { u"btOpenFiles"_s } << "planDIY" << 1 << 0;
     QTest::newRow("添加文件, 清空") << QStringList { u"btOpenFiles"_s, u"btListClear"_s } << "planDIY" << 0 << 0;
     QTest::newRow("credit link") << QStringList { u"lbADR"_s } << "planDIY" << 0 << 1;
     QTest::newRow("new version link while empty") << QStringList { u"lbNewVersion"_s } << "planDIY" << 0 << 0;
+    // clang-format on
 }
 
 void TestFmMainLayout::accessibleActions()

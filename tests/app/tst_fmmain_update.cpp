@@ -12,7 +12,6 @@
 #include <QRegion>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,79 +21,12 @@
 #include "app/textbox.h"
 #include "fakeservices.h"
 #include "rename/renamelist.h"
+#include "testhttpserver.h"
 #include "update/updatechecker.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Answers every request with one fixed body, or stays silent, or sends `raw` followed by `filler` without
-// end (as fast as the client reads, or once every `everyMs`); counts the requests and the connections the
-// client closed.
-class VersionServer : public QObject {
-public:
-    QByteArray body;
-    bool silent = false;
-    QByteArray raw;
-    QByteArray filler;
-    int everyMs = 0;
-    int requests = 0;
-    int closedByClient = 0;
-
-    bool listen()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    m_received += socket->readAll();
-                    if (!m_received.contains("\r\n\r\n"))
-                        return;
-                    m_received.clear();
-                    ++requests;
-                    if (silent)
-                        return;
-                    if (!raw.isEmpty()) {
-                        sendEndlessly(socket);
-                        return;
-                    }
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
-                        + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-                    socket->setProperty("closing", true);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-                    if (!socket->property("closing").toBool())
-                        ++closedByClient;
-                    socket->deleteLater();
-                });
-            }
-        });
-        return m_server.listen(QHostAddress::LocalHost);
-    }
-    QString address() const { return u"http://127.0.0.1:%1"_s.arg(m_server.serverPort()); }
-
-private:
-    void sendEndlessly(QTcpSocket* socket)
-    {
-        socket->write(raw);
-        if (everyMs > 0) {
-            auto* timer = new QTimer(socket);
-            connect(timer, &QTimer::timeout, socket, [this, socket] { socket->write(filler); });
-            timer->start(everyMs);
-            return;
-        }
-        const QByteArray block = filler.repeated(16 * 1024 / filler.size() + 1);
-        auto refill = [socket, block] {
-            while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 64 * 1024)
-                socket->write(block);
-        };
-        connect(socket, &QTcpSocket::bytesWritten, socket, refill);
-        refill();
-    }
-
-    QTcpServer m_server;
-    QByteArray m_received;
-};
 
 // The labels of one window that the update check fills, found by their design names.
 struct UpdateLabels {
@@ -159,32 +91,15 @@ void TestFmMainUpdate::answers_data()
     QTest::addColumn<QString>("credit");
     QTest::addColumn<QString>("creditUrl");
 
+    // clang-format off
     const QString dl = u"http://dl.example.org/rename/rename.rar"_s;
-    QTest::newRow("same version, blank switches") << QByteArray("1.0|http://x.example.org/a|||t|u") << ""
-                                                  << "http://x.example.org/a"
-                                                  << "By 青禾木舟"
-                                                  << "https://home.example.org/";
-    QTest::newRow("new version, credit replaced")
-        << QByteArray("1.1|http://x.example.org/a|1|1|t|https://u.example.org/") << "发现新版本1.1 点此下载"
-        << "http://x.example.org/a"
-        << "t"
-        << "https://u.example.org/";
-    QTest::newRow("older version still announced")
-        << QByteArray("0.9|http://x.example.org/a") << "发现新版本0.9 点此下载"
-        << "http://x.example.org/a"
-        << "By 青禾木舟"
-        << "";
-    QTest::newRow("spaces around 1.0") << QByteArray(" 1.0 |http://x.example.org/a") << ""
-                                       << "http://x.example.org/a"
-                                       << "By 青禾木舟"
-                                       << "";
-    QTest::newRow("1.00 is another text") << QByteArray("1.00|x") << "发现新版本1.00 点此下载"
-                                          << "x"
-                                          << "By 青禾木舟"
-                                          << "";
-    QTest::newRow("error page takes defaults")
-        << QByteArray("<html><body>404</body></html>") << "" << dl << "By 青禾木舟"
-        << "https://home.example.org/";
+    QTest::newRow("same version, blank switches") << QByteArray("1.0|http://x.example.org/a|||t|u") << "" << "http://x.example.org/a" << "By 青禾木舟" << "https://home.example.org/";
+    QTest::newRow("new version, credit replaced") << QByteArray("1.1|http://x.example.org/a|1|1|t|https://u.example.org/") << "发现新版本1.1 点此下载" << "http://x.example.org/a" << "t" << "https://u.example.org/";
+    QTest::newRow("older version still announced") << QByteArray("0.9|http://x.example.org/a") << "发现新版本0.9 点此下载" << "http://x.example.org/a" << "By 青禾木舟" << "";
+    QTest::newRow("spaces around 1.0") << QByteArray(" 1.0 |http://x.example.org/a") << "" << "http://x.example.org/a" << "By 青禾木舟" << "";
+    QTest::newRow("1.00 is another text") << QByteArray("1.00|x") << "发现新版本1.00 点此下载" << "x" << "By 青禾木舟" << "";
+    QTest::newRow("error page takes defaults") << QByteArray("<html><body>404</body></html>") << "" << dl << "By 青禾木舟" << "https://home.example.org/";
+    // clang-format on
 }
 
 void TestFmMainUpdate::answers()
@@ -195,10 +110,10 @@ void TestFmMainUpdate::answers()
     QFETCH(QString, credit);
     QFETCH(QString, creditUrl);
 
-    VersionServer server;
-    server.body = body;
-    QVERIFY(server.listen());
-    const QString address = server.address();
+    TestHttpServer server;
+    server.responder = TestHttpServer::answer("200 OK", body);
+    QVERIFY(server.isListening());
+    const QString address = server.base();
     auto window = makeWindow(address);
     const UpdateLabels labels(*window);
     const QString defaultDownload = address + u"/rename/rename.rar"_s;
@@ -206,7 +121,7 @@ void TestFmMainUpdate::answers()
         softUrl = defaultDownload;
 
     QTRY_COMPARE(labels.lbSoftUrl->text(), softUrl);
-    QCOMPARE(server.requests, 1);
+    QCOMPARE(server.requests.size(), 1);
     QCOMPARE(labels.lbADR->text(), credit);
     QCOMPARE(labels.lbADUR->text(), creditUrl);
     QCOMPARE(labels.lbNewVersion->text(), newVersion);
@@ -216,23 +131,24 @@ void TestFmMainUpdate::answers()
         QVERIFY(labels.lbNewVersion->font().underline());
     }
     QTest::qWait(100);
-    QCOMPARE(server.requests, 1); // once per start
+    QCOMPARE(server.requests.size(), 1); // once per start
 }
 
 void TestFmMainUpdate::unsafeAddressesOpenNothing()
 {
-    VersionServer server;
-    server.body = "2.0|file:///etc/passwd|1|1|点我|/usr/bin/xterm";
-    QVERIFY(server.listen());
-    auto window = makeWindow(server.address());
+    TestHttpServer server;
+    server.responder = TestHttpServer::answer("200 OK", "2.0|file:///etc/passwd|1|1|点我|/usr/bin/xterm");
+    QVERIFY(server.isListening());
+    auto window = makeWindow(server.base());
     const UpdateLabels labels(*window);
     QTRY_VERIFY(labels.lbNewVersion->isVisible());
     QTest::mouseClick(labels.lbNewVersion, Qt::LeftButton);
     QTest::mouseClick(labels.lbADR, Qt::LeftButton);
     QVERIFY(m_services.opened.isEmpty());
 
-    server.body = "2.0|https://dl.example.org/new.rar|1|1|点我|http://credit.example.org/";
-    auto second = makeWindow(server.address());
+    server.responder
+        = TestHttpServer::answer("200 OK", "2.0|https://dl.example.org/new.rar|1|1|点我|http://credit.example.org/");
+    auto second = makeWindow(server.base());
     const UpdateLabels secondLabels(*second);
     QTRY_COMPARE(secondLabels.lbADUR->text(), u"http://credit.example.org/"_s);
     QTest::mouseClick(secondLabels.lbNewVersion, Qt::LeftButton);
@@ -282,13 +198,12 @@ void TestFmMainUpdate::noServerChangesNothing()
 
 void TestFmMainUpdate::silentServerKeepsWindowWorking()
 {
-    VersionServer server;
-    server.silent = true;
-    QVERIFY(server.listen());
-    auto window = makeWindow(server.address(), 400);
+    TestHttpServer server; // silent: it never answers
+    QVERIFY(server.isListening());
+    auto window = makeWindow(server.base(), 400);
     const UpdateLabels labels(*window);
     auto* prefix = control<TextBox>(*window, u"txtNewName1"_s);
-    QTRY_COMPARE(server.requests, 1);
+    QTRY_COMPARE(server.requests.size(), 1);
     // While the server says nothing, the window goes on working.
     window->model()->append(u"a.txt"_s, u"/tmp/"_s);
     prefix->setFocus();
@@ -302,15 +217,15 @@ void TestFmMainUpdate::silentServerKeepsWindowWorking()
     QVERIFY(labels.lbNewVersion->text().isEmpty());
 
     // Closed while a check waits for the server: the window goes at once and the connection with it.
-    auto waiting = makeWindow(server.address());
-    QTRY_COMPARE(server.requests, 2);
+    auto waiting = makeWindow(server.base());
+    QTRY_COMPARE(server.requests.size(), 2);
     QElapsedTimer closing;
     closing.start();
     waiting.reset();
     const qint64 closedMs = closing.elapsed();
     qInfo("closing the window during a check took %lld ms", closedMs);
     QVERIFY2(closedMs < 200, QByteArray::number(closedMs).constData());
-    QTRY_COMPARE(server.closedByClient, 2);
+    QTRY_COMPARE(server.closedByPeer, 2);
 }
 
 namespace {
@@ -375,39 +290,26 @@ void TestFmMainUpdate::hostileServer_data()
     QTest::addColumn<QString>("creditUrl");
     QTest::addColumn<int>("endsAfterMs"); // the check ends no sooner (0: as soon as the answer is read)
 
+    // clang-format off
     const QByteArray images = "<img src=\"%FIFO%\"><img src=\"file://%FILE%\">";
     const QString credit = u"By 青禾木舟"_s;
     const QString home = u"https://home.example.org/"_s;
     const QString link = u"发现新版本1.1 点此下载"_s;
     const QByteArray none;
 
-    QTest::newRow("rich text in the version")
-        << "<b>9</b>|" + images + "|1|1|t|u" << none << none << 0 << QString() << u"%DEFAULT%"_s << credit << home << 0;
-    QTest::newRow("rich text in the download address") << "1.1|" + images + "|1|1|t|u" << none << none << 0 << link
-                                                       << QString::fromUtf8(images) << u"t"_s << u"u"_s << 0;
-    QTest::newRow("rich text in the switches")
-        << "1.1|x|<b>1</b>|<i></i>|t|u"_ba << none << none << 0 << link << u"x"_s << u"t"_s << u"u"_s << 0;
-    QTest::newRow("rich text in the credit text")
-        << "1.1|x|1|1|<b>" + images + nestedTables(20).toUtf8() + "|u" << none << none << 0 << link << u"x"_s
-        << u"<b><img src=\"%FIFO%\"><img…"_s << u"u"_s << 0;
-    QTest::newRow("rich text in the credit address")
-        << "1.1|x|1|1|t|<a href=\"file:///\">" + images << none << none << 0 << link << u"x"_s << u"t"_s
-        << u"<a href=\"file:///\">"_s + QString::fromUtf8(images) << 0;
-    QTest::newRow("60000 characters of credit text") << "1.1|x|1|1|" + QByteArray(60000, 'w') + "|u" << none << none
-                                                     << 0 << link << u"x"_s << u"www…"_s << u"u"_s << 0;
-    QTest::newRow("version of 3000 digits") << "1." + QByteArray(3000, '7') + "|x" << none << none << 0
-                                            << u"发现新版本1.7…7 点此下载"_s << u"x"_s << credit << QString() << 0;
-    QTest::newRow("endless status line") << QByteArray() << "HTTP/1.1 200 "_ba
-                                         << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
-    QTest::newRow("endless header line") << QByteArray() << "HTTP/1.1 200 OK\r\nX-Note: "_ba
-                                         << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
-    QTest::newRow("endless chunk-size line")
-        << QByteArray() << "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1;"_ba
-        << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
+    QTest::newRow("rich text in the version") << "<b>9</b>|" + images + "|1|1|t|u" << none << none << 0 << QString() << u"%DEFAULT%"_s << credit << home << 0;
+    QTest::newRow("rich text in the download address") << "1.1|" + images + "|1|1|t|u" << none << none << 0 << link << QString::fromUtf8(images) << u"t"_s << u"u"_s << 0;
+    QTest::newRow("rich text in the switches") << "1.1|x|<b>1</b>|<i></i>|t|u"_ba << none << none << 0 << link << u"x"_s << u"t"_s << u"u"_s << 0;
+    QTest::newRow("rich text in the credit text") << "1.1|x|1|1|<b>" + images + nestedTables(20).toUtf8() + "|u" << none << none << 0 << link << u"x"_s << u"<b><img src=\"%FIFO%\"><img…"_s << u"u"_s << 0;
+    QTest::newRow("rich text in the credit address") << "1.1|x|1|1|t|<a href=\"file:///\">" + images << none << none << 0 << link << u"x"_s << u"t"_s << u"<a href=\"file:///\">"_s + QString::fromUtf8(images) << 0;
+    QTest::newRow("60000 characters of credit text") << "1.1|x|1|1|" + QByteArray(60000, 'w') + "|u" << none << none << 0 << link << u"x"_s << u"www…"_s << u"u"_s << 0;
+    QTest::newRow("version of 3000 digits") << "1." + QByteArray(3000, '7') + "|x" << none << none << 0 << u"发现新版本1.7…7 点此下载"_s << u"x"_s << credit << QString() << 0;
+    QTest::newRow("endless status line") << QByteArray() << "HTTP/1.1 200 "_ba << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
+    QTest::newRow("endless header line") << QByteArray() << "HTTP/1.1 200 OK\r\nX-Note: "_ba << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
+    QTest::newRow("endless chunk-size line") << QByteArray() << "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1;"_ba << "a"_ba << 0 << QString() << QString() << credit << QString() << 0;
     // Too slow for the byte cap: only the window's own time limit, 10 s, ends it.
-    QTest::newRow("headers trickling without end")
-        << QByteArray() << "HTTP/1.1 200 OK\r\n"_ba
-        << "X-Note: a\r\n"_ba << 50 << QString() << QString() << credit << QString() << 10'000;
+    QTest::newRow("headers trickling without end") << QByteArray() << "HTTP/1.1 200 OK\r\n"_ba << "X-Note: a\r\n"_ba << 50 << QString() << QString() << credit << QString() << 10'000;
+    // clang-format on
 }
 
 void TestFmMainUpdate::hostileServer()
@@ -439,21 +341,23 @@ void TestFmMainUpdate::hostileServer()
     credit.replace(u"%FIFO%"_s, fifo).replace(u"%FILE%"_s, file);
     creditUrl.replace(u"%FIFO%"_s, fifo).replace(u"%FILE%"_s, file);
 
-    VersionServer server;
-    server.body = place(body);
-    server.raw = raw;
-    server.filler = filler;
-    server.everyMs = everyMs;
-    QVERIFY(server.listen());
-    softUrl.replace(u"%DEFAULT%"_s, server.address() + u"/rename/rename.rar"_s);
+    TestHttpServer server;
+    if (raw.isEmpty())
+        server.responder = TestHttpServer::answer("200 OK", place(body));
+    else if (everyMs > 0)
+        server.responder = TestHttpServer::trickle(raw, filler, everyMs);
+    else
+        server.responder = TestHttpServer::flood(raw, filler);
+    QVERIFY(server.isListening());
+    softUrl.replace(u"%DEFAULT%"_s, server.base() + u"/rename/rename.rar"_s);
 
-    auto reference = makeWindow(server.address(), std::nullopt, false);
+    auto reference = makeWindow(server.base(), std::nullopt, false);
     const UpdateLabels referenceLabels(*reference);
     QTest::qWait(20);
     const int threadsBefore = threadCount(); // with what any window of ours starts
     QElapsedTimer clock;
     clock.start();
-    auto window = makeWindow(server.address()); // the window's own time limit
+    auto window = makeWindow(server.base()); // the window's own time limit
     const UpdateLabels windowLabels(*window);
     // Server texts are plain texts: checked before any arrives, as rich text could block the window for good.
     for (QLabel* label : std::initializer_list<QLabel*> {
@@ -474,7 +378,7 @@ void TestFmMainUpdate::hostileServer()
     const qint64 endedMs = clock.elapsed();
     QVERIFY2(endedMs >= endsAfterMs - 100 && endedMs < endsAfterMs + 3000, QByteArray::number(endedMs).constData());
     if (!raw.isEmpty())
-        QTRY_COMPARE(server.closedByClient, 1); // the connection is really closed
+        QTRY_COMPARE(server.closedByPeer, 1); // the connection is really closed
     QTest::qWait(50);
     QVERIFY2(longestPause < 500, QByteArray::number(longestPause).constData());
 

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/backgroundtask.h"
+#include "background/backgroundtask.h"
 #include "app/foldercheck.h"
 #include "app/passsession.h"
 #include "rename/renamelist.h"

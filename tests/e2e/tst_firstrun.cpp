@@ -213,8 +213,10 @@ void TestFirstRun::batchFromFolderToRestore_data()
     QTest::addColumn<QString>("order"); // first letters of the old names after the drop
     QTest::addColumn<int>("selected");
 
+    // clang-format off
     QTest::newRow("third row dragged up onto the first") << 2 << 0 << u"cabde"_s << 0;
     QTest::newRow("second row dragged down onto the fourth") << 1 << 3 << u"acdbe"_s << 3;
+    // clang-format on
 }
 
 void TestFirstRun::batchFromFolderToRestore()

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
@@ -23,37 +24,18 @@
 #include <QSslSocket>
 #include <QStringEncoder>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include "testhttpserver.h"
 #include "update/httpfetch.h"
 #include "update/updatechecker.h"
 #include "update/weblink.h"
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
-
-// Listens on one address; given a certificate and key, it speaks TLS on every connection.
-class Listener : public QTcpServer {
-public:
-    QSslConfiguration tls; // null: plain TCP
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        if (tls.isNull()) {
-            QTcpServer::incomingConnection(descriptor);
-            return;
-        }
-        auto* socket = new QSslSocket(this);
-        socket->setSocketDescriptor(descriptor);
-        socket->setSslConfiguration(tls);
-        socket->startServerEncryption();
-        addPendingConnection(socket);
-    }
-};
 
 // The certificate of "update.test" (valid 2000-2999) and its key, for an HTTPS test server.
 static QSslConfiguration testTls()
@@ -68,64 +50,6 @@ static QSslConfiguration testTls()
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
     return tls;
 }
-
-// A one-purpose HTTP server: records each request's head and answers it with the current responder.
-class TestServer : public QObject {
-    Q_OBJECT
-
-public:
-    using Responder = std::function<void(QTcpSocket*)>;
-
-    explicit TestServer(
-        const QHostAddress& address = QHostAddress::LocalHost, quint16 port = 0, const QSslConfiguration& tls = {})
-    {
-        m_server.tls = tls;
-        m_server.listen(address, port);
-        connect(&m_server, &QTcpServer::newConnection, this, &TestServer::accept);
-    }
-
-    quint16 port() const { return m_server.serverPort(); }
-
-    bool isListening() const { return m_server.isListening(); }
-    QString base() const { return u"http://127.0.0.1:%1"_s.arg(m_server.serverPort()); }
-    UpdateDefaults defaults(const QString& path = QString()) const
-    {
-        return UpdateDefaults::forServer(base() + path, u"http://home.test/"_s);
-    }
-
-    Responder responder;
-    QList<QByteArray> requests; // each request up to and including its blank line
-    int closedByPeer = 0; // connections the client closed while the server still meant to talk
-    qint64 bytesSent = 0; // body and head bytes handed to the network so far
-
-private:
-    void accept()
-    {
-        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-            auto head = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, head] {
-                if (head->endsWith("\r\n\r\n"))
-                    return; // already answered; later bytes are not looked at
-                *head += socket->readAll();
-                const qsizetype end = head->indexOf("\r\n\r\n");
-                if (end < 0)
-                    return;
-                head->truncate(end + 4);
-                requests << *head;
-                if (responder)
-                    responder(socket);
-            });
-            connect(socket, &QTcpSocket::bytesWritten, this, [this](qint64 n) { bytesSent += n; });
-            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-                if (!socket->property("closing").toBool())
-                    ++closedByPeer;
-                socket->deleteLater();
-            });
-        }
-    }
-
-    Listener m_server;
-};
 
 // A TCP port that never answers: its queue of one is taken by a connection nobody accepts, so the system
 // drops every further SYN without a reset, as for a host behind a dead route.
@@ -181,76 +105,43 @@ private:
     bool m_silent = false;
 };
 
-// Writes a whole answer and closes the connection.
-static void send(QTcpSocket* socket, const QByteArray& bytes)
+static UpdateDefaults defaults(const TestHttpServer& server, const QString& path = QString())
 {
-    socket->setProperty("closing", true);
-    socket->write(bytes);
-    socket->disconnectFromHost();
-}
-
-static QByteArray answerBytes(const QByteArray& status, const QByteArray& body, const QByteArray& headers = {})
-{
-    return "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size())
-        + "\r\nConnection: close\r\n" + headers + "\r\n" + body;
-}
-
-static TestServer::Responder answer(const QByteArray& status, const QByteArray& body, const QByteArray& headers = {})
-{
-    return [=](QTcpSocket* socket) { send(socket, answerBytes(status, body, headers)); };
+    return UpdateDefaults::forServer(server.base() + path, u"http://home.test/"_s);
 }
 
 // An answer whose end is told by closing the connection.
-static TestServer::Responder answerUntilClose(const QByteArray& body)
+static TestHttpServer::Responder answerUntilClose(const QByteArray& body)
 {
-    return [=](QTcpSocket* socket) { send(socket, "HTTP/1.0 200 OK\r\n\r\n" + body); };
+    return TestHttpServer::sendAndClose("HTTP/1.0 200 OK\r\n\r\n" + body);
 }
 
-static TestServer::Responder answerChunked(const QByteArray& body)
+static TestHttpServer::Responder answerChunked(const QByteArray& body)
 {
-    return [=](QTcpSocket* socket) {
-        QByteArray bytes = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
-        // Small chunks for a short answer; for a long one, chunks whose framing stays within the allowance.
-        const qsizetype piece = body.size() < 1024 ? 7 : 4096;
-        for (qsizetype at = 0; at < body.size(); at += piece) {
-            const QByteArray chunk = body.mid(at, piece);
-            bytes += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
-        }
-        send(socket, bytes + "0\r\n\r\n");
-    };
+    QByteArray bytes = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+    // Small chunks for a short answer; for a long one, chunks whose framing stays within the allowance.
+    const qsizetype piece = body.size() < 1024 ? 7 : 4096;
+    for (qsizetype at = 0; at < body.size(); at += piece) {
+        const QByteArray chunk = body.mid(at, piece);
+        bytes += QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n";
+    }
+    return TestHttpServer::sendAndClose(bytes + "0\r\n\r\n");
 }
 
 // Streams `total` bytes (negative: without end) as fast as the client takes them, keeping little queued.
-static TestServer::Responder stream(qint64 total, bool announceLength)
+static TestHttpServer::Responder stream(qint64 total, bool announceLength)
 {
-    return [=](QTcpSocket* socket) {
-        QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
-        if (announceLength)
-            head += "Content-Length: " + QByteArray::number(total) + "\r\n";
-        socket->write(head + "\r\n");
-        auto left = std::make_shared<qint64>(total);
-        auto refill = [socket, left] {
-            while (socket->bytesToWrite() < 64 * 1024 && *left != 0) {
-                const qint64 n = *left < 0 ? 16 * 1024 : std::min<qint64>(*left, 16 * 1024);
-                socket->write(QByteArray(n, 'a'));
-                if (*left > 0)
-                    *left -= n;
-            }
-        };
-        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
-        refill();
-    };
+    QByteArray head = "HTTP/1.1 200 OK\r\nConnection: close\r\n";
+    if (announceLength)
+        head += "Content-Length: " + QByteArray::number(total) + "\r\n";
+    return TestHttpServer::flood(head + "\r\n", "a", total);
 }
 
 // Sends 16 bytes every 50 ms, without end.
-static TestServer::Responder trickle()
+static TestHttpServer::Responder trickle()
 {
-    return [](QTcpSocket* socket) {
-        socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n1.1|x|1|1|t|u|");
-        auto* timer = new QTimer(socket);
-        QObject::connect(timer, &QTimer::timeout, socket, [socket] { socket->write(QByteArray(16, 'a')); });
-        timer->start(50);
-    };
+    return TestHttpServer::trickle(
+        "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n1.1|x|1|1|t|u|", QByteArray(16, 'a'), 50);
 }
 
 static QByteArray gbk(const QString& text)
@@ -351,6 +242,8 @@ private slots:
     void secondStartWhileRunning();
     void destroyedWhileRunning_data();
     void destroyedWhileRunning();
+    void manyChecksLeaveNothing();
+    void checksDoNotWaitForEachOther();
 };
 
 static const QString keeps = u"<keeps>"_s;
@@ -369,32 +262,25 @@ void TestUpdateChecker::answers_data()
     QTest::addColumn<QString>("creditUrl");
     QTest::addColumn<QString>("caption");
 
+    // clang-format off
     const QByteArray ok = "200 OK";
     const QString credit = u"By 青禾木舟"_s;
     const QString home = u"http://home.test/"_s;
 
     QTest::newRow("same version, switches blank") << ok << "1.0|x|||t|u"_ba << u"x"_s << credit << home << QString();
-    QTest::newRow("new version, switches set")
-        << ok << "1.1|x|1|1|t|u"_ba << u"x"_s << u"t"_s << u"u"_s << u"发现新版本1.1 点此下载"_s;
+    QTest::newRow("new version, switches set") << ok << "1.1|x|1|1|t|u"_ba << u"x"_s << u"t"_s << u"u"_s << u"发现新版本1.1 点此下载"_s;
     QTest::newRow("older version") << ok << "0.9|x"_ba << u"x"_s << keeps << keeps << u"发现新版本0.9 点此下载"_s;
     QTest::newRow("own version in spaces") << ok << " 1.0 |x"_ba << u"x"_s << keeps << keeps << QString();
     QTest::newRow("1.00") << ok << "1.00|x"_ba << u"x"_s << keeps << keeps << u"发现新版本1.00 点此下载"_s;
     QTest::newRow("empty file") << ok << QByteArray() << u"/rename/rename.rar"_s << credit << home << QString();
-    QTest::newRow("html error page") << "404 Not Found"_ba
-                                     << "<!DOCTYPE html><html><body><h1>Not Found</h1></body></html>"_ba
-                                     << u"/rename/rename.rar"_s << credit << home << QString();
-    QTest::newRow("status 500 with a version file")
-        << "500 Internal Server Error"_ba
-        << "1.1|x|1|1|t|u"_ba << u"x"_s << u"t"_s << u"u"_s << u"发现新版本1.1 点此下载"_s;
-    QTest::newRow("status 407 with a version file") << "407 Proxy Authentication Required"_ba
-                                                    << "1.0|x"_ba << u"x"_s << keeps << keeps << QString();
-    QTest::newRow("status 503 with a version file") << "503 Service Unavailable"_ba
-                                                    << "1.0|x"_ba << u"x"_s << keeps << keeps << QString();
-    QTest::newRow("gbk credit text") << ok << "1.0|x|1|1|"_ba + gbk(u"青禾木舟 新作"_s) + "|u"_ba << u"x"_s
-                                     << u"青禾木舟 新作"_s << u"u"_s << QString();
+    QTest::newRow("html error page") << "404 Not Found"_ba << "<!DOCTYPE html><html><body><h1>Not Found</h1></body></html>"_ba << u"/rename/rename.rar"_s << credit << home << QString();
+    QTest::newRow("status 500 with a version file") << "500 Internal Server Error"_ba << "1.1|x|1|1|t|u"_ba << u"x"_s << u"t"_s << u"u"_s << u"发现新版本1.1 点此下载"_s;
+    QTest::newRow("status 407 with a version file") << "407 Proxy Authentication Required"_ba << "1.0|x"_ba << u"x"_s << keeps << keeps << QString();
+    QTest::newRow("status 503 with a version file") << "503 Service Unavailable"_ba << "1.0|x"_ba << u"x"_s << keeps << keeps << QString();
+    QTest::newRow("gbk credit text") << ok << "1.0|x|1|1|"_ba + gbk(u"青禾木舟 新作"_s) + "|u"_ba << u"x"_s << u"青禾木舟 新作"_s << u"u"_s << QString();
     // 億 is 0x83 0x7C in GBK: its second byte is "|", so the text must be decoded before it is split.
-    QTest::newRow("gbk byte that looks like a bar")
-        << ok << "1.0|x|1|1|"_ba + gbk(u"億萬"_s) + "|u"_ba << u"x"_s << u"億萬"_s << u"u"_s << QString();
+    QTest::newRow("gbk byte that looks like a bar") << ok << "1.0|x|1|1|"_ba + gbk(u"億萬"_s) + "|u"_ba << u"x"_s << u"億萬"_s << u"u"_s << QString();
+    // clang-format on
 }
 
 void TestUpdateChecker::answers()
@@ -406,14 +292,14 @@ void TestUpdateChecker::answers()
     QFETCH(QString, creditUrl);
     QFETCH(QString, caption);
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
-    server.responder = answer(status, body);
+    server.responder = TestHttpServer::answer(status, body);
     if (softUrl.startsWith(u'/'))
         softUrl.prepend(server.base()); // the default download address lies on the server asked
 
     CheckRun check;
-    QVERIFY(check.run(server.defaults()));
+    QVERIFY(check.run(defaults(server)));
     QCOMPARE(check.notCompleted.count(), 0);
     QCOMPARE(check.completed.count(), 1);
     const VersionInfo info = check.info();
@@ -431,6 +317,7 @@ void TestUpdateChecker::framing_data()
     QTest::addColumn<int>("received"); // head and body together, padded with a header; 0: not padded
     QTest::addColumn<bool>("completes");
 
+    // clang-format off
     for (const QString& how : { u"length"_s, u"close"_s, u"chunked"_s }) {
         QTest::addRow("%s, short", qPrintable(how)) << how << 40 << 0 << true;
         QTest::addRow("%s, exactly 64 KiB", qPrintable(how)) << how << 64 * 1024 << 0 << true;
@@ -438,6 +325,7 @@ void TestUpdateChecker::framing_data()
     }
     QTest::newRow("length, exactly 80 KiB received") << u"length"_s << 60'000 << 80 * 1024 << true;
     QTest::newRow("length, one byte over 80 KiB received") << u"length"_s << 60'000 << 80 * 1024 + 1 << false;
+    // clang-format on
 }
 
 void TestUpdateChecker::framing()
@@ -454,17 +342,17 @@ void TestUpdateChecker::framing()
     QByteArray padding;
     if (received > 0) {
         padding = "X-Padding: \r\n";
-        padding.insert(11, QByteArray(received - answerBytes("200 OK", body, padding).size(), 'p'));
-        QCOMPARE(answerBytes("200 OK", body, padding).size(), received);
+        padding.insert(11, QByteArray(received - TestHttpServer::answerBytes("200 OK", body, padding).size(), 'p'));
+        QCOMPARE(TestHttpServer::answerBytes("200 OK", body, padding).size(), received);
     }
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
-    server.responder = how == u"length"_s ? answer("200 OK", body, padding)
+    server.responder = how == u"length"_s ? TestHttpServer::answer("200 OK", body, padding)
         : how == u"close"_s               ? answerUntilClose(body)
                                           : answerChunked(body);
     CheckRun check;
-    QVERIFY(check.run(server.defaults()));
+    QVERIFY(check.run(defaults(server)));
     QCOMPARE(check.completed.count(), completes ? 1 : 0);
     QCOMPARE(check.notCompleted.count(), completes ? 0 : 1);
     if (completes) {
@@ -478,9 +366,11 @@ void TestUpdateChecker::request_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QByteArray>("requestLine");
 
+    // clang-format off
     QTest::newRow("server root") << QString() << "GET /rename/v.txt HTTP/1.1"_ba;
     QTest::newRow("root with slash") << u"/"_s << "GET /rename/v.txt HTTP/1.1"_ba;
     QTest::newRow("server sub folder") << u"/mirror/"_s << "GET /mirror/rename/v.txt HTTP/1.1"_ba;
+    // clang-format on
 }
 
 void TestUpdateChecker::request()
@@ -488,11 +378,11 @@ void TestUpdateChecker::request()
     QFETCH(QString, path);
     QFETCH(QByteArray, requestLine);
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
-    server.responder = answer("200 OK", "1.0|x");
+    server.responder = TestHttpServer::answer("200 OK", "1.0|x");
     CheckRun check;
-    QVERIFY(check.run(server.defaults(path)));
+    QVERIFY(check.run(defaults(server, path)));
     QCOMPARE(check.completed.count(), 1);
 
     QCOMPARE(server.requests.size(), 1);
@@ -522,10 +412,10 @@ void TestUpdateChecker::noServer()
 
 void TestUpdateChecker::serverNeverAnswers()
 {
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
     CheckRun check;
-    QVERIFY(check.run(server.defaults(), 400ms));
+    QVERIFY(check.run(defaults(server), 400ms));
     QCOMPARE(check.completed.count(), 0);
     QCOMPARE(check.notCompleted.count(), 1);
     QCOMPARE(server.requests.size(), 1);
@@ -538,9 +428,11 @@ void TestUpdateChecker::tooLong_data()
     QTest::addColumn<qint64>("total");
     QTest::addColumn<bool>("announceLength");
 
+    // clang-format off
     QTest::newRow("10 MB with its length") << qint64(10'000'000) << true;
     QTest::newRow("10 MB until close") << qint64(10'000'000) << false;
     QTest::newRow("endless fast stream") << qint64(-1) << false;
+    // clang-format on
 }
 
 void TestUpdateChecker::tooLong()
@@ -548,11 +440,11 @@ void TestUpdateChecker::tooLong()
     QFETCH(qint64, total);
     QFETCH(bool, announceLength);
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
     server.responder = stream(total, announceLength);
     CheckRun check; // with the full time limit: the size alone must end it
-    QVERIFY(check.run(server.defaults()));
+    QVERIFY(check.run(defaults(server)));
     QCOMPARE(check.completed.count(), 0);
     QCOMPARE(check.notCompleted.count(), 1);
     QVERIFY2(check.elapsedMs < 3000, QByteArray::number(check.elapsedMs).constData());
@@ -564,11 +456,11 @@ void TestUpdateChecker::tooLong()
 
 void TestUpdateChecker::slowEndlessStream()
 {
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
     server.responder = trickle();
     CheckRun check;
-    QVERIFY(check.run(server.defaults(), 600ms));
+    QVERIFY(check.run(defaults(server), 600ms));
     QCOMPARE(check.completed.count(), 0);
     QCOMPARE(check.notCompleted.count(), 1);
     QVERIFY2(check.elapsedMs >= 580 && check.elapsedMs < 3000, QByteArray::number(check.elapsedMs).constData());
@@ -579,31 +471,33 @@ void TestUpdateChecker::cutShort_data()
 {
     QTest::addColumn<QByteArray>("bytes"); // all the server sends before it closes
 
+    // clang-format off
     QTest::newRow("body cut short") << "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n1.1|x|1|1|t|u"_ba;
     QTest::newRow("head cut short in a header") << "HTTP/1.1 200 OK\r\nContent-Le"_ba;
     QTest::newRow("head without its empty line") << "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n"_ba;
+    // clang-format on
 }
 
 void TestUpdateChecker::cutShort()
 {
     QFETCH(QByteArray, bytes);
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
-    server.responder = [bytes](QTcpSocket* socket) { send(socket, bytes); };
+    server.responder = TestHttpServer::sendAndClose(bytes);
     CheckRun check;
-    QVERIFY(check.run(server.defaults()));
+    QVERIFY(check.run(defaults(server)));
     QCOMPARE(check.completed.count(), 0);
     QCOMPARE(check.notCompleted.count(), 1);
 }
 
 void TestUpdateChecker::unsafeAddresses()
 {
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
-    server.responder = answer("200 OK", "1.1|file:///etc/passwd|1|1|t|C:\\Windows\\System32\\calc.exe");
+    server.responder = TestHttpServer::answer("200 OK", "1.1|file:///etc/passwd|1|1|t|C:\\Windows\\System32\\calc.exe");
     CheckRun check;
-    QVERIFY(check.run(server.defaults()));
+    QVERIFY(check.run(defaults(server)));
     QCOMPARE(check.completed.count(), 1);
     const VersionInfo info = check.info();
     // The labels hold what the server sent, but neither address is one the window will open.
@@ -618,12 +512,14 @@ void TestUpdateChecker::redirect_data()
     QTest::addColumn<QString>("location"); // "%1": the test server's base address, "%2": a local version file
     QTest::addColumn<bool>("completes");
 
+    // clang-format off
     QTest::newRow("to another path of the server") << u"%1/moved/v.txt"_s << true;
     QTest::newRow("to a local version file") << u"%2"_s << false;
     QTest::newRow("to a server that is not there") << u"http://127.0.0.1:1/v.txt"_s << false;
     // /hop/N/ redirects to /hop/N-1/, and /hop/1/ to /moved/: 1 + N redirects in all.
     QTest::newRow("10 redirects, the most followed") << u"%1/hop/9/v.txt"_s << true;
     QTest::newRow("11 redirects") << u"%1/hop/10/v.txt"_s << false;
+    // clang-format on
 }
 
 void TestUpdateChecker::redirect()
@@ -639,7 +535,7 @@ void TestUpdateChecker::redirect()
     local.write("9.9|local|1|1|t|u");
     local.close();
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
     const QByteArray target = QString(location)
                                   .replace(u"%1"_s, server.base())
@@ -648,17 +544,17 @@ void TestUpdateChecker::redirect()
     server.responder = [&server, target](QTcpSocket* socket) {
         const QByteArray& request = server.requests.last();
         if (request.startsWith("GET /moved/")) {
-            answer("200 OK", "1.3|moved|1|1|t|u")(socket);
+            TestHttpServer::answer("200 OK", "1.3|moved|1|1|t|u")(socket);
         } else if (request.startsWith("GET /hop/")) {
             const int hop = request.split('/').at(2).toInt();
             const QByteArray next = hop > 1 ? "/hop/" + QByteArray::number(hop - 1) + "/v.txt" : "/moved/v.txt";
-            answer("302 Found", "see elsewhere", "Location: " + next + "\r\n")(socket);
+            TestHttpServer::answer("302 Found", "see elsewhere", "Location: " + next + "\r\n")(socket);
         } else {
-            answer("302 Found", "see elsewhere", "Location: " + target + "\r\n")(socket);
+            TestHttpServer::answer("302 Found", "see elsewhere", "Location: " + target + "\r\n")(socket);
         }
     };
     CheckRun check;
-    QVERIFY(check.run(server.defaults(), 3s));
+    QVERIFY(check.run(defaults(server), 3s));
     QCOMPARE(check.completed.count(), completes ? 1 : 0);
     QCOMPARE(check.notCompleted.count(), completes ? 0 : 1);
     // The last address asked is the version file only when every redirect was followed.
@@ -674,40 +570,30 @@ void TestUpdateChecker::redirectTarget_data()
     QTest::addColumn<QByteArray>("location");
     QTest::addColumn<QByteArray>("target"); // empty: not followed
 
+    // clang-format off
     const QByteArray http = "http://a.test/r/v.txt";
     const QByteArray https = "https://a.test/r/v.txt";
-    QTest::newRow("http to http") << http << "http://b.test/v.txt"_ba
-                                  << "http://b.test/v.txt"_ba;
-    QTest::newRow("http to https") << http << "https://b.test/v.txt"_ba
-                                   << "https://b.test/v.txt"_ba;
-    QTest::newRow("https to https") << https << "https://b.test/v.txt"_ba
-                                    << "https://b.test/v.txt"_ba;
+    QTest::newRow("http to http") << http << "http://b.test/v.txt"_ba << "http://b.test/v.txt"_ba;
+    QTest::newRow("http to https") << http << "https://b.test/v.txt"_ba << "https://b.test/v.txt"_ba;
+    QTest::newRow("https to https") << https << "https://b.test/v.txt"_ba << "https://b.test/v.txt"_ba;
     QTest::newRow("https down to http") << https << "http://a.test/v.txt"_ba << QByteArray();
-    QTest::newRow("https down to HTTP") << "HTTPS://a.test/v.txt"_ba
-                                        << "HTTP://a.test/v.txt"_ba << QByteArray();
-    QTest::newRow("HTTPS in capitals") << https << "HTTPS://b.test/v.txt"_ba
-                                       << "https://b.test/v.txt"_ba;
+    QTest::newRow("https down to HTTP") << "HTTPS://a.test/v.txt"_ba << "HTTP://a.test/v.txt"_ba << QByteArray();
+    QTest::newRow("HTTPS in capitals") << https << "HTTPS://b.test/v.txt"_ba << "https://b.test/v.txt"_ba;
     QTest::newRow("http to ftp") << http << "ftp://a.test/v.txt"_ba << QByteArray();
     QTest::newRow("http to a local file") << http << "file:///etc/passwd"_ba << QByteArray();
     QTest::newRow("https:PORT/path") << https << "https:18081/ok/v.txt"_ba << QByteArray();
     QTest::newRow("https:PORT/path from http") << http << "https:18081/ok/v.txt"_ba << QByteArray();
-    QTest::newRow("https:/host") << https << "https:/b.test/v.txt"_ba
-                                 << "https://b.test/v.txt"_ba;
-    QTest::newRow("without a scheme") << https << "//b.test/v.txt"_ba
-                                      << "https://b.test/v.txt"_ba;
-    QTest::newRow("without a scheme, from http") << http << "//b.test/v.txt"_ba
-                                                 << "http://b.test/v.txt"_ba;
+    QTest::newRow("https:/host") << https << "https:/b.test/v.txt"_ba << "https://b.test/v.txt"_ba;
+    QTest::newRow("without a scheme") << https << "//b.test/v.txt"_ba << "https://b.test/v.txt"_ba;
+    QTest::newRow("without a scheme, from http") << http << "//b.test/v.txt"_ba << "http://b.test/v.txt"_ba;
     QTest::newRow("backslashes") << https << "https:\\\\b.test\\v.txt"_ba << QByteArray();
-    QTest::newRow("path that starts with :80") << https << ":80/v.txt"_ba
-                                               << "https://a.test/r/:80/v.txt"_ba;
-    QTest::newRow("absolute path") << https << "/moved/v.txt"_ba
-                                   << "https://a.test/moved/v.txt"_ba;
-    QTest::newRow("relative path") << https << "../v2.txt"_ba
-                                   << "https://a.test/v2.txt"_ba;
-    QTest::newRow("space in the path") << https << "/a b.txt"_ba
-                                       << "https://a.test/a%20b.txt"_ba;
+    QTest::newRow("path that starts with :80") << https << ":80/v.txt"_ba << "https://a.test/r/:80/v.txt"_ba;
+    QTest::newRow("absolute path") << https << "/moved/v.txt"_ba << "https://a.test/moved/v.txt"_ba;
+    QTest::newRow("relative path") << https << "../v2.txt"_ba << "https://a.test/v2.txt"_ba;
+    QTest::newRow("space in the path") << https << "/a b.txt"_ba << "https://a.test/a%20b.txt"_ba;
     QTest::newRow("port out of range") << https << "https://b.test:99999/v.txt"_ba << QByteArray();
     QTest::newRow("empty") << https << QByteArray() << QByteArray();
+    // clang-format on
 }
 
 void TestUpdateChecker::redirectTarget()
@@ -723,10 +609,12 @@ void TestUpdateChecker::httpsRedirect_data()
     QTest::addColumn<QByteArray>("location"); // "%1": the port of a plain server that the name "https" reaches
     QTest::addColumn<bool>("completes");
 
+    // clang-format off
     QTest::newRow("to another path over https") << "/moved/v.txt"_ba << true;
     // Read by some parsers as the scheme https, by others as the host "https" over plain http.
     QTest::newRow("to https:PORT/path") << "https:%1/ok/rename/v.txt"_ba << false;
     QTest::newRow("down to http") << "http://https:%1/ok/rename/v.txt"_ba << false;
+    // clang-format on
 }
 
 // Redirects from an https address, through a loopback server with a certificate this fetch trusts.
@@ -737,18 +625,18 @@ void TestUpdateChecker::httpsRedirect()
 
     const QSslConfiguration tls = testTls();
     QVERIFY(!tls.isNull());
-    TestServer secure(QHostAddress::LocalHost, 0, tls);
-    TestServer plain;
+    TestHttpServer secure(QHostAddress::LocalHost, 0, tls);
+    TestHttpServer plain;
     QVERIFY(secure.isListening() && plain.isListening());
     const QByteArray plainPort = QByteArray::number(plain.port());
     const QByteArray target = QByteArray(location).replace("%1", plainPort);
     secure.responder = [&secure, target](QTcpSocket* socket) {
         if (secure.requests.last().startsWith("GET /moved/"))
-            answer("200 OK", "1.3|moved|1|1|t|u")(socket);
+            TestHttpServer::answer("200 OK", "1.3|moved|1|1|t|u")(socket);
         else
-            answer("302 Found", "see elsewhere", "Location: " + target + "\r\n")(socket);
+            TestHttpServer::answer("302 Found", "see elsewhere", "Location: " + target + "\r\n")(socket);
     };
-    plain.responder = answer("200 OK", "9.9|plain|1|1|t|u");
+    plain.responder = TestHttpServer::answer("200 OK", "9.9|plain|1|1|t|u");
 
     const QByteArray securePort = QByteArray::number(secure.port());
     FetchRun fetch;
@@ -770,18 +658,15 @@ void TestUpdateChecker::addressFallback_data()
     QTest::addColumn<int>("fromMs");
     QTest::addColumn<int>("toMs");
 
+    // clang-format off
     const int completed = int(httpfetch::Outcome::Completed);
-    QTest::newRow("IPv6 loopback silent, then IPv4")
-        << u"::1"_s << u"127.0.0.1"_s << -1 << 10'000 << -1 << completed << 0 << 2000;
-    QTest::newRow("127.0.0.1 silent, then 127.0.0.2")
-        << u"127.0.0.1"_s << u"127.0.0.2"_s << -1 << 10'000 << -1 << completed << 0 << 2000;
+    QTest::newRow("IPv6 loopback silent, then IPv4") << u"::1"_s << u"127.0.0.1"_s << -1 << 10'000 << -1 << completed << 0 << 2000;
+    QTest::newRow("127.0.0.1 silent, then 127.0.0.2") << u"127.0.0.1"_s << u"127.0.0.2"_s << -1 << 10'000 << -1 << completed << 0 << 2000;
     // The system sends its second SYN after about a second, which a server taking over then answers.
-    QTest::newRow("one address, slow to answer")
-        << u"127.0.0.1"_s << QString() << 400 << 10'000 << -1 << completed << 400 << 4000;
-    QTest::newRow("one address, silent") << u"127.0.0.1"_s << QString() << -1 << 1000 << -1
-                                         << int(httpfetch::Outcome::TimedOut) << 980 << 3000;
-    QTest::newRow("one address, silent, stopped")
-        << u"127.0.0.1"_s << QString() << -1 << 10'000 << 300 << int(httpfetch::Outcome::Cancelled) << 280 << 800;
+    QTest::newRow("one address, slow to answer") << u"127.0.0.1"_s << QString() << 400 << 10'000 << -1 << completed << 400 << 4000;
+    QTest::newRow("one address, silent") << u"127.0.0.1"_s << QString() << -1 << 1000 << -1 << int(httpfetch::Outcome::TimedOut) << 980 << 3000;
+    QTest::newRow("one address, silent, stopped") << u"127.0.0.1"_s << QString() << -1 << 10'000 << 300 << int(httpfetch::Outcome::Cancelled) << 280 << 800;
+    // clang-format on
 }
 
 // A host name whose first address does not answer: the fetch goes on to the next one in time.
@@ -798,22 +683,23 @@ void TestUpdateChecker::addressFallback()
 
     // All on one port: a name lists addresses, not ports.
     std::unique_ptr<SilentPort> quiet;
-    std::unique_ptr<TestServer> server;
+    std::unique_ptr<TestHttpServer> server;
     for (int attempt = 0; attempt < 20 && !(server && server->isListening()); ++attempt) {
         quiet = std::make_unique<SilentPort>(QHostAddress(silent), 0);
         if (!quiet->isSilent() && QHostAddress(silent).protocol() == QAbstractSocket::IPv6Protocol)
             QSKIP("this machine has no IPv6 loopback address");
         QVERIFY(quiet->isSilent());
-        server = std::make_unique<TestServer>(QHostAddress(serving.isEmpty() ? u"127.0.0.2"_s : serving), quiet->port);
+        server
+            = std::make_unique<TestHttpServer>(QHostAddress(serving.isEmpty() ? u"127.0.0.2"_s : serving), quiet->port);
     }
     QVERIFY(server->isListening());
     const quint16 port = quiet->port;
-    const TestServer::Responder versionFile = answer("200 OK", "1.1|fallback|1|1|t|u");
+    const TestHttpServer::Responder versionFile = TestHttpServer::answer("200 OK", "1.1|fallback|1|1|t|u");
     server->responder = versionFile;
     if (wakeAfterMs >= 0) {
         QTimer::singleShot(wakeAfterMs, this, [&] {
             quiet.reset();
-            server = std::make_unique<TestServer>(QHostAddress(silent), port);
+            server = std::make_unique<TestHttpServer>(QHostAddress(silent), port);
             server->responder = versionFile;
         });
     }
@@ -843,8 +729,10 @@ void TestUpdateChecker::localSocket_data()
     QTest::addColumn<bool>("intruder"); // another process connects to the relay's socket before libcurl
     QTest::addColumn<bool>("squatter"); // another process holds the names the relay's socket would get next
 
+    // clang-format off
     QTest::newRow("another process connects first") << true << false;
     QTest::newRow("the next names are taken") << false << true;
+    // clang-format on
 }
 
 // libcurl reaches the server through a local socket of the fetch's own; other local processes can neither
@@ -854,9 +742,9 @@ void TestUpdateChecker::localSocket()
     QFETCH(bool, intruder);
     QFETCH(bool, squatter);
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
-    server.responder = answer("200 OK", "1.1|local|1|1|t|u");
+    server.responder = TestHttpServer::answer("200 OK", "1.1|local|1|1|t|u");
     httpfetch::Request request = fetchRequest(server.base().toLatin1() + "/rename/v.txt", {}, 3000);
 
     std::vector<int> held;
@@ -911,9 +799,11 @@ void TestUpdateChecker::baseThatIsNotWeb_data()
 {
     QTest::addColumn<QString>("base");
 
+    // clang-format off
     QTest::newRow("local folder") << u"file:///etc"_s;
     QTest::newRow("empty") << QString();
     QTest::newRow("no scheme") << u"qinghe.example.org"_s;
+    // clang-format on
 }
 
 void TestUpdateChecker::baseThatIsNotWeb()
@@ -933,7 +823,7 @@ void TestUpdateChecker::baseThatIsNotWeb()
 
 void TestUpdateChecker::windowKeepsWorking()
 {
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
     UpdateChecker checker;
     checker.setTimeLimit(1s);
@@ -941,7 +831,7 @@ void TestUpdateChecker::windowKeepsWorking()
 
     QElapsedTimer clock;
     clock.start();
-    checker.start(server.defaults());
+    checker.start(defaults(server));
     QVERIFY2(clock.elapsed() < 200, "start() waited for the server");
     QVERIFY(checker.isRunning());
 
@@ -956,21 +846,21 @@ void TestUpdateChecker::windowKeepsWorking()
 
 void TestUpdateChecker::secondStartWhileRunning()
 {
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
     bool answerNow = false;
     server.responder = [&answerNow](QTcpSocket* socket) {
         if (answerNow)
-            answer("200 OK", "1.1|x")(socket);
+            TestHttpServer::answer("200 OK", "1.1|x")(socket);
     };
     UpdateChecker checker;
     QSignalSpy completed(&checker, &UpdateChecker::completed);
     QSignalSpy notCompleted(&checker, &UpdateChecker::notCompleted);
     checker.setTimeLimit(500ms);
-    checker.start(server.defaults());
+    checker.start(defaults(server));
     QTRY_COMPARE(server.requests.size(), 1);
     answerNow = true;
-    checker.start(server.defaults()); // ignored: the first check is still waiting
+    checker.start(defaults(server)); // ignored: the first check is still waiting
     QVERIFY(notCompleted.wait(3000));
     QTest::qWait(100);
     QCOMPARE(server.requests.size(), 1);
@@ -978,7 +868,7 @@ void TestUpdateChecker::secondStartWhileRunning()
     QCOMPARE(completed.count(), 0);
 
     // Once done, the checker can ask again.
-    checker.start(server.defaults());
+    checker.start(defaults(server));
     QVERIFY(completed.wait(3000));
     QCOMPARE(server.requests.size(), 2);
     QCOMPARE(completed.at(0).at(0).value<VersionInfo>().softUrl, u"x"_s);
@@ -988,15 +878,17 @@ void TestUpdateChecker::destroyedWhileRunning_data()
 {
     QTest::addColumn<bool>("connects");
 
+    // clang-format off
     QTest::newRow("server silent after the request") << true;
     QTest::newRow("server silent while connecting") << false;
+    // clang-format on
 }
 
 void TestUpdateChecker::destroyedWhileRunning()
 {
     QFETCH(bool, connects);
 
-    TestServer server;
+    TestHttpServer server;
     QVERIFY(server.isListening());
     SilentPort silent(QHostAddress::LocalHost, 0);
     QVERIFY(silent.isSilent());
@@ -1005,7 +897,7 @@ void TestUpdateChecker::destroyedWhileRunning()
     connect(checker.get(), &UpdateChecker::completed, this, [&emitted] { ++emitted; });
     connect(checker.get(), &UpdateChecker::notCompleted, this, [&emitted] { ++emitted; });
     if (connects) {
-        checker->start(server.defaults());
+        checker->start(defaults(server));
         QTRY_COMPARE(server.requests.size(), 1);
     } else {
         checker->start(UpdateDefaults::forServer(u"http://127.0.0.1:%1"_s.arg(silent.port), u"http://home.test/"_s));
@@ -1019,6 +911,51 @@ void TestUpdateChecker::destroyedWhileRunning()
         QTRY_COMPARE(server.closedByPeer, 1);
     QTest::qWait(50);
     QCOMPARE(emitted, 0);
+}
+
+static int entries(const QString& folder)
+{
+    return int(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+}
+
+// Every check's thread and descriptors end with it: a hundred checks leave as many of them as there were.
+void TestUpdateChecker::manyChecksLeaveNothing()
+{
+    TestHttpServer server;
+    QVERIFY(server.isListening());
+    server.responder = TestHttpServer::answer("200 OK", "1.0|x");
+    CheckRun first; // loads what all checks share once
+    QVERIFY(first.run(defaults(server)));
+    const int threads = entries(u"/proc/self/task"_s);
+    const int descriptors = entries(u"/proc/self/fd"_s);
+    for (int i = 0; i < 100; ++i) {
+        UpdateChecker checker;
+        QSignalSpy completed(&checker, &UpdateChecker::completed);
+        checker.start(defaults(server));
+        QVERIFY(completed.wait(5000));
+    }
+    QCOMPARE(server.requests.size(), 101);
+    QTRY_COMPARE(entries(u"/proc/self/task"_s), threads);
+    QTRY_COMPARE(entries(u"/proc/self/fd"_s), descriptors);
+}
+
+// More checks waiting on a silent server than this machine has cores: another check is answered all the same.
+void TestUpdateChecker::checksDoNotWaitForEachOther()
+{
+    TestHttpServer silent;
+    TestHttpServer answering;
+    QVERIFY(silent.isListening() && answering.isListening());
+    answering.responder = TestHttpServer::answer("200 OK", "1.0|x");
+    std::vector<std::unique_ptr<UpdateChecker>> waiting;
+    for (int i = 0; i <= QThread::idealThreadCount(); ++i) {
+        waiting.push_back(std::make_unique<UpdateChecker>());
+        waiting.back()->start(defaults(silent));
+    }
+    QTRY_COMPARE(silent.requests.size(), qsizetype(waiting.size()));
+    CheckRun check;
+    QVERIFY(check.run(defaults(answering)));
+    QCOMPARE(check.completed.count(), 1);
+    QVERIFY2(check.elapsedMs < 2000, QByteArray::number(check.elapsedMs).constData());
 }
 
 QTEST_GUILESS_MAIN(TestUpdateChecker)

@@ -18,12 +18,11 @@ void TestWebLink::webAddress_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("opens"); // empty: nothing is opened
 
+    // clang-format off
     QTest::newRow("http") << u"http://qinghe.example.org/"_s << u"http://qinghe.example.org/"_s;
-    QTest::newRow("https with port, path and query") << u"https://qinghe.example.org:8443/rename/rename.rar?x=1"_s
-                                                     << u"https://qinghe.example.org:8443/rename/rename.rar?x=1"_s;
+    QTest::newRow("https with port, path and query") << u"https://qinghe.example.org:8443/rename/rename.rar?x=1"_s << u"https://qinghe.example.org:8443/rename/rename.rar?x=1"_s;
     QTest::newRow("upper-case scheme") << u"HTTP://qinghe.example.org/a"_s << u"http://qinghe.example.org/a"_s;
-    QTest::newRow("line end left by the file")
-        << u"http://qinghe.example.org/a\r\n"_s << u"http://qinghe.example.org/a"_s;
+    QTest::newRow("line end left by the file") << u"http://qinghe.example.org/a\r\n"_s << u"http://qinghe.example.org/a"_s;
     QTest::newRow("chinese path") << u"http://qinghe.example.org/青禾.rar"_s << u"http://qinghe.example.org/青禾.rar"_s;
 
     QTest::newRow("empty") << QString() << QString();
@@ -43,6 +42,7 @@ void TestWebLink::webAddress_data()
     QTest::newRow("http without host") << u"http:/rename/rename.rar"_s << QString();
     QTest::newRow("http with empty host") << u"http://"_s << QString();
     QTest::newRow("space inside host") << u"http://exa mple.org/"_s << QString();
+    // clang-format on
 }
 
 void TestWebLink::webAddress()

@@ -35,8 +35,10 @@ void TestHiDpi::buttonAtRatioTwo_data()
     QTest::addColumn<int>("style");
     QTest::addColumn<bool>("value");
     QTest::addColumn<int>("firstCell"); // the cell the normal state shows
+    // clang-format off
     QTest::newRow("push button, 23 x 16 like 最小化") << QSize(23, 16) << 0 << false << 0;
     QTest::newRow("toggle button on: cells 4 to 7") << QSize(40, 20) << 1 << true << 4;
+    // clang-format on
 }
 
 void TestHiDpi::buttonAtRatioTwo()

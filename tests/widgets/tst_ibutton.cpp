@@ -70,6 +70,7 @@ void TestIButton::cellFaces_data()
     QTest::addColumn<int>("cellWidth");
     QTest::addColumn<int>("expectedCell");
 
+    // clang-format off
     for (int state = 0; state < 4; ++state) {
         QTest::addRow("push 400x22, state %d", state) << 400 << 0 << false << state << 80 << state;
         QTest::addRow("toggle 800x22 released, state %d", state) << 800 << 1 << false << state << 80 << state;
@@ -80,6 +81,7 @@ void TestIButton::cellFaces_data()
     QTest::newRow("push 403 wide: 80.6 -> 81") << 403 << 0 << false << 3 << 81 << 3;
     QTest::newRow("toggle 805 wide: 80.5 -> 80") << 805 << 1 << true << 2 << 80 << 6;
     QTest::newRow("toggle 815 wide: 81.5 -> 82") << 815 << 1 << true << 2 << 82 << 6;
+    // clang-format on
 }
 
 void TestIButton::cellFaces()
@@ -108,11 +110,13 @@ void TestIButton::autoSize_data()
     QTest::addColumn<QSize>("stripSize");
     QTest::addColumn<QSize>("expected");
     QTest::addColumn<bool>("sized");
+    // clang-format off
     QTest::newRow("115x16 close button") << QSize(115, 16) << QSize(23, 16) << true;
     QTest::newRow("530x22 open files") << QSize(530, 22) << QSize(106, 22) << true;
     QTest::newRow("200x40 row command") << QSize(200, 40) << QSize(40, 40) << true;
     QTest::newRow("3 wide: a one-pixel cell") << QSize(3, 10) << QSize(1, 10) << true;
     QTest::newRow("2 wide: no cell, size kept") << QSize(2, 10) << QSize(50, 30) << false;
+    // clang-format on
 }
 
 void TestIButton::autoSize()
@@ -154,8 +158,10 @@ void TestIButton::loadedInstanceSizesAtFirstShow_data()
 {
     QTest::addColumn<bool>("loaded");
     QTest::addColumn<QSize>("expected");
+    // clang-format off
     QTest::newRow("loaded without AutoSize key") << true << QSize(23, 16);
     QTest::newRow("new instance") << false << QSize(90, 30);
+    // clang-format on
 }
 
 void TestIButton::loadedInstanceSizesAtFirstShow()
@@ -282,10 +288,12 @@ void TestIButton::refusedValues_data()
 {
     QTest::addColumn<QString>("member");
     QTest::addColumn<int>("value");
+    // clang-format off
     QTest::newRow("negative style") << u"Style"_s << -1;
     QTest::newRow("style whose last cell index overflows") << u"Style"_s << 536870912;
     QTest::newRow("back style 2") << u"cBackStyle"_s << 2;
     QTest::newRow("back style beyond 16 bits") << u"cBackStyle"_s << 40000;
+    // clang-format on
 }
 
 void TestIButton::refusedValues()
@@ -326,6 +334,7 @@ void TestIButton::propertyWrites_data()
 {
     // Every write repaints; all but Value are marked changed under their key.
     QTest::addColumn<QString>("key");
+    // clang-format off
     QTest::newRow("cDrawMode") << u"cDrawMode"_s;
     QTest::newRow("cFont") << u"cFont"_s;
     QTest::newRow("cForeColor") << u"cForeColor"_s;
@@ -336,6 +345,7 @@ void TestIButton::propertyWrites_data()
     QTest::newRow("cBackStyle") << u"cBackStyle"_s;
     QTest::newRow("Caption") << u"Caption"_s;
     QTest::newRow("Value of a toggle") << QString();
+    // clang-format on
 }
 
 void TestIButton::propertyWrites()
@@ -399,8 +409,10 @@ void TestIButton::transparentMask_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QPoint>("magentaPoint");
     QTest::addColumn<QPoint>("solidPoint");
+    // clang-format off
     QTest::newRow("cell-sized: the cell is the mask") << true << QSize(20, 10) << QPoint(2, 5) << QPoint(15, 5);
     QTest::newRow("stretched: the face is the mask") << false << QSize(40, 20) << QPoint(8, 10) << QPoint(30, 10);
+    // clang-format on
 }
 
 void TestIButton::transparentMask()
@@ -475,11 +487,10 @@ void TestIButton::writeProperties_data()
 {
     QTest::addColumn<bool>("changed");
     QTest::addColumn<QStringList>("keys");
-    QTest::newRow("defaults: only what has no default")
-        << false << QStringList { u"cFont"_s, u"cDrawMode"_s, u"cForeColor"_s };
-    QTest::newRow("everything set") << true
-                                    << QStringList { u"BackPicture"_s, u"Enabled"_s, u"Style"_s, u"cBackStyle"_s,
-                                           u"Caption"_s, u"cFont"_s, u"cDrawMode"_s, u"cForeColor"_s };
+    // clang-format off
+    QTest::newRow("defaults: only what has no default") << false << QStringList { u"cFont"_s, u"cDrawMode"_s, u"cForeColor"_s };
+    QTest::newRow("everything set") << true << QStringList { u"BackPicture"_s, u"Enabled"_s, u"Style"_s, u"cBackStyle"_s, u"Caption"_s, u"cFont"_s, u"cDrawMode"_s, u"cForeColor"_s };
+    // clang-format on
 }
 
 void TestIButton::writeProperties()

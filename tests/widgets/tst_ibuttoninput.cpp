@@ -195,8 +195,10 @@ void TestIButtonInput::leftClick_data()
     QTest::addColumn<int>("pressedFace");
     QTest::addColumn<int>("releasedFace");
     QTest::addColumn<bool>("value");
+    // clang-format off
     QTest::newRow("push button") << 0 << 2 << 1 << false;
     QTest::newRow("toggle latches") << 1 << 2 << 5 << true;
+    // clang-format on
 }
 
 void TestIButtonInput::leftClick()
@@ -220,8 +222,10 @@ void TestIButtonInput::otherButtons_data()
 {
     QTest::addColumn<Qt::MouseButton>("mouseButton");
     QTest::addColumn<int>("code");
+    // clang-format off
     QTest::newRow("right") << Qt::RightButton << 2;
     QTest::newRow("middle") << Qt::MiddleButton << 4;
+    // clang-format on
 }
 
 void TestIButtonInput::otherButtons()
@@ -242,8 +246,10 @@ void TestIButtonInput::otherButtons()
 void TestIButtonInput::pressLeaveReleaseOutside_data()
 {
     QTest::addColumn<int>("style");
+    // clang-format off
     QTest::newRow("push button") << 0;
     QTest::newRow("toggle") << 1;
+    // clang-format on
 }
 
 void TestIButtonInput::pressLeaveReleaseOutside()
@@ -286,14 +292,14 @@ void TestIButtonInput::doubleClick_data()
     QTest::addColumn<Qt::MouseButton>("mouseButton");
     QTest::addColumn<int>("doubleClickFace");
     QTest::addColumn<QStringList>("events");
+    // clang-format off
     const QStringList left { u"MouseOver"_s, u"MouseDown 1"_s, u"MouseUp 1"_s, u"Click"_s, u"DBClick"_s,
         u"MouseUp 1"_s };
     QTest::newRow("left on a push button") << 0 << Qt::LeftButton << 2 << left;
     // Latched after the first release, so the second press shows the latched pressed cell (2 + 4).
     QTest::newRow("left on a toggle flips twice") << 1 << Qt::LeftButton << 6 << left;
-    QTest::newRow("right: no click") << 0 << Qt::RightButton << 1
-                                     << QStringList { u"MouseOver"_s, u"MouseDown 2"_s, u"MouseUp 2"_s, u"DBClick"_s,
-                                            u"MouseUp 2"_s };
+    QTest::newRow("right: no click") << 0 << Qt::RightButton << 1 << QStringList { u"MouseOver"_s, u"MouseDown 2"_s, u"MouseUp 2"_s, u"DBClick"_s, u"MouseUp 2"_s };
+    // clang-format on
 }
 
 void TestIButtonInput::doubleClick()
@@ -321,8 +327,10 @@ void TestIButtonInput::enterRepeats_data()
     QTest::addColumn<int>("style");
     QTest::addColumn<bool>("value");
     QTest::addColumn<int>("face");
+    // clang-format off
     QTest::newRow("push button") << 0 << false << 0;
     QTest::newRow("toggle flips at each key-down") << 1 << true << 4;
+    // clang-format on
 }
 
 void TestIButtonInput::enterRepeats()
@@ -347,8 +355,10 @@ void TestIButtonInput::spaceClicksAtRelease_data()
     QTest::addColumn<int>("style");
     QTest::addColumn<bool>("value");
     QTest::addColumn<int>("face");
+    // clang-format off
     QTest::newRow("push button") << 0 << false << 0;
     QTest::newRow("toggle flips at the release") << 1 << true << 4;
+    // clang-format on
 }
 
 void TestIButtonInput::spaceClicksAtRelease()
@@ -384,6 +394,7 @@ void TestIButtonInput::handlerChangesParameters_data()
     QTest::addColumn<int>("newCode");
     QTest::addColumn<int>("pressedFace");
     QTest::addColumn<int>("clicks");
+    // clang-format off
     QTest::newRow("KeyDown cancels Enter") << u"enter"_s << u"KeyDown"_s << 0 << 0 << 0;
     QTest::newRow("KeyDown cancels the pressed face of Space") << u"space"_s << u"KeyDown"_s << 0 << 0 << 1;
     QTest::newRow("KeyUP cancels the click of Space") << u"space"_s << u"KeyUP"_s << 0 << 2 << 0;
@@ -391,6 +402,7 @@ void TestIButtonInput::handlerChangesParameters_data()
     QTest::newRow("KeyDown turns Enter into Space") << u"enter"_s << u"KeyDown"_s << 32 << 2 << 0;
     QTest::newRow("MouseDown turns left into right") << u"left"_s << u"MouseDown"_s << 2 << 1 << 0;
     QTest::newRow("MouseDown turns right into left") << u"right"_s << u"MouseDown"_s << 1 << 2 << 1;
+    // clang-format on
 }
 
 void TestIButtonInput::handlerChangesParameters()
@@ -466,8 +478,10 @@ void TestIButtonInput::enabledFollowsPointer()
 void TestIButtonInput::disabledUnderPointer_data()
 {
     QTest::addColumn<bool>("pressed");
+    // clang-format off
     QTest::newRow("hovering") << false;
     QTest::newRow("held down") << true;
+    // clang-format on
 }
 
 void TestIButtonInput::disabledUnderPointer()
@@ -500,10 +514,12 @@ void TestIButtonInput::focusRectangle_data()
     QTest::addColumn<bool>("hovering");
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("drawn");
+    // clang-format off
     QTest::newRow("Enter, pointer away") << false << int(Qt::Key_Return) << true;
     QTest::newRow("Enter, pointer over") << true << int(Qt::Key_Return) << false;
     QTest::newRow("Space, pointer away") << false << int(Qt::Key_Space) << true;
     QTest::newRow("Space, pointer over") << true << int(Qt::Key_Space) << false;
+    // clang-format on
 }
 
 void TestIButtonInput::focusRectangle()
@@ -558,19 +574,15 @@ void TestIButtonInput::pressAction_data()
     QTest::addColumn<QStringList>("events"); // raised by the press
     QTest::addColumn<bool>("checked"); // afterwards
 
+    // clang-format off
     const QStringList space { u"KeyDown 32"_s, u"KeyPress 32"_s, u"KeyUP 32"_s, u"Click"_s };
-    QTest::newRow("caption") << 0 << "确定"
-                             << "" << true << true << "确定" << space << false;
-    QTest::newRow("picture named for the reader") << 0 << ""
-                                                  << "关闭" << true << true << "关闭" << space << false;
-    QTest::newRow("given name over caption") << 0 << "X"
-                                             << "关闭" << true << true << "关闭" << space << false;
-    QTest::newRow("disabled") << 0 << "确定"
-                              << "" << false << true << "确定" << QStringList {} << false;
-    QTest::newRow("hidden") << 0 << "确定"
-                            << "" << true << false << "确定" << QStringList {} << false;
-    QTest::newRow("toggle") << 1 << "粗体"
-                            << "" << true << true << "粗体" << space << true;
+    QTest::newRow("caption") << 0 << "确定" << "" << true << true << "确定" << space << false;
+    QTest::newRow("picture named for the reader") << 0 << "" << "关闭" << true << true << "关闭" << space << false;
+    QTest::newRow("given name over caption") << 0 << "X" << "关闭" << true << true << "关闭" << space << false;
+    QTest::newRow("disabled") << 0 << "确定" << "" << false << true << "确定" << QStringList {} << false;
+    QTest::newRow("hidden") << 0 << "确定" << "" << true << false << "确定" << QStringList {} << false;
+    QTest::newRow("toggle") << 1 << "粗体" << "" << true << true << "粗体" << space << true;
+    // clang-format on
 }
 
 void TestIButtonInput::pressAction()

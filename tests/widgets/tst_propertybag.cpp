@@ -22,6 +22,7 @@ void TestPropertyBag::defaultIsOmitted_data()
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QVariant>("defaultValue");
     QTest::addColumn<bool>("written");
+    // clang-format off
     QTest::newRow("bool equal to default") << QVariant(true) << QVariant(true) << false;
     QTest::newRow("bool differs") << QVariant(false) << QVariant(true) << true;
     QTest::newRow("int equal to default") << QVariant(1) << QVariant(1) << false;
@@ -29,6 +30,7 @@ void TestPropertyBag::defaultIsOmitted_data()
     QTest::newRow("empty string against empty default") << QVariant(QString()) << QVariant(u""_s) << false;
     QTest::newRow("text differs") << QVariant(u"打开"_s) << QVariant(QString()) << true;
     QTest::newRow("no default: always written") << QVariant(13) << QVariant() << true;
+    // clang-format on
 }
 
 void TestPropertyBag::defaultIsOmitted()
@@ -71,10 +73,12 @@ void TestPropertyBag::damagedStream_data()
     hugeCount[6] = char(0x7F); // the count's first byte: far more entries than the data holds
 
     QTest::addColumn<QByteArray>("data");
+    // clang-format off
     QTest::newRow("foreign marker") << foreign;
     QTest::newRow("cut short") << good.left(good.size() - 3);
     QTest::newRow("count beyond the data") << hugeCount;
     QTest::newRow("empty") << QByteArray();
+    // clang-format on
 }
 
 void TestPropertyBag::damagedStream()

@@ -17,6 +17,7 @@
 #include "app/qttranslations.h"
 #include "app/renamelistview.h"
 #include "app/textbox.h"
+#include "controls.h"
 #include "widgets/ibutton/ibutton.h"
 
 namespace {
@@ -61,15 +62,6 @@ bool writeFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(path.toUtf8()) > 0;
-}
-
-/// The window's control named `name`, as the window's design names it.
-template <typename T> T* control(const fmMain& window, const char* name)
-{
-    T* found = window.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("screenshots: the window has no control %s", name);
-    return found;
 }
 
 // The pass runs off the window's thread: waits until its outcomes are in the list.

@@ -1,5 +1,5 @@
 // The threads of the window's background work.
-#include "app/backgroundtask.h"
+#include "background/backgroundtask.h"
 
 #include <algorithm>
 

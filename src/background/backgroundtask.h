@@ -1,4 +1,4 @@
-// BackgroundTask: the window's one way to run work off its thread and hand the result back to the object that asked.
+// BackgroundTask: the program's one way to run work off its thread and hand the result back to the object that asked.
 #pragma once
 
 #include <functional>
@@ -17,17 +17,18 @@ QThreadPool* pool();
 } // namespace background
 
 /**
- * Runs one piece of work at a time on background::pool() and calls `done` with its result on the owner's
- * thread, from the owner's event loop. The work is handed plain values (copies, implicitly shared lists,
+ * Runs one piece of work at a time on a pool (background::pool() unless told) and calls `done` with its result on the
+ * owner's thread, from the owner's event loop. The work is handed plain values (copies, implicitly shared lists,
  * atomics the owner keeps alive) and touches nothing else; its result is moved, never copied, to `done`.
  * Destroying the task waits for the work under way, so no worker outlives its owner; `done` is then not
  * called. Keep the task a member of `owner`, so that it is destroyed before the owner stops being a QObject.
  */
 template <typename Result> class BackgroundTask {
 public:
-    BackgroundTask(QObject* owner, std::function<void(Result)> done)
+    BackgroundTask(QObject* owner, std::function<void(Result)> done, QThreadPool* pool = background::pool())
         : m_owner(owner)
         , m_done(std::move(done))
+        , m_pool(pool)
     {
     }
     ~BackgroundTask() { m_future.waitForFinished(); }
@@ -43,7 +44,7 @@ public:
         if (m_running)
             return;
         m_running = true;
-        m_future = QtConcurrent::run(background::pool(), [this, work = std::move(work)]() mutable {
+        m_future = QtConcurrent::run(m_pool, [this, work = std::move(work)]() mutable {
             Result result = work();
             work = nullptr; // what the work was given dies here, off the owner's thread
             QMetaObject::invokeMethod(
@@ -62,6 +63,7 @@ public:
 private:
     QObject* m_owner;
     std::function<void(Result)> m_done;
+    QThreadPool* m_pool;
     QFuture<void> m_future;
     bool m_running = false;
 };
