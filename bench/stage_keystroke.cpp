@@ -76,6 +76,7 @@ Activation activate(fmMain& window)
 
 void runPlain(const bench::Options& options)
 {
+    bench::resetPeakRss();
     bench::FilledWindow filled(options.files);
     fmMain& window = filled.window();
     const Typing typing = typeKeys(window, options.runs);
@@ -85,6 +86,7 @@ void runPlain(const bench::Options& options)
         qFatal("keystroke stage: %d rows marked as failing", window.model()->failingCount());
     bench::print("keystroke_ms", typing.keystrokeMs);
     bench::print("keystroke_checked_ms", typing.checkedMs);
+    bench::print("window_peak_rss_mb", bench::peakRssMb()); // the window with its rows added, typed into, checked
     std::vector<double> gaps, relists;
     for (int run = 0; run < std::min(options.runs, 5); ++run) {
         const Activation activation = activate(window);
@@ -103,6 +105,7 @@ void runConflicts(const bench::Options& options)
         qFatal("keystroke stage: no temporary folder");
     const QString folder = dir.path() + QLatin1Char('/');
     const int n = options.files;
+    bench::resetPeakRss();
     const int twice = n / 20; // the first n/20 files are listed a second time, at the end
     const int unique = n - twice;
     QStringList names;
@@ -130,6 +133,7 @@ void runConflicts(const bench::Options& options)
         qFatal("keystroke stage: %d of %d rows marked as failing", failing, n);
     bench::print("keystroke_conflicts_ms", typing.keystrokeMs);
     bench::print("keystroke_conflicts_checked_ms", typing.checkedMs);
+    bench::print("conflicts_window_peak_rss_mb", bench::peakRssMb());
 }
 
 const bench::Register plainStage({ QStringLiteral("keystroke"), 20, true, runPlain });
