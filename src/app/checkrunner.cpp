@@ -56,8 +56,14 @@ void CheckRunner::start()
 
 void CheckRunner::workerDone(Checked result)
 {
-    if (result.column)
+    if (result.column) {
         emit columnMade(*result.column);
+        // A request of the same rows and settings need not make their column again.
+        if (m_pending && m_next.column.recipe && m_next.column.generation == result.column->generation) {
+            m_next.newNames = result.column->names;
+            m_next.column = {};
+        }
+    }
     if (m_pending) {
         start(); // this result is already out of date
         releaseOffThread(std::move(result));
