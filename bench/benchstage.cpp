@@ -28,16 +28,38 @@ double median(std::vector<double> samples)
     return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
 }
 
-double peakRssMb()
+namespace {
+
+// A figure of /proc/self/status in MiB, or -1.
+double statusMb(const QByteArray& key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return -1;
+}
+
+} // namespace
+
+double peakRssMb()
+{
+    return statusMb("VmHWM:");
+}
+
+double rssMb()
+{
+    return statusMb("VmRSS:");
+}
+
+void resetPeakRss()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (!refs.open(QIODevice::WriteOnly) || refs.write("5") != 1)
+        std::fprintf(stderr, "cannot reset the peak resident set size: the figure includes earlier stages\n");
 }
 
 void print(const char* name, double value)

@@ -32,6 +32,13 @@ double median(std::vector<double> samples);
 // Peak resident set size of this process, in MiB (from /proc/self/status VmHWM).
 double peakRssMb();
 
+// Resident set size of this process now, in MiB (VmRSS).
+double rssMb();
+
+// Starts counting the peak resident set size afresh (Linux clears VmHWM on "5" in /proc/self/clear_refs), so a
+// stage reports its own peak rather than an earlier stage's.
+void resetPeakRss();
+
 // Prints one figure line "name: value".
 void print(const char* name, double value);
 

@@ -13,18 +13,32 @@ int main(int argc, char* argv[])
 {
     bench::Options options;
     QStringList only;
+    bool million = false;
+    bool runsGiven = false;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QLatin1String("--files") && i + 1 < argc)
+        if (arg == QLatin1String("--million"))
+            million = true;
+        else if (arg == QLatin1String("--files") && i + 1 < argc)
             options.files = QString::fromLocal8Bit(argv[++i]).toInt();
-        else if (arg == QLatin1String("--runs") && i + 1 < argc)
+        else if (arg == QLatin1String("--runs") && i + 1 < argc) {
             options.runs = QString::fromLocal8Bit(argv[++i]).toInt();
-        else if (arg == QLatin1String("--stage") && i + 1 < argc)
+            runsGiven = true;
+        } else if (arg == QLatin1String("--stage") && i + 1 < argc)
             only << QString::fromLocal8Bit(argv[++i]);
         else if (arg == QLatin1String("--help")) {
-            std::printf("usage: renamer-bench [--files N] [--runs N] [--stage NAME]...\n");
+            std::printf("usage: renamer-bench [--files N] [--runs N] [--stage NAME]... [--million]\n"
+                        "  --million: the window's stages (refresh, keystroke, keystroke_conflicts) over\n"
+                        "             1,000,000 files, 5 runs each unless --runs or --stage say otherwise\n");
             return 0;
         }
+    }
+    if (million) {
+        options.files = 1000000;
+        if (!runsGiven)
+            options.runs = 5;
+        if (only.isEmpty())
+            only << QStringLiteral("refresh") << QStringLiteral("keystroke") << QStringLiteral("keystroke_conflicts");
     }
     if (options.files < 1 || options.runs < 1) {
         std::fprintf(stderr, "--files and --runs need a positive number\n");

@@ -16,6 +16,7 @@
 #include "loopwatch.h"
 #include "benchnames.h"
 #include "benchstage.h"
+#include "rename/namegenerator.h"
 #include "rename/renamelist.h"
 
 namespace {
@@ -76,15 +77,25 @@ Activation activate(fmMain& window)
 
 void runPlain(const bench::Options& options)
 {
+    bench::resetPeakRss();
     bench::FilledWindow filled(options.files);
     fmMain& window = filled.window();
+    // Adding the folder (listing and ordering its files) peaks apart from typing and checking.
+    bench::print("filled_peak_rss_mb", bench::peakRssMb());
+    bench::resetPeakRss();
     const Typing typing = typeKeys(window, options.runs);
-    if (window.model()->newName(0) != QStringLiteral("1.jpg") && window.model()->newName(0) != QStringLiteral("a1.jpg"))
-        qFatal("keystroke stage: unexpected name %s", qPrintable(window.model()->newName(0)));
+    // The first row is whichever name the listing orders first; it is numbered 1 with or without the typed "a".
+    const QString& first = window.model()->oldName(0);
+    const QString extension = first.sliced(extensionStart(first));
+    const QString name = window.model()->newName(0);
+    if (name != QLatin1Char('1') + extension && name != QStringLiteral("a1") + extension)
+        qFatal("keystroke stage: unexpected name %s", qPrintable(name));
     if (window.model()->failingCount() != 0)
         qFatal("keystroke stage: %d rows marked as failing", window.model()->failingCount());
     bench::print("keystroke_ms", typing.keystrokeMs);
     bench::print("keystroke_checked_ms", typing.checkedMs);
+    bench::print("typing_peak_rss_mb", bench::peakRssMb()); // the filled window, typed into and checked
+    bench::print("typed_rss_mb", bench::rssMb());
     std::vector<double> gaps, relists;
     for (int run = 0; run < std::min(options.runs, 5); ++run) {
         const Activation activation = activate(window);
@@ -103,6 +114,7 @@ void runConflicts(const bench::Options& options)
         qFatal("keystroke stage: no temporary folder");
     const QString folder = dir.path() + QLatin1Char('/');
     const int n = options.files;
+    bench::resetPeakRss();
     const int twice = n / 20; // the first n/20 files are listed a second time, at the end
     const int unique = n - twice;
     QStringList names;
@@ -130,6 +142,7 @@ void runConflicts(const bench::Options& options)
         qFatal("keystroke stage: %d of %d rows marked as failing", failing, n);
     bench::print("keystroke_conflicts_ms", typing.keystrokeMs);
     bench::print("keystroke_conflicts_checked_ms", typing.checkedMs);
+    bench::print("conflicts_window_peak_rss_mb", bench::peakRssMb());
 }
 
 const bench::Register plainStage({ QStringLiteral("keystroke"), 20, true, runPlain });

@@ -46,11 +46,27 @@ void CheckRunner::start()
 {
     m_pending = false;
     // The input goes to the worker whole and dies there: its last references to the lists may be the only ones.
-    m_task.start([input = std::exchange(m_next, {})] { return Checked { input.generation, check(input) }; });
+    m_task.start([input = std::exchange(m_next, {})]() mutable {
+        Checked result { input.generation, {}, std::nullopt };
+        if (input.column.recipe) {
+            result.column = namecolumn::make(input.column);
+            input.newNames = result.column->names;
+        }
+        result.reasons = check(input);
+        return result;
+    });
 }
 
 void CheckRunner::workerDone(Checked result)
 {
+    if (result.column) {
+        emit columnMade(*result.column);
+        // A request of the same rows and settings need not make their column again.
+        if (m_pending && m_next.column.recipe && m_next.column.generation == result.column->generation) {
+            m_next.newNames = result.column->names;
+            m_next.column = {};
+        }
+    }
     if (m_pending) {
         start(); // this result is already out of date
         releaseOffThread(std::move(result));

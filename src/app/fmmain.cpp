@@ -162,10 +162,9 @@ void fmMain::RefreshNewNames()
         showTip();
         return;
     }
-    // The names being replaced are freed off the window's thread: 100,000 of them take milliseconds.
-    QStringList replaced = m_list->newNames();
-    m_list->refreshNewNames(planSettings());
-    releaseOffThread(std::move(replaced));
+    // Only the rows shown are named now; the check makes the whole column off the window's thread. The names
+    // being replaced are freed there too: a million of them take milliseconds.
+    releaseOffThread(m_list->setPlan(planSettings()));
     btCallBack->setEnabled(false);
     m_session->closeRestoreWindow();
     CheckNewNames();

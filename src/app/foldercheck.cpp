@@ -14,6 +14,7 @@ FolderCheck::FolderCheck(RenameList& list, QObject* parent)
 {
     m_rowsAdded = m_list.count() > 0; // their folders are not known yet
     connect(m_checker, &CheckRunner::checked, this, &FolderCheck::showCheck);
+    connect(m_checker, &CheckRunner::columnMade, this, &FolderCheck::adoptColumn);
     connect(&m_list, &QAbstractItemModel::dataChanged, this, &FolderCheck::listChanged);
     connect(&m_list, &QAbstractItemModel::rowsRemoved, this, &FolderCheck::listChanged);
     connect(&m_list, &QAbstractItemModel::rowsMoved, this, &FolderCheck::listChanged);
@@ -122,9 +123,22 @@ void FolderCheck::check()
         }
         learnFolders(unknown);
     }
-    // The columns go to the worker as shared lists: nothing is copied here.
-    m_checker->request({ m_list.folders(), m_list.oldNames(), m_list.newNames(), m_facts,
-        m_list.restorableCount() > 0 ? m_list.givenNames() : QStringList(), m_generation });
+    // The columns go to the worker as shared lists: nothing is copied here. New names not made yet are made
+    // there, so a keystroke costs only the rows the view shows.
+    CheckRunner::Input input { m_list.folders(), m_list.oldNames(), {}, {}, m_facts,
+        m_list.restorableCount() > 0 ? m_list.givenNames() : QStringList(), m_generation };
+    if (m_list.hasCurrentColumn())
+        input.newNames = m_list.newNames();
+    else
+        input.column = m_list.columnJob();
+    m_checker->request(std::move(input));
+}
+
+void FolderCheck::adoptColumn(const namecolumn::Made& column)
+{
+    QStringList names = column.names;
+    if (m_list.adoptNewNames(column.generation, names, column.extensions))
+        releaseOffThread(std::move(names)); // the column it replaced
 }
 
 void FolderCheck::showCheck(quint64 generation, const QStringList& reasons)

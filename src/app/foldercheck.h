@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include "app/namecolumn.h"
 #include "background/backgroundtask.h"
 #include "disk/folderfacts.h"
 
@@ -19,7 +20,9 @@ class RenameList;
  * Whether a result is still current is decided by one rule: the list and the facts each count their
  * changes (a generation), a result carries the generations it was made from, and it is used only if they
  * are still the current ones. Every change of the list counts, whoever makes it, except the marks this
- * object writes; so a change made without asking for a new check still makes an old result stale.
+ * object writes; so a change made without asking for a new check still makes an old result stale. New names
+ * not made yet are made by the check, which hands the column to the list (RenameList::adoptNewNames) when it is
+ * still the column of the settings in force.
  */
 class FolderCheck : public QObject {
     Q_OBJECT
@@ -55,6 +58,7 @@ private:
     void listChanged();
     void factsChanged();
     void showCheck(quint64 generation, const QStringList& reasons);
+    void adoptColumn(const namecolumn::Made& column);
     void relisted(Listing listing);
     void writeMarks(const QStringList& reasons);
 

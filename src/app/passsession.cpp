@@ -8,6 +8,7 @@
 
 #include "background/backgroundtask.h"
 #include "app/foldercheck.h"
+#include "app/namecolumn.h"
 #include "app/passrunner.h"
 #include "rename/renamelist.h"
 
@@ -40,6 +41,13 @@ bool PassSession::start(Kind kind, const std::function<void(int step)>& beforeSt
 {
     if (m_list.count() == 0 || isRunning())
         return false;
+    // A pass renames to the names of the settings in force: when their column is still being made, it is made
+    // here first, in parts, rather than taken from an older check.
+    if (kind == Kind::Rename && !m_list.hasCurrentColumn()) {
+        namecolumn::Made made = namecolumn::make(m_list.columnJob());
+        if (m_list.adoptNewNames(made.generation, made.names, std::move(made.extensions)))
+            releaseOffThread(std::move(made.names)); // the column it replaced
+    }
     // Rows already renamed in the open restore window are done: only the rest is renamed, so 开始更名 after
     // 取消 finishes the batch and a second click after a full success changes nothing.
     batchrename::RowRequests pass

@@ -88,58 +88,79 @@ QString joined(std::initializer_list<QStringView> pieces)
     return name;
 }
 
-QStringList numberedNames(
-    const PlanSettings& s, const QStringList& oldNames, const QString& fixedExtension, const Extensions* extensions)
+} // namespace
+
+NameRecipe::NameRecipe(const PlanSettings& settings)
+    : m_settings(settings)
+    , m_fixedExtension(spacetext::trimSpaces(settings.extensionText).toString())
 {
-    QStringList names;
-    names.reserve(oldNames.size());
-    const std::optional<double> start = numbertext::parse(s.startText);
-    if (!start) {
-        names.resize(oldNames.size());
-        return names;
-    }
+    if (settings.plan != Plan::Numbering)
+        return;
     // The start is rounded once and the rows count on from there: rounding each row's own value would make
     // -1.5 give -2, -1, 1 (0.5 rounds away from zero too) and skip a number.
-    const double first = std::round(*start);
-    const int width = paddingWidth(s.digitsText);
-    for (qsizetype i = 0; i < oldNames.size(); ++i) {
-        QStringView extension = fixedExtension;
-        if (fixedExtension.isEmpty()) {
-            const QString& old = oldNames.at(i);
-            extension = extensions ? extensions->at(i) : QStringView(old).sliced(extensionStart(old));
-        }
-        const NumberText number(first + double(i), width);
-        names.append(joined({ s.prefix, number.view(), s.suffix, extension }));
-    }
-    return names;
+    if (const std::optional<double> start = numbertext::parse(settings.startText))
+        m_first = std::round(*start);
+    m_width = paddingWidth(settings.digitsText);
 }
 
-QStringList replacedNames(const PlanSettings& s, const QStringList& oldNames, const QString& fixedExtension)
+QString NameRecipe::numbered(qsizetype row, QStringView extension) const
 {
-    QStringList names;
-    names.reserve(oldNames.size());
-    for (const QString& old : oldNames) {
-        const qsizetype dot = extensionStart(old);
-        const QStringView base = QStringView(old).first(dot);
-        const QStringView extension
-            = fixedExtension.isEmpty() ? QStringView(old).sliced(dot) : QStringView(fixedExtension);
-        if (!s.replaceOld.isEmpty() && base.contains(s.replaceOld, Qt::CaseSensitive)) {
-            QString core = base.toString();
-            core.replace(s.replaceOld, s.replaceNew, Qt::CaseSensitive);
-            names.append(joined({ s.addBefore, core, s.addAfter, extension }));
-        } else {
-            names.append(joined({ s.addBefore, base, s.addAfter, extension }));
-        }
-    }
-    return names;
+    if (!m_first)
+        return {};
+    const NumberText number(*m_first + double(row), m_width);
+    return joined({ m_settings.prefix, number.view(), m_settings.suffix, extension });
 }
+
+QString NameRecipe::replaced(const QString& old) const
+{
+    const qsizetype dot = extensionStart(old);
+    const QStringView base = QStringView(old).first(dot);
+    const QStringView extension = m_fixedExtension.isEmpty() ? QStringView(old).sliced(dot) : m_fixedExtension;
+    const PlanSettings& s = m_settings;
+    if (!s.replaceOld.isEmpty() && base.contains(s.replaceOld, Qt::CaseSensitive)) {
+        QString core = base.toString();
+        core.replace(s.replaceOld, s.replaceNew, Qt::CaseSensitive);
+        return joined({ s.addBefore, core, s.addAfter, extension });
+    }
+    return joined({ s.addBefore, base, s.addAfter, extension });
+}
+
+QString NameRecipe::name(qsizetype row, const QString& oldName) const
+{
+    if (m_settings.plan != Plan::Numbering)
+        return replaced(oldName);
+    const QStringView extension
+        = m_fixedExtension.isEmpty() ? QStringView(oldName).sliced(extensionStart(oldName)) : m_fixedExtension;
+    return numbered(row, extension);
+}
+
+void NameRecipe::fill(
+    const QStringList& oldNames, const Extensions* extensions, QString* out, qsizetype begin, qsizetype end) const
+{
+    if (m_settings.plan != Plan::Numbering) {
+        for (qsizetype i = begin; i < end; ++i)
+            out[i] = replaced(oldNames.at(i));
+        return;
+    }
+    if (!m_first)
+        return; // every name empty
+    if (!m_fixedExtension.isEmpty() || !extensions) {
+        for (qsizetype i = begin; i < end; ++i)
+            out[i] = name(i, oldNames.at(i));
+        return;
+    }
+    // The extensions are read in order rather than from each old name wherever it lies in memory.
+    for (qsizetype i = begin; i < end; ++i)
+        out[i] = numbered(i, extensions->at(i));
+}
+
+namespace {
 
 QStringList generateNames(const PlanSettings& settings, const QStringList& oldNames, const Extensions* extensions)
 {
-    const QString fixedExtension = spacetext::trimSpaces(settings.extensionText).toString();
-    if (settings.plan == Plan::Numbering)
-        return numberedNames(settings, oldNames, fixedExtension, extensions);
-    return replacedNames(settings, oldNames, fixedExtension);
+    QStringList names(oldNames.size());
+    NameRecipe(settings).fill(oldNames, extensions, names.data(), 0, oldNames.size());
+    return names;
 }
 
 } // namespace

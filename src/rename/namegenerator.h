@@ -1,10 +1,11 @@
 // The name generator: new names from the plan settings and the old names, with no window and no disk.
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include <QString>
 #include <QStringList>
-
-#include <vector>
 
 enum class Plan {
     Numbering, // prefix + running number + suffix
@@ -64,6 +65,32 @@ private:
 
 /// generateNewNames, with the extensions of `oldNames` already laid out (`extensions` of the same names).
 QStringList generateNewNames(const PlanSettings& settings, const QStringList& oldNames, const Extensions& extensions);
+
+/**
+ * The plan settings read once (the start number, the padding, the fixed extension), so that any row's new name
+ * can be made alone: the window makes the rows it shows at once and the whole column off its thread, in parts.
+ * name(row, …) and fill() give exactly what generateNewNames gives at those rows.
+ */
+class NameRecipe {
+public:
+    explicit NameRecipe(const PlanSettings& settings);
+
+    /// The new name of row `row` (from 0) whose old name is `oldName`.
+    QString name(qsizetype row, const QString& oldName) const;
+    /// Writes the new names of rows [begin, end) of `oldNames` to out[begin..end); `extensions`, when not
+    /// null, are those of `oldNames` laid out.
+    void fill(
+        const QStringList& oldNames, const Extensions* extensions, QString* out, qsizetype begin, qsizetype end) const;
+
+private:
+    QString numbered(qsizetype row, QStringView extension) const;
+    QString replaced(const QString& oldName) const;
+
+    PlanSettings m_settings;
+    QString m_fixedExtension; // trimmed; empty: each old name keeps its own
+    std::optional<double> m_first; // the rounded start number; none when the start text is no number
+    int m_width = 0;
+};
 
 /// The number of zeros numbers are padded to, from the digit count field's text.
 int paddingWidth(const QString& digitsText);

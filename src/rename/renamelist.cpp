@@ -35,9 +35,9 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
         case FolderColumn:
             return m_folders.at(row);
         case NewNameColumn:
-            return m_newNames.at(row);
+            return newName(row);
         case OutcomeColumn:
-            return m_outcomes.at(row);
+            return outcome(row);
         }
         break;
     case IconRole:
@@ -45,7 +45,7 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
     case CheckReasonRole:
         return m_checkReasons.at(row);
     case OutcomeReasonRole:
-        return m_outcomeReasons.at(row);
+        return outcomeReason(row);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::AccessibleDescriptionRole:
@@ -53,7 +53,7 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
         if (index.column() == NewNameColumn && !m_checkReasons.at(row).isEmpty())
             return QString(QStringLiteral("无法更名：") + m_checkReasons.at(row));
         if (index.column() == OutcomeColumn)
-            return m_outcomeReasons.at(row);
+            return outcomeReason(row);
         break;
     }
     return {};
@@ -151,7 +151,7 @@ void RenameList::remove(int position)
     beginRemoveRows({}, position, position);
     if (!m_checkReasons.at(position).isEmpty())
         --m_failing;
-    if (!m_givenNames.at(position).isEmpty())
+    if (!givenName(position).isEmpty())
         --m_restorable;
     editRows([position](auto& field) { field.removeAt(position); });
     endRemoveRows();
@@ -172,6 +172,7 @@ void RenameList::exchangeCarried(int a, int b)
     if (a == b)
         return;
     m_extensions.reset();
+    ++m_columnGeneration;
     m_oldNames.swapItemsAt(a, b);
     m_folders.swapItemsAt(a, b);
     m_icons.swapItemsAt(a, b);
@@ -180,12 +181,26 @@ void RenameList::exchangeCarried(int a, int b)
     emit dataChanged(index(top, 0), index(bottom, ColumnCount - 1));
 }
 
+const QString& RenameList::cell(const QStringList& sparse, int row)
+{
+    static const QString empty;
+    return sparse.isEmpty() ? empty : sparse.at(row);
+}
+
+void RenameList::fill(QStringList& sparse) const
+{
+    if (sparse.isEmpty())
+        sparse.resize(m_oldNames.size());
+}
+
 void RenameList::setNewNames(QStringList names)
 {
     Q_ASSERT(names.size() == m_oldNames.size());
     if (names.size() != m_oldNames.size() || names.isEmpty())
         return;
     m_newNames = std::move(names);
+    m_columnCurrent = true;
+    ++m_columnGeneration;
     emit dataChanged(index(0, NewNameColumn), index(count() - 1, NewNameColumn), { Qt::DisplayRole });
 }
 
@@ -193,13 +208,70 @@ void RenameList::refreshNewNames(const PlanSettings& settings)
 {
     if (m_oldNames.isEmpty())
         return;
+    static_cast<void>(setPlan(settings));
+    makeColumn();
+}
+
+QStringList RenameList::setPlan(const PlanSettings& settings)
+{
+    m_recipe = std::make_shared<const NameRecipe>(settings);
+    ++m_columnGeneration;
+    QStringList replaced = std::exchange(m_newNames, {});
+    // An empty list has its column at once: rows added later start without a new name, as they always do.
+    m_columnCurrent = m_oldNames.isEmpty();
+    if (!m_oldNames.isEmpty())
+        emit dataChanged(index(0, NewNameColumn), index(count() - 1, NewNameColumn), { Qt::DisplayRole });
+    return replaced;
+}
+
+QString RenameList::newName(int row) const
+{
+    if (!m_columnCurrent)
+        return m_recipe->name(row, m_oldNames.at(row));
+    return cell(m_newNames, row);
+}
+
+const QStringList& RenameList::newNames() const
+{
+    makeColumn();
+    fill(m_newNames);
+    return m_newNames;
+}
+
+void RenameList::makeColumn() const
+{
+    if (m_columnCurrent)
+        return;
     if (!m_extensions)
-        m_extensions.emplace(m_oldNames);
-    setNewNames(generateNewNames(settings, m_oldNames, *m_extensions));
+        m_extensions = std::make_shared<const Extensions>(m_oldNames);
+    QStringList names(m_oldNames.size());
+    m_recipe->fill(m_oldNames, m_extensions.get(), names.data(), 0, names.size());
+    m_newNames = std::move(names);
+    m_columnCurrent = true;
+}
+
+RenameList::ColumnJob RenameList::columnJob() const
+{
+    if (m_columnCurrent)
+        return { nullptr, {}, nullptr, m_columnGeneration };
+    return { m_recipe, m_oldNames, m_extensions, m_columnGeneration };
+}
+
+bool RenameList::adoptNewNames(quint64 generation, QStringList& names, std::shared_ptr<const Extensions> extensions)
+{
+    if (m_columnCurrent || generation != m_columnGeneration || names.size() != m_oldNames.size())
+        return false;
+    m_newNames.swap(names);
+    m_columnCurrent = true;
+    if (!m_extensions && extensions && extensions->size() == m_oldNames.size())
+        m_extensions = std::move(extensions);
+    return true;
 }
 
 void RenameList::setOutcome(int row, const QString& text, RowIcon icon, const QString& reason)
 {
+    fill(m_outcomes);
+    fill(m_outcomeReasons);
     m_outcomes[row] = text;
     m_icons[row] = icon;
     m_outcomeReasons[row] = reason;
@@ -210,6 +282,10 @@ void RenameList::setOutcomes(const QList<int>& rows, const QList<RowOutcome>& ou
 {
     Q_ASSERT(rows.size() == outcomes.size());
     const qsizetype n = std::min(rows.size(), outcomes.size());
+    if (n > 0) {
+        fill(m_outcomes);
+        fill(m_outcomeReasons);
+    }
     int top = count();
     int bottom = -1;
     for (qsizetype i = 0; i < n; ++i) {
@@ -220,11 +296,16 @@ void RenameList::setOutcomes(const QList<int>& rows, const QList<RowOutcome>& ou
         m_outcomes[row] = o.text;
         m_icons[row] = o.icon;
         m_outcomeReasons[row] = o.reason;
-        m_restorable += int(!o.given.isEmpty()) - int(!m_givenNames.at(row).isEmpty());
-        m_givenNames[row] = o.given;
+        m_restorable += int(!o.given.isEmpty()) - int(!givenName(row).isEmpty());
+        if (!o.given.isEmpty())
+            fill(m_givenNames);
+        if (!m_givenNames.isEmpty())
+            m_givenNames[row] = o.given;
         top = std::min(top, row);
         bottom = std::max(bottom, row);
     }
+    if (m_restorable == 0)
+        m_givenNames.clear();
     if (bottom >= 0)
         emit dataChanged(index(top, 0), index(bottom, ColumnCount - 1));
 }
@@ -233,8 +314,7 @@ void RenameList::closeRestore()
 {
     if (m_restorable == 0)
         return;
-    for (QString& given : m_givenNames)
-        given = QString();
+    m_givenNames.clear();
     m_restorable = 0;
 }
 

@@ -1,7 +1,7 @@
 // RenameList: the table model that is the only store of the rows to rename.
 #pragma once
 
-#include <optional>
+#include <memory>
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -16,6 +16,8 @@
  * Rows have no key; callers address them by 0-based position. The folder always ends in "/", so
  * folder + old name is the file's current path and folder + new name the proposed one.
  * Columns: "原文件名" (old name), "URL" (folder), "新文件名" (new name), "处理结果" (outcome).
+ * The new names follow the plan settings in force (setPlan): a row's name is made when it is asked for, and the
+ * whole column is made once, off the caller's thread by whoever takes columnJob(), or on the first newNames().
  * The icon number (1..5) is exposed through IconRole; the picture belongs to the window. Screen readers read
  * Qt::AccessibleDescriptionRole: "无法更名：" and the reason beside a new name that would fail, and the reason
  * beside an outcome that failed.
@@ -67,6 +69,24 @@ public:
     void setNewNames(QStringList names);
     /// Recomputes every row's new name from the plan settings (nothing happens on an empty list).
     void refreshNewNames(const PlanSettings& settings);
+    /// The plan settings now in force, with one change signal over the new-name column. Nothing is made yet:
+    /// newName() makes a row's name when asked; the column is made from columnJob() and adoptNewNames(), or by
+    /// newNames(). Returns the column the settings replaced, for the caller to free where it may take long.
+    [[nodiscard]] QStringList setPlan(const PlanSettings& settings);
+    /// Whether the new-name column is made for the settings in force (no column is to be made).
+    bool hasCurrentColumn() const { return m_columnCurrent; }
+    /// What making the column takes, as values a worker may keep; its recipe is null when the column is current.
+    struct ColumnJob {
+        std::shared_ptr<const NameRecipe> recipe;
+        QStringList oldNames;
+        std::shared_ptr<const Extensions> extensions; // of oldNames; null when not laid out yet
+        quint64 generation = 0;
+    };
+    ColumnJob columnJob() const;
+    /// The column made from a columnJob() of `generation`: taken when that is still the current generation
+    /// (neither the settings nor the rows changed since) and no column is in place. `names` then holds the
+    /// column it replaced, for the caller to free.
+    bool adoptNewNames(quint64 generation, QStringList& names, std::shared_ptr<const Extensions> extensions);
     void setOutcome(int row, const QString& text, RowIcon icon, const QString& reason = {});
     /// Writes outcome i into row rows[i] for every i, with one change signal over the rows written.
     void setOutcomes(const QList<int>& rows, const QList<RowOutcome>& outcomes);
@@ -79,23 +99,26 @@ public:
 
     const QString& oldName(int row) const { return m_oldNames.at(row); }
     const QString& folder(int row) const { return m_folders.at(row); }
-    const QString& newName(int row) const { return m_newNames.at(row); }
-    const QString& outcome(int row) const { return m_outcomes.at(row); }
+    /// The row's new name for the settings in force, made now when the column is not made yet.
+    QString newName(int row) const;
+    const QString& outcome(int row) const { return cell(m_outcomes, row); }
     RowIcon icon(int row) const { return m_icons.at(row); }
     const QString& checkReason(int row) const { return m_checkReasons.at(row); }
-    const QString& outcomeReason(int row) const { return m_outcomeReasons.at(row); }
+    const QString& outcomeReason(int row) const { return cell(m_outcomeReasons, row); }
     /// The name the last pass gave the row's file while its restore is open; empty otherwise.
-    const QString& givenName(int row) const { return m_givenNames.at(row); }
+    const QString& givenName(int row) const { return cell(m_givenNames, row); }
     /// The number of rows with a given name: renamed, and not restored, in the open restore.
     int restorableCount() const { return m_restorable; }
     /// The number of rows whose check reason is not empty.
     int failingCount() const { return m_failing; }
     Entry entry(int row) const { return { m_oldNames.at(row), m_folders.at(row), m_icons.at(row) }; }
     QString oldPath(int row) const { return m_folders.at(row) + m_oldNames.at(row); }
-    QString newPath(int row) const { return m_folders.at(row) + m_newNames.at(row); }
+    QString newPath(int row) const { return m_folders.at(row) + newName(row); }
     const QStringList& oldNames() const { return m_oldNames; }
-    const QStringList& newNames() const { return m_newNames; }
+    /// Every row's new name for the settings in force; makes the column here when it is not made yet.
+    const QStringList& newNames() const;
     const QStringList& folders() const { return m_folders; }
+    /// Every row's given name; may hold no entry at all while no row has one (restorableCount() is 0).
     const QStringList& givenNames() const { return m_givenNames; }
     const QStringList& checkReasons() const { return m_checkReasons; }
 
@@ -104,31 +127,46 @@ public:
 
 private:
     /// Applies `edit` to every per-row list, so that a new field of a row is added here and in data() only;
-    /// whatever changes the old names also drops the laid-out extensions.
+    /// whatever changes the old names also drops the laid-out extensions and makes a column being made stale.
+    /// A sparse list holds no entry at all while every row's text is empty, and is left so.
     template <typename Edit> void editRows(Edit edit)
     {
         m_extensions.reset();
+        ++m_columnGeneration;
         edit(m_oldNames);
         edit(m_folders);
-        edit(m_newNames);
-        edit(m_outcomes);
         edit(m_icons);
         edit(m_checkReasons);
-        edit(m_outcomeReasons);
-        edit(m_givenNames);
+        for (QStringList* sparse : { &m_newNames, &m_outcomes, &m_outcomeReasons, &m_givenNames }) {
+            if (!sparse->isEmpty())
+                edit(*sparse);
+        }
     }
+    /// Row `row` of a sparse list.
+    static const QString& cell(const QStringList& sparse, int row);
+    /// Gives `sparse` an entry for every row.
+    void fill(QStringList& sparse) const;
+    /// Makes the new-name column of the settings in force, if it is not made.
+    void makeColumn() const;
 
-    // One list per field keeps a refresh a single pass over contiguous names.
+    // One list per field keeps a refresh a single pass over contiguous names. Most rows have no outcome, no
+    // given name and no reasons: those lists hold nothing until a row has one (a million rows would spend 24
+    // MB on each list of empty texts).
     QStringList m_oldNames;
     QStringList m_folders;
-    QStringList m_newNames;
-    QStringList m_outcomes;
+    mutable QStringList m_newNames; // sparse; the names of the settings in force when m_columnCurrent
+    QStringList m_outcomes; // sparse
     QList<RowIcon> m_icons;
     QStringList m_checkReasons;
-    QStringList m_outcomeReasons;
-    QStringList m_givenNames;
+    QStringList m_outcomeReasons; // sparse
+    QStringList m_givenNames; // sparse
     int m_failing = 0;
     int m_restorable = 0;
-    // The old names' extensions, laid out for the next refresh; dropped whenever an old name changes.
-    std::optional<Extensions> m_extensions;
+    // The settings in force; null until the first setPlan(). While the column is not made, a row's new name
+    // is made from these when asked.
+    std::shared_ptr<const NameRecipe> m_recipe;
+    mutable bool m_columnCurrent = true;
+    quint64 m_columnGeneration = 0; // every setPlan() and every change of the rows: which column is current
+    // The old names' extensions, laid out for the next column; dropped whenever an old name changes.
+    mutable std::shared_ptr<const Extensions> m_extensions;
 };

@@ -718,6 +718,8 @@ void TestFmMainFiles::afterPass_data()
            " | outcomes:,,还原成功,还原成功"_s;
     QTest::newRow("second rename after a full success changes nothing")
         << u"start=2 | rename | rename | $moved | $renamed | $designed | restore | $original"_s;
+    // Pressed while the names of the last number typed are still being made: the pass renames to those.
+    QTest::newRow("rename at once after two changes") << u"start=3 | start=2 | rename | $moved | $renamed"_s;
     QTest::newRow("focus after a click") << u"start=2 | rename | focus:btReName"_s;
     QTest::newRow("focus after Enter") << u"start=2 | enter:btReName | focus:btReName"_s;
     QTest::newRow("focus after Space, and after a restore")

@@ -46,6 +46,7 @@ void TestWindowState::staleResultIsDropped_data()
     QTest::addColumn<QString>("change");
     // clang-format off
     QTest::newRow("new names changed")     << u"names"_s;
+    QTest::newRow("settings changed")      << u"plan"_s;
     QTest::newRow("rows exchanged")        << u"exchange"_s;
     QTest::newRow("row removed")           << u"remove"_s;
     QTest::newRow("row added")             << u"add"_s;
@@ -85,6 +86,8 @@ void TestWindowState::staleResultIsDropped()
     background::pool()->waitForDone();
     if (change == u"names"_s)
         list.setNewNames({ u"y.txt"_s, u"z.txt"_s });
+    else if (change == u"plan"_s)
+        static_cast<void>(list.setPlan(PlanSettings {}));
     else if (change == u"exchange"_s)
         list.exchangeCarried(0, 1);
     else if (change == u"remove"_s)

@@ -149,7 +149,12 @@ void TestNameGenerator::numbering()
     s.suffix = suffix;
     s.addBefore = QStringLiteral("ignored");
     s.replaceOld = QStringLiteral("a");
-    QCOMPARE(generateNewNames(s, txtNames(rows)), expected);
+    const QStringList names = txtNames(rows);
+    QCOMPARE(generateNewNames(s, names), expected);
+    // A row named alone, as the view asks for it, reads as the whole column does.
+    const NameRecipe recipe(s);
+    for (int row = 0; row < rows; ++row)
+        QCOMPARE(recipe.name(row, names.at(row)), expected.at(row));
 }
 
 void TestNameGenerator::replace_data()
@@ -252,6 +257,7 @@ void TestNameGenerator::replace()
     s.addAfter = after;
     s.prefix = QStringLiteral("ignored");
     QCOMPARE(generateNewNames(s, { oldName }), QStringList { expected });
+    QCOMPARE(NameRecipe(s).name(0, oldName), expected);
 }
 
 void TestNameGenerator::extension_data()
@@ -312,6 +318,7 @@ void TestNameGenerator::extension()
     // The same with the extensions laid out once, as the list does, among names with other extensions.
     const QStringList names { QStringLiteral("other.jpeg"), oldName, QStringLiteral("noextension"), oldName };
     QCOMPARE(generateNewNames(s, names, Extensions(names)), generateNewNames(s, names));
+    QCOMPARE(NameRecipe(s).name(3, oldName), generateNewNames(s, names).at(3));
 }
 
 void TestNameGenerator::paddingWidth_data()
