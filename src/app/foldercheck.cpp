@@ -70,6 +70,14 @@ void FolderCheck::learnFolders(const QStringList& folders)
     factsChanged();
 }
 
+void FolderCheck::learnFolder(const QString& folder, batchrename::FolderFacts::Folder facts)
+{
+    if (const batchrename::FolderFacts::Folder* known = m_facts.folder(folder))
+        releaseOffThread(*known); // the folder added again: its old listing may be the last reference
+    m_facts.insert(folder, std::move(facts));
+    factsChanged();
+}
+
 void FolderCheck::relist()
 {
     // Listing 100,000 files takes longer than a keystroke may wait, so it is done off the caller's thread.

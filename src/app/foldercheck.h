@@ -33,6 +33,8 @@ public:
 
     /// Files were just added from `folders`: lists them now, so the new rows are judged by what is there.
     void learnFolders(const QStringList& folders);
+    /// Files were just added from `folder`, and `facts` come from the listing that found them.
+    void learnFolder(const QString& folder, batchrename::FolderFacts::Folder facts);
     /// Lists the list's folders again off the caller's thread (another program may have changed them) and
     /// checks the rows against the new listing. Does nothing while a listing or a pass runs.
     void relist();

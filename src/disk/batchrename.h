@@ -11,6 +11,9 @@
 #include <QStringList>
 
 class RenameList;
+namespace diskfs {
+struct FolderEntries;
+}
 
 namespace batchrename {
 
@@ -148,6 +151,8 @@ private:
 /// differently but naming the same folder share one listing. A folder that cannot be read, or whose
 /// entries may not be looked at, is found but not listed: it is not taken as empty.
 FolderFacts readFolderFacts(const QStringList& folders);
+/// The facts of one folder from its listing (see diskfs::listFolderEntries).
+FolderFacts::Folder folderFacts(const diskfs::FolderEntries& listing);
 
 /**
  * The preview check: the same planner as renameBatch, judged against `facts` instead of the live disk;
