@@ -52,6 +52,7 @@ signals:
 private:
     struct Listing {
         quint64 factsGeneration = 0;
+        bool unchanged = false; // the folders read as the facts already say: `facts` is left empty
         batchrename::FolderFacts facts;
     };
     void listChanged();
