@@ -80,7 +80,9 @@ bool survivesDecoding(const QString& path)
     return true;
 }
 
-ListedFolder listFolder(const QString& folderPath)
+namespace {
+
+ListedFolder listForAdding(const QString& folderPath, bool withFacts)
 {
     if (folderPath.isEmpty())
         return {};
@@ -90,11 +92,19 @@ ListedFolder listFolder(const QString& folderPath)
     if (!survivesDecoding(absolute)) // the text would list another folder, or none
         return {};
     const diskfs::FolderEntries listing = diskfs::listFolderEntries(QFile::encodeName(absolute));
-    ListedFolder listed;
-    listed.folder = RenameList::withClosingSeparator(absolute);
-    listed.names = sortedVisible(listing);
-    listed.facts = batchrename::folderFacts(listing);
-    return listed;
+    ListedFolder folder;
+    folder.folder = RenameList::withClosingSeparator(absolute);
+    folder.names = sortedVisible(listing);
+    if (withFacts)
+        folder.facts = batchrename::folderFacts(listing);
+    return folder;
+}
+
+} // namespace
+
+ListedFolder listFolder(const QString& folderPath)
+{
+    return listForAdding(folderPath, true);
 }
 
 int appendListed(RenameList& list, const ListedFolder& listed)
@@ -111,7 +121,7 @@ int appendListed(RenameList& list, const ListedFolder& listed)
 
 int addFolder(RenameList& list, const QString& folderPath)
 {
-    return appendListed(list, listFolder(folderPath));
+    return appendListed(list, listForAdding(folderPath, false));
 }
 
 } // namespace intake
