@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include <QLocale>
@@ -20,9 +21,15 @@ template <typename Work> void inChunks(qsizetype count, unsigned threads, const 
 {
     const qsizetype chunk = (count + threads - 1) / threads;
     std::vector<std::thread> helpers;
-    for (qsizetype begin = 0; begin + chunk < count; begin += chunk)
-        helpers.emplace_back([&work, begin, chunk] { work(begin, begin + chunk); });
-    work(chunk * qsizetype(helpers.size()), count);
+    qsizetype begin = 0;
+    for (; begin + chunk < count; begin += chunk) {
+        try {
+            helpers.emplace_back([&work, begin, chunk] { work(begin, begin + chunk); });
+        } catch (const std::system_error&) { // no thread to be had: this one does the chunk
+            work(begin, begin + chunk);
+        }
+    }
+    work(begin, count);
     for (std::thread& helper : helpers)
         helper.join();
 }
