@@ -50,12 +50,16 @@ FolderCheck::~FolderCheck() = default;
 
 QStringList FolderCheck::listedFolders(const RenameList& list)
 {
+    return listedFolders(list.folders());
+}
+
+QStringList FolderCheck::listedFolders(const QStringList& rowFolders)
+{
     // Rows of one folder mostly follow each other: comparing with the previous row spares most lookups.
     QStringList folders;
     QSet<QString> seen;
     const QString* previous = nullptr;
-    for (int row = 0; row < list.count(); ++row) {
-        const QString& folder = list.folder(row);
+    for (const QString& folder : rowFolders) {
         if (previous && *previous == folder)
             continue;
         previous = &folder;
@@ -104,7 +108,10 @@ void FolderCheck::relist()
     // Listing 100,000 files takes longer than a keystroke may wait, so it is done off the caller's thread.
     if (m_relisting.isRunning() || m_passRunning || m_list.count() == 0)
         return;
-    m_relisting.start([folders = listedFolders(m_list), generation = m_factsGeneration, known = m_facts] {
+    // The folder column is shared, not copied: even finding the distinct folders of a million rows is left
+    // to the worker.
+    m_relisting.start([rows = m_list.folders(), generation = m_factsGeneration, known = m_facts] {
+        const QStringList folders = listedFolders(rows);
         Listing listing { generation, false, batchrename::readFolderFacts(folders) };
         // Mostly nothing changed while the window was away: the facts then stay, and with them what the
         // check has learnt from them; the fresh listing is freed here rather than on the caller's thread.

@@ -30,6 +30,8 @@ public:
 
     /// Each distinct folder of `list`'s rows once, in the order of the rows.
     static QStringList listedFolders(const RenameList& list);
+    /// The same over the rows' folder column.
+    static QStringList listedFolders(const QStringList& rowFolders);
 
     /// Files were just added from `folders`: lists them now, so the new rows are judged by what is there.
     void learnFolders(const QStringList& folders);
