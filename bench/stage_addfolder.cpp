@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "app/fmmain.h"
+#include "app/renamelistview.h"
 #include "benchstage.h"
+#include "benchwindow.h"
 #include "benchnames.h"
 #include "intake/folderlisting.h"
 #include "rename/namegenerator.h"
@@ -43,6 +46,36 @@ void run(const bench::Options& options)
     bench::print("add_folder_ms", bench::median(samples));
 }
 
+// The same through the window: a click on 添加文件夹 until the rows are painted. The click runs on the
+// window's thread, so this is also how long the window stands still.
+void runWindow(const bench::Options& options)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        qFatal("addfolder stage: no temporary folder");
+    bench::ChosenFiles services;
+    services.folder = dir.path() + QLatin1Char('/');
+    bench::createEmptyFiles(services.folder, bench::realisticNames(options.files));
+    std::vector<double> samples;
+    for (int run = 0; run < kRuns; ++run) {
+        WindowOptions windowOptions;
+        windowOptions.checkForUpdates = false;
+        windowOptions.services = &services;
+        fmMain window(windowOptions);
+        window.show();
+        QWidget* rows = bench::control<RenameListView>(window, "ListReName")->viewport();
+        QElapsedTimer timer;
+        timer.start();
+        bench::control<iButton>(window, "btOpenFolder")->Click();
+        rows->repaint();
+        samples.push_back(timer.nsecsElapsed() / 1e6);
+        if (window.model()->count() != options.files)
+            qFatal("addfolder stage: the window added %d rows of %d", window.model()->count(), options.files);
+    }
+    bench::print("add_folder_window_ms", bench::median(samples));
+}
+
 const bench::Register stage({ QStringLiteral("addfolder"), 30, false, run });
+const bench::Register windowStage({ QStringLiteral("addfolder_window"), 31, true, runWindow });
 
 } // namespace

@@ -62,10 +62,10 @@ void fmMain::addFolderRows(const QString& folder)
 {
     if (isPassRunning())
         return;
-    const int before = m_list->count();
-    intake::addFolder(*m_list, folder);
-    if (m_list->count() > before)
-        m_folderCheck->learnFolders({ m_list->folder(before) });
+    // One listing gives the rows and what the check needs to know of their folder.
+    intake::ListedFolder listed = intake::listFolder(folder);
+    if (intake::appendListed(*m_list, listed) > 0)
+        m_folderCheck->learnFolder(listed.folder, std::move(listed.facts));
     RefreshNewNames();
 }
 

@@ -1,10 +1,31 @@
 // FolderCheck: the folder facts, their listings, and the currency of every check.
 #include "app/foldercheck.h"
 
+#include <algorithm>
+
 #include <QSet>
 
 #include "app/checkrunner.h"
 #include "rename/renamelist.h"
+
+namespace {
+
+// A folder that was not listed never counts as the same: the check looks its rows up on the disk, and
+// only new facts make it look again.
+bool sameFolder(const batchrename::FolderFacts::Folder* a, const batchrename::FolderFacts::Folder* b)
+{
+    return a && b && a->listed && b->listed && a->device == b->device && a->inode == b->inode
+        && a->entries == b->entries;
+}
+
+// Whether `fresh` tells of each of `folders` what `known` does.
+bool sameFacts(const batchrename::FolderFacts& fresh, const batchrename::FolderFacts& known, const QStringList& folders)
+{
+    return std::all_of(folders.cbegin(), folders.cend(),
+        [&](const QString& folder) { return sameFolder(fresh.folder(folder), known.folder(folder)); });
+}
+
+} // namespace
 
 FolderCheck::FolderCheck(RenameList& list, QObject* parent)
     : QObject(parent)
@@ -30,12 +51,16 @@ FolderCheck::~FolderCheck() = default;
 
 QStringList FolderCheck::listedFolders(const RenameList& list)
 {
+    return listedFolders(list.folders());
+}
+
+QStringList FolderCheck::listedFolders(const QStringList& rowFolders)
+{
     // Rows of one folder mostly follow each other: comparing with the previous row spares most lookups.
     QStringList folders;
     QSet<QString> seen;
     const QString* previous = nullptr;
-    for (int row = 0; row < list.count(); ++row) {
-        const QString& folder = list.folder(row);
+    for (const QString& folder : rowFolders) {
         if (previous && *previous == folder)
             continue;
         previous = &folder;
@@ -71,13 +96,31 @@ void FolderCheck::learnFolders(const QStringList& folders)
     factsChanged();
 }
 
+void FolderCheck::learnFolder(const QString& folder, batchrename::FolderFacts::Folder facts)
+{
+    if (const batchrename::FolderFacts::Folder* known = m_facts.folder(folder))
+        releaseOffThread(*known); // the folder added again: its old listing may be the last reference
+    m_facts.insert(folder, std::move(facts));
+    factsChanged();
+}
+
 void FolderCheck::relist()
 {
     // Listing 100,000 files takes longer than a keystroke may wait, so it is done off the caller's thread.
     if (m_relisting.isRunning() || m_passRunning || m_list.count() == 0)
         return;
-    m_relisting.start([folders = listedFolders(m_list), generation = m_factsGeneration] {
-        return Listing { generation, batchrename::readFolderFacts(folders) };
+    // The folder column is shared, not copied: even finding the distinct folders of a million rows is left
+    // to the worker.
+    m_relisting.start([rows = m_list.folders(), generation = m_factsGeneration, known = m_facts] {
+        const QStringList folders = listedFolders(rows);
+        Listing listing { generation, false, batchrename::readFolderFacts(folders) };
+        // Mostly nothing changed while the window was away: the facts then stay, and with them what the
+        // check has learnt from them; the fresh listing is freed here rather than on the caller's thread.
+        if (sameFacts(listing.facts, known, folders)) {
+            listing.unchanged = true;
+            listing.facts = {};
+        }
+        return listing;
     });
 }
 
@@ -86,6 +129,10 @@ void FolderCheck::relisted(Listing listing)
     // Facts learnt meanwhile (files added) or made by a pass are newer than these.
     if (listing.factsGeneration != m_factsGeneration) {
         releaseOffThread(std::move(listing));
+        return;
+    }
+    if (listing.unchanged) {
+        check();
         return;
     }
     releaseOffThread(std::exchange(m_facts, std::move(listing.facts)));

@@ -33,9 +33,13 @@ public:
 
     /// Each distinct folder of `list`'s rows once, in the order of the rows.
     static QStringList listedFolders(const RenameList& list);
+    /// The same over the rows' folder column.
+    static QStringList listedFolders(const QStringList& rowFolders);
 
     /// Files were just added from `folders`: lists them now, so the new rows are judged by what is there.
     void learnFolders(const QStringList& folders);
+    /// Files were just added from `folder`, and `facts` come from the listing that found them.
+    void learnFolder(const QString& folder, batchrename::FolderFacts::Folder facts);
     /// Lists the list's folders again off the caller's thread (another program may have changed them) and
     /// checks the rows against the new listing. Does nothing while a listing or a pass runs.
     void relist();
@@ -53,6 +57,7 @@ signals:
 private:
     struct Listing {
         quint64 factsGeneration = 0;
+        bool unchanged = false; // the folders read as the facts already say: `facts` is left empty
         batchrename::FolderFacts facts;
     };
     void listChanged();

@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace diskfs {
+struct FolderEntries;
+}
+
 namespace batchrename {
 
 class CheckCache;
@@ -55,5 +59,7 @@ private:
 /// differently but naming the same folder share one listing. A folder that cannot be read, or whose
 /// entries may not be looked at, is found but not listed: it is not taken as empty.
 FolderFacts readFolderFacts(const QStringList& folders);
+/// The facts of one folder from its listing (see diskfs::listFolderEntries).
+FolderFacts::Folder folderFacts(const diskfs::FolderEntries& listing);
 
 } // namespace batchrename

@@ -4,13 +4,12 @@
 #include <memory>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QList>
 
+#include "disk/folderentries.h"
 #include "intake/nameorder.h"
 #include "rename/spacetext.h"
 #include "rename/renamelist.h"
@@ -24,19 +23,23 @@ struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 
-bool isRegularFile(int dirFd, const dirent* entry)
+// What the user adds from a folder: regular files and links to them, hidden and blank names left out.
+QStringList sortedVisible(const diskfs::FolderEntries& listing)
 {
-    switch (entry->d_type) {
-    case DT_REG:
-        return true;
-    case DT_LNK: // follow the link: only a link to a regular file counts
-    case DT_UNKNOWN: { // file systems that do not report the type
-        struct stat st;
-        return fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    QStringList listed;
+    listed.reserve(qsizetype(listing.entries.size()));
+    for (const diskfs::FolderEntry& entry : listing.entries) {
+        if (entry.leads != diskfs::Leads::File || entry.name.startsWith(QLatin1Char('.'))
+            || spacetext::isBlank(entry.name))
+            continue;
+        listed.append(entry.name);
     }
-    default:
-        return false;
-    }
+    // As the file manager shows the folder; digits as text, as its plain sort by name does.
+    QStringList names;
+    names.reserve(listed.size());
+    for (const int position : NameOrder(DigitRuns::AsText).sortedPositions(listed))
+        names.append(std::move(listed[position]));
+    return names;
 }
 
 } // namespace
@@ -45,37 +48,7 @@ QStringList visibleFiles(const QString& folderPath)
 {
     if (folderPath.isEmpty())
         return {};
-    const QByteArray encodedFolder = QFile::encodeName(folderPath);
-    std::unique_ptr<DIR, DirCloser> dir(opendir(encodedFolder.constData()));
-    if (!dir)
-        return {};
-    const int fd = dirfd(dir.get());
-
-    QStringList listed;
-    while (const dirent* entry = readdir(dir.get())) {
-        if (entry->d_name[0] == '.') // hidden files, "." and ".."
-            continue;
-        if (!isRegularFile(fd, entry))
-            continue;
-        // File names are UTF-8 (QFile::encodeName). A name that would not come back as the same bytes names
-        // another file or none, so it is not offered: invalid UTF-8, and a leading byte-order mark, which
-        // decoding drops. This check is what a decode and re-encode would tell, without the re-encoding.
-        const QByteArrayView raw(entry->d_name);
-        if (!raw.isValidUtf8() || raw.startsWith("\xEF\xBB\xBF"))
-            continue;
-        QString name = QString::fromUtf8(raw);
-        if (spacetext::isBlank(name))
-            continue;
-        listed.append(std::move(name));
-    }
-    dir.reset();
-
-    // As the file manager shows the folder; digits as text, as its plain sort by name does.
-    QStringList names;
-    names.reserve(listed.size());
-    for (const int position : NameOrder(DigitRuns::AsText).sortedPositions(listed))
-        names.append(std::move(listed[position]));
-    return names;
+    return sortedVisible(diskfs::listFolderEntries(QFile::encodeName(folderPath)));
 }
 
 bool survivesDecoding(const QString& path)
@@ -107,25 +80,48 @@ bool survivesDecoding(const QString& path)
     return true;
 }
 
-int addFolder(RenameList& list, const QString& folderPath)
+namespace {
+
+ListedFolder listForAdding(const QString& folderPath, bool withFacts)
 {
     if (folderPath.isEmpty())
-        return 0;
+        return {};
     // The path is kept as given (no cleaning of "..", which would change its meaning across links); only a
     // relative path is anchored, so that every row holds a full path.
     const QString absolute = QDir::isAbsolutePath(folderPath) ? folderPath : QDir::current().filePath(folderPath);
     if (!survivesDecoding(absolute)) // the text would list another folder, or none
+        return {};
+    const diskfs::FolderEntries listing = diskfs::listFolderEntries(QFile::encodeName(absolute));
+    ListedFolder folder;
+    folder.folder = RenameList::withClosingSeparator(absolute);
+    folder.names = sortedVisible(listing);
+    if (withFacts)
+        folder.facts = batchrename::folderFacts(listing);
+    return folder;
+}
+
+} // namespace
+
+ListedFolder listFolder(const QString& folderPath)
+{
+    return listForAdding(folderPath, true);
+}
+
+int appendListed(RenameList& list, const ListedFolder& listed)
+{
+    if (listed.names.isEmpty())
         return 0;
-    const QStringList names = visibleFiles(absolute);
-    if (names.isEmpty())
-        return 0;
-    const QString folder = RenameList::withClosingSeparator(absolute);
     QList<RenameList::Entry> entries;
-    entries.reserve(names.size());
-    for (const QString& name : names)
-        entries.append({ name, folder, RowIcon::Added });
+    entries.reserve(listed.names.size());
+    for (const QString& name : listed.names)
+        entries.append({ name, listed.folder, RowIcon::Added });
     list.append(entries);
     return static_cast<int>(entries.size());
+}
+
+int addFolder(RenameList& list, const QString& folderPath)
+{
+    return appendListed(list, listForAdding(folderPath, false));
 }
 
 } // namespace intake

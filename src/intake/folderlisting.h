@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "disk/folderfacts.h"
+
 class RenameList;
 
 namespace intake {
@@ -19,6 +21,23 @@ namespace intake {
  * never depends on the directory's own order. An empty path, or a folder that cannot be read, lists nothing.
  */
 QStringList visibleFiles(const QString& folderPath);
+
+/// A folder listed once for adding: the rows it gives and what the check needs to know of it.
+struct ListedFolder {
+    QString folder; // the absolute path ending in "/"; empty when the path names no folder to add
+    QStringList names; // its visible files, as visibleFiles orders them
+    batchrename::FolderFacts::Folder facts; // every entry, for the check (from the same listing)
+};
+
+/**
+ * Lists `folderPath` for addFolder and the check in one pass; callable off the window's thread. A
+ * relative path is taken from the current folder; a path whose text would name another folder (see
+ * survivesDecoding) gives nothing.
+ */
+ListedFolder listFolder(const QString& folderPath);
+
+/// Appends one row per name of `listed` in a single model insertion; returns the number of rows added.
+int appendListed(RenameList& list, const ListedFolder& listed);
 
 /**
  * Appends one row per visible file of `folderPath` (see visibleFiles) in a single model insertion: the

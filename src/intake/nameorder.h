@@ -27,6 +27,7 @@ public:
     explicit NameOrder(DigitRuns digits);
 
     /// One sort key per name, in the order of `names`; comparing keys is much cheaper than collating texts.
+    /// Many names are keyed on several threads, each with a collation of its own.
     std::vector<QCollatorSortKey> sortKeys(const QStringList& names) const;
 
     /// The sign of the order of `a` (with its sort key) against `b` (with its): negative when `a` comes first.
@@ -40,6 +41,7 @@ public:
     std::vector<int> sortedPositions(const QStringList& names) const;
 
 private:
+    DigitRuns m_digits;
     QCollator m_collator;
 };
 

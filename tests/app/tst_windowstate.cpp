@@ -19,6 +19,8 @@ class TestWindowState : public QObject {
 
 private slots:
     void staleResultIsDropped_data();
+    void relistSeesTheDisk_data();
+    void relistSeesTheDisk();
     void staleResultIsDropped();
     void passSession_data();
     void passSession();
@@ -109,6 +111,40 @@ void TestWindowState::staleResultIsDropped()
     check.check();
     QVERIFY(checked.wait());
     QCOMPARE(list.checkReasons().size(), list.count());
+}
+
+void TestWindowState::relistSeesTheDisk_data()
+{
+    QTest::addColumn<bool>("taken"); // another program takes row 2's new name while the window is away
+    QTest::newRow("nothing changed: checked again all the same") << false;
+    QTest::newRow("a new name taken meanwhile") << true;
+}
+
+void TestWindowState::relistSeesTheDisk()
+{
+    QFETCH(bool, taken);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString folder = dir.path() + u'/';
+    touch(folder + u"a.txt"_s);
+    touch(folder + u"b.txt"_s);
+    RenameList list;
+    list.append(u"a.txt"_s, folder);
+    list.append(u"b.txt"_s, folder);
+    list.setNewNames({ u"x.txt"_s, u"c.txt"_s });
+    FolderCheck check(list);
+    QSignalSpy checked(&check, &FolderCheck::checked);
+    check.check();
+    QVERIFY(checked.wait());
+    QCOMPARE(list.checkReasons(), QStringList(2));
+
+    if (taken)
+        touch(folder + u"c.txt"_s);
+    checked.clear();
+    check.relist();
+    QVERIFY(checked.wait());
+    QVERIFY(list.checkReasons().at(0).isEmpty());
+    QCOMPARE(list.checkReasons().at(1).isEmpty(), !taken);
 }
 
 void TestWindowState::passSession_data()

@@ -1,4 +1,6 @@
 // Tests of listing a folder's visible files and adding them as rows.
+#include <algorithm>
+
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
@@ -116,20 +118,21 @@ void TestFolderListing::entryKinds_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<bool>("listed");
+    QTest::addColumn<QString>("fact"); // what the same listing tells the check: "file", "other" or "" (nothing)
 
-    QTest::newRow("regular file") << u"photo.jpg"_s << Kind::File << true;
-    QTest::newRow("CJK name") << u"青禾 木舟.jpg"_s << Kind::File << true;
-    QTest::newRow("name with spaces around is kept untrimmed") << u" x.txt "_s << Kind::File << true;
-    QTest::newRow("name of spaces only") << u"   "_s << Kind::File << false;
-    QTest::newRow("dot file") << u".hidden"_s << Kind::DotFile << false;
-    QTest::newRow("subfolder") << u"sub"_s << Kind::Folder << false;
-    QTest::newRow("link to a file") << u"link.jpg"_s << Kind::LinkToFile << true;
-    QTest::newRow("link to a folder") << u"linkdir"_s << Kind::LinkToFolder << false;
-    QTest::newRow("broken link") << u"broken.jpg"_s << Kind::BrokenLink << false;
-    QTest::newRow("fifo") << u"pipe"_s << Kind::Fifo << false;
-    QTest::newRow("socket") << u"sock"_s << Kind::Socket << false;
-    QTest::newRow("name that is not UTF-8") << QString() << Kind::InvalidUtf8Name << false;
-    QTest::newRow("name starting with a byte-order mark") << QString() << Kind::ByteOrderMarkName << false;
+    QTest::newRow("regular file") << u"photo.jpg"_s << Kind::File << true << u"file"_s;
+    QTest::newRow("CJK name") << u"青禾 木舟.jpg"_s << Kind::File << true << u"file"_s;
+    QTest::newRow("name with spaces around is kept untrimmed") << u" x.txt "_s << Kind::File << true << u"file"_s;
+    QTest::newRow("name of spaces only") << u"   "_s << Kind::File << false << u"file"_s;
+    QTest::newRow("dot file") << u".hidden"_s << Kind::DotFile << false << u"file"_s;
+    QTest::newRow("subfolder") << u"sub"_s << Kind::Folder << false << u"other"_s;
+    QTest::newRow("link to a file") << u"link.jpg"_s << Kind::LinkToFile << true << u"file"_s;
+    QTest::newRow("link to a folder") << u"linkdir"_s << Kind::LinkToFolder << false << u"other"_s;
+    QTest::newRow("broken link") << u"broken.jpg"_s << Kind::BrokenLink << false << u"file"_s;
+    QTest::newRow("fifo") << u"pipe"_s << Kind::Fifo << false << u"other"_s;
+    QTest::newRow("socket") << u"sock"_s << Kind::Socket << false << u"other"_s;
+    QTest::newRow("name that is not UTF-8") << QString() << Kind::InvalidUtf8Name << false << QString();
+    QTest::newRow("name starting with a byte-order mark") << QString() << Kind::ByteOrderMarkName << false << QString();
 }
 
 void TestFolderListing::entryKinds()
@@ -158,6 +161,19 @@ void TestFolderListing::entryKinds()
     listedNames.sort(); // the order has a table of its own
     expected.sort();
     QCOMPARE(listedNames, expected);
+
+    QFETCH(QString, fact);
+    const intake::ListedFolder both = intake::listFolder(tmp.path());
+    QCOMPARE(both.names.size(), expected.size());
+    QVERIFY(both.facts.listed);
+    // Every entry whose name decodes: plain.txt, a link's target, the entry itself.
+    const qsizetype targets = kind == Kind::LinkToFile || kind == Kind::LinkToFolder ? 1 : 0;
+    QCOMPARE(both.facts.entries.size(), 1 + targets + (fact.isEmpty() ? 0 : 1));
+    if (!fact.isEmpty()) {
+        using Entry = batchrename::FolderFacts::Entry;
+        QCOMPARE(both.facts.entries.value(name, Entry::Other) == Entry::File ? u"file"_s : u"other"_s, fact);
+        QVERIFY(both.facts.entries.contains(name));
+    }
 }
 
 void TestFolderListing::order_data()
@@ -184,6 +200,13 @@ void TestFolderListing::order_data()
         << QStringList { u"abcdefghijklm"_s, u"abcdefghijkl"_s, u"ABCDEFGHIJKL"_s, u"abcdefghijkm"_s }
         << QStringList { u"ABCDEFGHIJKL"_s, u"abcdefghijkl"_s, u"abcdefghijklm"_s, u"abcdefghijkm"_s };
     QTest::newRow("leading space first") << QStringList { u"a"_s, u" b"_s } << QStringList { u" b"_s, u"a"_s };
+    // Enough names to be keyed and sorted in parts on several threads, then merged.
+    QStringList many;
+    for (int i = 41999; i >= 0; --i)
+        many << u"f%1"_s.arg(i, 5, 10, QLatin1Char('0'));
+    QStringList manySorted = many;
+    std::reverse(manySorted.begin(), manySorted.end());
+    QTest::newRow("more names than one thread sorts") << many << manySorted;
 }
 
 void TestFolderListing::order()
