@@ -248,6 +248,7 @@ void TestFmMainFiles::ordering_data()
     QTest::addColumn<int>("selectedAfter");
     QTest::addColumn<bool>("refreshed");
 
+    // clang-format off
     const QStringList abc { u"A"_s, u"B"_s, u"C"_s };
     QTest::newRow("up from middle") << "up" << 1 << QStringList { u"B"_s, u"A"_s, u"C"_s } << 0 << true;
     QTest::newRow("up on first") << "up" << 0 << abc << 0 << false;
@@ -266,6 +267,7 @@ void TestFmMainFiles::ordering_data()
     QTest::newRow("Delete middle") << "Delete" << 1 << QStringList { u"A"_s, u"C"_s } << 1 << true;
     QTest::newRow("Delete last") << "Delete" << 2 << QStringList { u"A"_s, u"B"_s } << -1 << true;
     QTest::newRow("Delete without selection") << "Delete" << -1 << abc << -1 << false;
+    // clang-format on
 }
 
 void TestFmMainFiles::ordering()
@@ -332,6 +334,7 @@ void TestFmMainFiles::drop_data()
     QTest::addColumn<QString>("order");
     QTest::addColumn<int>("selectedAfter");
 
+    // clang-format off
     QTest::newRow("B onto D") << 1 << 3 << "" << false << "ACDBE" << 3;
     QTest::newRow("D onto B") << 3 << 1 << "" << false << "ADBCE" << 1;
     QTest::newRow("onto itself") << 2 << 2 << "" << false << "ABCDE" << 2;
@@ -340,6 +343,7 @@ void TestFmMainFiles::drop_data()
     QTest::newRow("foreign text ignored") << 1 << 3 << "other" << false << "ABCDE" << 1;
     QTest::newRow("files ignored") << 1 << 3 << "" << true << "ABCDE" << 1;
     QTest::newRow("no selection") << -1 << 3 << "B" << false << "ABCDE" << -1;
+    // clang-format on
 }
 
 void TestFmMainFiles::drop()
@@ -474,9 +478,11 @@ void TestFmMainFiles::renameOnEmptyListDoesNothing()
 void TestFmMainFiles::passTakesNoInputAndCancels_data()
 {
     QTest::addColumn<QString>("stop"); // how the held pass is stopped
+    // clang-format off
     QTest::newRow("cancel button") << "button";
     QTest::newRow("Esc") << "esc";
     QTest::newRow("closing the window") << "close";
+    // clang-format on
 }
 
 // A pass held before one of its moves: everything that could change the list, the plan or start another
@@ -699,50 +705,31 @@ void TestFmMainFiles::afterPass_data()
     //   tip:TEXT, focus:NAME, files:A=a,B=b..., outcomes:X,Y,...   what must hold at that point
     // $moved, $original, $renamed and $designed stand for the common checks.
     QTest::addColumn<QString>("script");
+    // clang-format off
     // Settings changed after a pass, a second pass cancelled at once: 还原 has nothing of this restore
     // window to undo, and no file moves to a name it never had.
-    QTest::newRow("change, rename, cancel at once, restore")
-        << u"start=2 | rename | $moved | $renamed | $designed | start=3 | hold=0 | rename | esc | release | restore"
-           " | $moved | $renamed | tip:已取消：已更名 0 个，还有 4 个未更名，按“开始更名”继续"_s;
+    QTest::newRow("change, rename, cancel at once, restore") << u"start=2 | rename | $moved | $renamed | $designed | start=3 | hold=0 | rename | esc | release | restore" " | $moved | $renamed | tip:已取消：已更名 0 个，还有 4 个未更名，按“开始更名”继续"_s;
     // Numbered from 5, the four moves are independent steps: cancelled after two, continued, restored.
-    QTest::newRow("cancel, continue, restore in two parts")
-        << u"start=5 | hold=2 | rename | esc | release | files:3.txt=3.txt,4.txt=4.txt,5.txt=1.txt,6.txt=2.txt"
-           " | outcomes:成功,成功,, | tip:已取消：已更名 2 个，还有 2 个未更名，按“开始更名”继续 | rename"
-           " | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt | $renamed | $designed | hold=1 | restore | esc"
-           " | release | tip:已取消：已还原 1 个，还有 3 个未还原，按“还原”继续 | restore | $original"
-           " | outcomes:还原成功,还原成功,还原成功,还原成功 | $designed"_s;
+    QTest::newRow("cancel, continue, restore in two parts") << u"start=5 | hold=2 | rename | esc | release | files:3.txt=3.txt,4.txt=4.txt,5.txt=1.txt,6.txt=2.txt" " | outcomes:成功,成功,, | tip:已取消：已更名 2 个，还有 2 个未更名，按“开始更名”继续 | rename" " | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt | $renamed | $designed | hold=1 | restore | esc" " | release | tip:已取消：已还原 1 个，还有 3 个未还原，按“还原”继续 | restore | $original" " | outcomes:还原成功,还原成功,还原成功,还原成功 | $designed"_s;
     // A renumbering is one chain (4→5, 3→4, 2→3, 1→2), cut after its second move.
-    QTest::newRow("renumbering cancelled inside its chain, restored")
-        << u"start=2 | hold=2 | rename | esc | release | files:1.txt=1.txt,2.txt=2.txt,4.txt=3.txt,5.txt=4.txt"
-           " | outcomes:,,成功,成功 | tip:已取消：已更名 2 个，还有 2 个未更名，按“开始更名”继续 | restore | $original"
-           " | outcomes:,,还原成功,还原成功"_s;
-    QTest::newRow("second rename after a full success changes nothing")
-        << u"start=2 | rename | rename | $moved | $renamed | $designed | restore | $original"_s;
+    QTest::newRow("renumbering cancelled inside its chain, restored") << u"start=2 | hold=2 | rename | esc | release | files:1.txt=1.txt,2.txt=2.txt,4.txt=3.txt,5.txt=4.txt" " | outcomes:,,成功,成功 | tip:已取消：已更名 2 个，还有 2 个未更名，按“开始更名”继续 | restore | $original" " | outcomes:,,还原成功,还原成功"_s;
+    QTest::newRow("second rename after a full success changes nothing") << u"start=2 | rename | rename | $moved | $renamed | $designed | restore | $original"_s;
     // Pressed while the names of the last number typed are still being made: the pass renames to those.
     QTest::newRow("rename at once after two changes") << u"start=3 | start=2 | rename | $moved | $renamed"_s;
     QTest::newRow("focus after a click") << u"start=2 | rename | focus:btReName"_s;
     QTest::newRow("focus after Enter") << u"start=2 | enter:btReName | focus:btReName"_s;
-    QTest::newRow("focus after Space, and after a restore")
-        << u"start=2 | space:btReName | focus:btReName | space:btCallBack | focus:btCallBack | $original"_s;
-    QTest::newRow("dropped clicks on 清空, 下移 and 上移")
-        << u"start=2 | hold=0 | space:btReName | click:btListClear | click:btSelectDown | focus: | "
-           u"click:btSelectUp | release | focus:btReName"
-           " | $moved | $renamed"_s;
+    QTest::newRow("focus after Space, and after a restore") << u"start=2 | space:btReName | focus:btReName | space:btCallBack | focus:btCallBack | $original"_s;
+    QTest::newRow("dropped clicks on 清空, 下移 and 上移") << u"start=2 | hold=0 | space:btReName | click:btListClear | click:btSelectDown | focus: | " u"click:btSelectUp | release | focus:btReName" " | $moved | $renamed"_s;
     QTest::newRow("emptied start number") << u"start= | tip:有 4 个文件无法更名：新文件名为空"_s;
     // Each edit of the start number is two changes (the old digit goes, the new one comes) made while the
     // check of the one before still runs: the marks that come in are those of the last.
     QTest::newRow("changes while a check runs") << u"start=2 | start= | tip:有 4 个文件无法更名：新文件名为空"_s;
-    QTest::newRow("progress waits 300 ms, and goes with the pass")
-        << u"start=5 | hold=0 | rename | wait=150 | progress:early | wait=400 | progress:shown | release | wait=600"
-           " | progress:hidden | $renamed"_s;
+    QTest::newRow("progress waits 300 ms, and goes with the pass") << u"start=5 | hold=0 | rename | wait=150 | progress:early | wait=400 | progress:shown | release | wait=600" " | progress:hidden | $renamed"_s;
     QTest::newRow("no progress after a short pass") << u"start=2 | rename | wait=600 | progress:hidden | $designed"_s;
-    QTest::newRow("destroying the window cancels its pass")
-        << u"start=5 | hold=1 | rename | destroy | files:2.txt=2.txt,3.txt=3.txt,4.txt=4.txt,5.txt=1.txt"_s;
-    QTest::newRow("close asked, 取消")
-        << u"start=5 | hold=1 | rename | close:no | release | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt"
-           " | $renamed"_s;
-    QTest::newRow("close asked, 确定")
-        << u"start=5 | hold=1 | rename | close:yes | release | files:2.txt=2.txt,3.txt=3.txt,4.txt=4.txt,5.txt=1.txt"_s;
+    QTest::newRow("destroying the window cancels its pass") << u"start=5 | hold=1 | rename | destroy | files:2.txt=2.txt,3.txt=3.txt,4.txt=4.txt,5.txt=1.txt"_s;
+    QTest::newRow("close asked, 取消") << u"start=5 | hold=1 | rename | close:no | release | files:5.txt=1.txt,6.txt=2.txt,7.txt=3.txt,8.txt=4.txt" " | $renamed"_s;
+    QTest::newRow("close asked, 确定") << u"start=5 | hold=1 | rename | close:yes | release | files:2.txt=2.txt,3.txt=3.txt,4.txt=4.txt,5.txt=1.txt"_s;
+    // clang-format on
 }
 
 // What a user can do after a pass: 还原 undoes exactly what was done, 开始更名 finishes a batch, the tip line

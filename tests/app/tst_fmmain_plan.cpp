@@ -88,30 +88,14 @@ void TestFmMainPlan::refusedCharacterTyped_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("expectedName");
-    QTest::newRow("colon in prefix") << "txtNewName1"
-                                     << "ab:"
-                                     << "ab"
-                                     << "ab1.txt";
-    QTest::newRow("question mark in suffix") << "txtNewName3"
-                                             << "x?"
-                                             << "x"
-                                             << "1x.txt";
-    QTest::newRow("quote before base name") << "txtAdd1"
-                                            << "\""
-                                            << ""
-                                            << "a.txt";
-    QTest::newRow("greater-than after base name") << "txtAdd2"
-                                                  << "z>"
-                                                  << "z"
-                                                  << "az.txt";
-    QTest::newRow("star in find text") << "txtReplaceOld"
-                                       << "a*"
-                                       << "a"
-                                       << ".txt";
-    QTest::newRow("backslash in replacement") << "txtReplaceNew"
-                                              << "b\\"
-                                              << "b"
-                                              << "a.txt";
+    // clang-format off
+    QTest::newRow("colon in prefix") << "txtNewName1" << "ab:" << "ab" << "ab1.txt";
+    QTest::newRow("question mark in suffix") << "txtNewName3" << "x?" << "x" << "1x.txt";
+    QTest::newRow("quote before base name") << "txtAdd1" << "\"" << "" << "a.txt";
+    QTest::newRow("greater-than after base name") << "txtAdd2" << "z>" << "z" << "az.txt";
+    QTest::newRow("star in find text") << "txtReplaceOld" << "a*" << "a" << ".txt";
+    QTest::newRow("backslash in replacement") << "txtReplaceNew" << "b\\" << "b" << "a.txt";
+    // clang-format on
 }
 
 void TestFmMainPlan::refusedCharacterTyped()
@@ -177,51 +161,33 @@ void TestFmMainPlan::textArrives_data()
     QTest::addColumn<int>("warnings");
     QTest::addColumn<QString>("newName"); // of a.txt
 
+    // clang-format off
     const QString start = u"txtNewName2"_s;
     const QString digits = u"txtNewNameF"_s;
     const QString prefix = u"txtNewName1"_s;
     // Digit fields: every digit stays, every other character goes with one beep each.
-    QTest::newRow("start: key 9") << start << Way::Key << "1" << 1 << "9"
-                                  << "19" << 0 << 0 << "19.txt";
-    QTest::newRow("start: keys 0 and 5") << start << Way::Key << "1" << 1 << "05"
-                                         << "105" << 0 << 0 << "105.txt";
-    QTest::newRow("digits: key 9") << digits << Way::Key << "" << 0 << "9"
-                                   << "9" << 0 << 0 << "000000001.txt";
-    QTest::newRow("start: keys x and 9") << start << Way::Key << "1" << 1 << "x9"
-                                         << "19" << 1 << 0 << "19.txt";
-    QTest::newRow("start: input method commits 啊")
-        << start << Way::InputMethod << "1" << 1 << u"啊"_s << "1" << 1 << 0 << "1.txt";
-    QTest::newRow("start: input method commits 啊 over the selected number")
-        << start << Way::InputMethod << "12" << -1 << u"啊"_s << "12" << 1 << 0 << "12.txt";
-    QTest::newRow("start: paste x9 over the selected number") << start << Way::Paste << "12" << -1 << "x9"
-                                                              << "9" << 1 << 0 << "9.txt";
-    QTest::newRow("start: input method commits 9") << start << Way::InputMethod << "1" << 1 << "9"
-                                                   << "19" << 0 << 0 << "19.txt";
-    QTest::newRow("start: input method commits a full-width digit")
-        << start << Way::InputMethod << "1" << 1 << u"２"_s << "1" << 1 << 0 << "1.txt";
-    QTest::newRow("start: paste x9 in the middle") << start << Way::Paste << "12" << 1 << "x9"
-                                                   << "19^2" << 1 << 0 << "192.txt";
+    QTest::newRow("start: key 9") << start << Way::Key << "1" << 1 << "9" << "19" << 0 << 0 << "19.txt";
+    QTest::newRow("start: keys 0 and 5") << start << Way::Key << "1" << 1 << "05" << "105" << 0 << 0 << "105.txt";
+    QTest::newRow("digits: key 9") << digits << Way::Key << "" << 0 << "9" << "9" << 0 << 0 << "000000001.txt";
+    QTest::newRow("start: keys x and 9") << start << Way::Key << "1" << 1 << "x9" << "19" << 1 << 0 << "19.txt";
+    QTest::newRow("start: input method commits 啊") << start << Way::InputMethod << "1" << 1 << u"啊"_s << "1" << 1 << 0 << "1.txt";
+    QTest::newRow("start: input method commits 啊 over the selected number") << start << Way::InputMethod << "12" << -1 << u"啊"_s << "12" << 1 << 0 << "12.txt";
+    QTest::newRow("start: paste x9 over the selected number") << start << Way::Paste << "12" << -1 << "x9" << "9" << 1 << 0 << "9.txt";
+    QTest::newRow("start: input method commits 9") << start << Way::InputMethod << "1" << 1 << "9" << "19" << 0 << 0 << "19.txt";
+    QTest::newRow("start: input method commits a full-width digit") << start << Way::InputMethod << "1" << 1 << u"２"_s << "1" << 1 << 0 << "1.txt";
+    QTest::newRow("start: paste x9 in the middle") << start << Way::Paste << "12" << 1 << "x9" << "19^2" << 1 << 0 << "192.txt";
     QTest::newRow("start: paste an emoji") << start << Way::Paste << "1" << 1 << u"😀"_s << "1" << 1 << 0 << "1.txt";
-    QTest::newRow("digits: paste a1b2") << digits << Way::Paste << "" << 0 << "a1b2"
-                                        << "12" << 2 << 0 << "000000000001.txt";
-    QTest::newRow("digits: drop 3a") << digits << Way::Drop << "" << 0 << "3a"
-                                     << "3" << 1 << 0 << "001.txt";
+    QTest::newRow("digits: paste a1b2") << digits << Way::Paste << "" << 0 << "a1b2" << "12" << 2 << 0 << "000000000001.txt";
+    QTest::newRow("digits: drop 3a") << digits << Way::Drop << "" << 0 << "3a" << "3" << 1 << 0 << "001.txt";
     // Name fields: refused characters anywhere go, with one warning per change.
-    QTest::newRow("prefix: key ? in the middle") << prefix << Way::Key << "ab" << 1 << "?"
-                                                 << "ab" << 0 << 1 << "ab1.txt";
-    QTest::newRow("prefix: input method commits 青/禾")
-        << prefix << Way::InputMethod << "" << 0 << u"青/禾"_s << u"青禾"_s << 0 << 1 << u"青禾1.txt"_s;
-    QTest::newRow("prefix: paste a?b/c") << prefix << Way::Paste << "" << 0 << "a?b/c"
-                                         << "abc" << 0 << 1 << "abc1.txt";
-    QTest::newRow("prefix: paste a?b in the middle")
-        << prefix << Way::Paste << "xy" << 1 << "a?b"
-        << "xaby^" << 0 << 1 << "xaby1.txt"; // the caret goes to the end, as after the warning
-    QTest::newRow("prefix: paste clean text")
-        << prefix << Way::Paste << "" << 0 << u"木舟"_s << u"木舟"_s << 0 << 0 << u"木舟1.txt"_s;
-    QTest::newRow("suffix: drop x|y") << u"txtNewName3"_s << Way::Drop << "" << 0 << "x|y"
-                                      << "xy" << 0 << 1 << "1xy.txt";
-    QTest::newRow("before name: input method commits <x>") << u"txtAdd1"_s << Way::InputMethod << "" << 0 << "<x>"
-                                                           << "x" << 0 << 1 << "xa.txt";
+    QTest::newRow("prefix: key ? in the middle") << prefix << Way::Key << "ab" << 1 << "?" << "ab" << 0 << 1 << "ab1.txt";
+    QTest::newRow("prefix: input method commits 青/禾") << prefix << Way::InputMethod << "" << 0 << u"青/禾"_s << u"青禾"_s << 0 << 1 << u"青禾1.txt"_s;
+    QTest::newRow("prefix: paste a?b/c") << prefix << Way::Paste << "" << 0 << "a?b/c" << "abc" << 0 << 1 << "abc1.txt";
+    QTest::newRow("prefix: paste a?b in the middle") << prefix << Way::Paste << "xy" << 1 << "a?b" << "xaby^" << 0 << 1 << "xaby1.txt"; // the caret goes to the end, as after the warning
+    QTest::newRow("prefix: paste clean text") << prefix << Way::Paste << "" << 0 << u"木舟"_s << u"木舟"_s << 0 << 0 << u"木舟1.txt"_s;
+    QTest::newRow("suffix: drop x|y") << u"txtNewName3"_s << Way::Drop << "" << 0 << "x|y" << "xy" << 0 << 1 << "1xy.txt";
+    QTest::newRow("before name: input method commits <x>") << u"txtAdd1"_s << Way::InputMethod << "" << 0 << "<x>" << "x" << 0 << 1 << "xa.txt";
+    // clang-format on
 }
 
 void TestFmMainPlan::textArrives()
@@ -299,19 +265,19 @@ void TestFmMainPlan::digitFields_data()
     QTest::addColumn<QKeyCombination>("key");
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("beeps");
+    // clang-format off
     for (bool start : { true, false }) {
         const QByteArray f = start ? "start: " : "digits: ";
         QTest::newRow(f + "digit typed") << start << "1" << 1 << QKeyCombination(Qt::Key_7) << "17" << 0;
         QTest::newRow(f + "letter swallowed") << start << "1" << 1 << QKeyCombination(Qt::Key_A) << "1" << 1;
         QTest::newRow(f + "minus swallowed") << start << "1" << 0 << QKeyCombination(Qt::Key_Minus) << "1" << 1;
-        QTest::newRow(f + "backspace swallowed")
-            << start << "12" << 2 << QKeyCombination(Qt::Key_Backspace) << "12" << 1;
+        QTest::newRow(f + "backspace swallowed") << start << "12" << 2 << QKeyCombination(Qt::Key_Backspace) << "12" << 1;
         QTest::newRow(f + "enter beeps") << start << "12" << 2 << QKeyCombination(Qt::Key_Return) << "12" << 1;
-        QTest::newRow(f + "paste swallowed")
-            << start << "12" << 2 << QKeyCombination(Qt::ControlModifier, Qt::Key_V) << "12" << 1;
+        QTest::newRow(f + "paste swallowed") << start << "12" << 2 << QKeyCombination(Qt::ControlModifier, Qt::Key_V) << "12" << 1;
         QTest::newRow(f + "delete works") << start << "12" << 0 << QKeyCombination(Qt::Key_Delete) << "2" << 0;
         QTest::newRow(f + "arrows move") << start << "12" << 2 << QKeyCombination(Qt::Key_Left) << "12" << 0;
     }
+    // clang-format on
 }
 
 void TestFmMainPlan::digitFields()
@@ -354,12 +320,11 @@ void TestFmMainPlan::extensionField_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("jpg gets a dot") << "jpg"
-                                    << ".jpg" << QStringList { u"1.jpg"_s, u"2.jpg"_s };
-    QTest::newRow(".jpg stays") << ".jpg"
-                                << ".jpg" << QStringList { u"1.jpg"_s, u"2.jpg"_s };
-    QTest::newRow("spaces before keep the text") << " png"
-                                                 << ". png" << QStringList { u"1. png"_s, u"2. png"_s };
+    // clang-format off
+    QTest::newRow("jpg gets a dot") << "jpg" << ".jpg" << QStringList { u"1.jpg"_s, u"2.jpg"_s };
+    QTest::newRow(".jpg stays") << ".jpg" << ".jpg" << QStringList { u"1.jpg"_s, u"2.jpg"_s };
+    QTest::newRow("spaces before keep the text") << " png" << ". png" << QStringList { u"1. png"_s, u"2. png"_s };
+    // clang-format on
 }
 
 void TestFmMainPlan::extensionField()
@@ -445,42 +410,22 @@ void TestFmMainPlan::planKeys_data()
     QTest::addColumn<QString>("shown"); // the plan panel shown afterwards
     QTest::addColumn<QString>("focusAfter");
 
+    // clang-format off
     const QKeyCombination ctrlTab(Qt::ControlModifier, Qt::Key_Tab);
-    QTest::newRow("Ctrl+Tab in the list") << "ListReName" << QList { ctrlTab } << "planReplace"
-                                          << "ListReName";
-    QTest::newRow("Ctrl+PageDown in the list")
-        << "ListReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace"
-        << "ListReName";
-    QTest::newRow("Ctrl+Tab twice") << "ListReName" << QList { ctrlTab, ctrlTab } << "planDIY"
-                                    << "ListReName";
-    QTest::newRow("Ctrl+Shift+Tab in the suffix field")
-        << "txtNewName3" << QList { QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Backtab) }
-        << "planReplace"
-        << "btReplace"; // the field went with its plan: the focus goes to the tab shown
-    QTest::newRow("Ctrl+PageDown on 开始更名")
-        << "btReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace"
-        << "btReName";
-    QTest::newRow("Ctrl+PageUp on an extension option")
-        << "Option1" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageUp) } << "planReplace"
-        << "Option1";
-    QTest::newRow("Right on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Right) } << "planReplace"
-                                                << "btReplace";
-    QTest::newRow("Left on the numbering tab wraps")
-        << "btDIY" << QList { QKeyCombination(Qt::Key_Left) } << "planReplace"
-        << "btReplace";
-    QTest::newRow("Right, then Home") << "btDIY"
-                                      << QList { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_Home) }
-                                      << "planDIY"
-                                      << "btDIY";
-    QTest::newRow("Ctrl+Tab on the numbering tab") << "btDIY" << QList { ctrlTab } << "planReplace"
-                                                   << "btReplace";
-    QTest::newRow("Space on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Space) } << "planDIY"
-                                                << "btDIY";
-    QTest::newRow("Tab from the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Tab) } << "planDIY"
-                                                << "txtNewNameF";
-    QTest::newRow("Right on the list moves no plan")
-        << "ListReName" << QList { QKeyCombination(Qt::Key_Right) } << "planDIY"
-        << "ListReName";
+    QTest::newRow("Ctrl+Tab in the list") << "ListReName" << QList { ctrlTab } << "planReplace" << "ListReName";
+    QTest::newRow("Ctrl+PageDown in the list") << "ListReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace" << "ListReName";
+    QTest::newRow("Ctrl+Tab twice") << "ListReName" << QList { ctrlTab, ctrlTab } << "planDIY" << "ListReName";
+    QTest::newRow("Ctrl+Shift+Tab in the suffix field") << "txtNewName3" << QList { QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Backtab) } << "planReplace" << "btReplace"; // the field went with its plan: the focus goes to the tab shown
+    QTest::newRow("Ctrl+PageDown on 开始更名") << "btReName" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageDown) } << "planReplace" << "btReName";
+    QTest::newRow("Ctrl+PageUp on an extension option") << "Option1" << QList { QKeyCombination(Qt::ControlModifier, Qt::Key_PageUp) } << "planReplace" << "Option1";
+    QTest::newRow("Right on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Right) } << "planReplace" << "btReplace";
+    QTest::newRow("Left on the numbering tab wraps") << "btDIY" << QList { QKeyCombination(Qt::Key_Left) } << "planReplace" << "btReplace";
+    QTest::newRow("Right, then Home") << "btDIY" << QList { QKeyCombination(Qt::Key_Right), QKeyCombination(Qt::Key_Home) } << "planDIY" << "btDIY";
+    QTest::newRow("Ctrl+Tab on the numbering tab") << "btDIY" << QList { ctrlTab } << "planReplace" << "btReplace";
+    QTest::newRow("Space on the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Space) } << "planDIY" << "btDIY";
+    QTest::newRow("Tab from the numbering tab") << "btDIY" << QList { QKeyCombination(Qt::Key_Tab) } << "planDIY" << "txtNewNameF";
+    QTest::newRow("Right on the list moves no plan") << "ListReName" << QList { QKeyCombination(Qt::Key_Right) } << "planDIY" << "ListReName";
+    // clang-format on
 }
 
 void TestFmMainPlan::planKeys()

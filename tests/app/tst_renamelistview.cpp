@@ -43,31 +43,13 @@ void TestRenameListView::cellsDescribeFailures_data()
     QTest::addColumn<QString>("newNameDescription");
     QTest::addColumn<QString>("outcomeDescription");
 
-    QTest::newRow("would be renamed") << ""
-                                      << ""
-                                      << ""
-                                      << ""
-                                      << "";
-    QTest::newRow("name taken") << "文件夹中已有同名文件"
-                                << ""
-                                << ""
-                                << "无法更名：文件夹中已有同名文件"
-                                << "";
-    QTest::newRow("same new name as row 1") << "与第 1 行的新文件名相同"
-                                            << ""
-                                            << ""
-                                            << "无法更名：与第 1 行的新文件名相同"
-                                            << "";
-    QTest::newRow("failed") << ""
-                            << "失败"
-                            << "没有权限"
-                            << ""
-                            << "没有权限";
-    QTest::newRow("renamed") << ""
-                             << "成功"
-                             << ""
-                             << ""
-                             << "";
+    // clang-format off
+    QTest::newRow("would be renamed") << "" << "" << "" << "" << "";
+    QTest::newRow("name taken") << "文件夹中已有同名文件" << "" << "" << "无法更名：文件夹中已有同名文件" << "";
+    QTest::newRow("same new name as row 1") << "与第 1 行的新文件名相同" << "" << "" << "无法更名：与第 1 行的新文件名相同" << "";
+    QTest::newRow("failed") << "" << "失败" << "没有权限" << "" << "没有权限";
+    QTest::newRow("renamed") << "" << "成功" << "" << "" << "";
+    // clang-format on
 }
 
 void TestRenameListView::cellsDescribeFailures()

@@ -33,8 +33,10 @@ private slots:
 void TestDiskFs::initTestCase_data()
 {
     QTest::addColumn<bool>("flagsMissing");
+    // clang-format off
     QTest::newRow("renameat2") << false;
     QTest::newRow("link and unlink") << true;
+    // clang-format on
 }
 
 void TestDiskFs::init()
@@ -52,6 +54,7 @@ void TestDiskFs::acceptableNames_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("acceptable");
+    // clang-format off
     QTest::newRow("plain") << u"a.txt"_s << true;
     QTest::newRow("chinese with spaces") << u"青禾 001.jpg"_s << true;
     QTest::newRow("hidden") << u".profile"_s << true;
@@ -64,6 +67,7 @@ void TestDiskFs::acceptableNames_data()
     QTest::newRow("parent path") << u"../a.txt"_s << false;
     QTest::newRow("trailing separator") << u"a/"_s << false;
     QTest::newRow("NUL") << (u"a"_s + QChar(0) + u"b"_s) << false;
+    // clang-format on
 }
 
 void TestDiskFs::acceptableNames()
@@ -81,32 +85,23 @@ void TestDiskFs::renameInFolder_data()
     QTest::addColumn<int>("error");
     QTest::addColumn<QStringList>("after");
 
+    // clang-format off
     QTest::newRow("free name") << QStringList { u"a"_s } << u"a"_s << u"b"_s << 0 << QStringList { u"b=a"_s };
-    QTest::newRow("chinese names") << QStringList { u"旧.txt"_s } << u"旧.txt"_s << u"青禾1.txt"_s << 0
-                                   << QStringList { u"青禾1.txt=旧.txt"_s };
-    QTest::newRow("name taken") << QStringList { u"a"_s, u"b"_s } << u"a"_s << u"b"_s << EEXIST
-                                << QStringList { u"a"_s, u"b"_s };
-    QTest::newRow("name taken by a folder")
-        << QStringList { u"a"_s, u"d/"_s } << u"a"_s << u"d"_s << EEXIST << QStringList { u"a"_s, u"d/"_s };
-    QTest::newRow("name taken by a broken link") << QStringList { u"a"_s, u"l@nowhere"_s } << u"a"_s << u"l"_s << EEXIST
-                                                 << QStringList { u"a"_s, u"l@nowhere"_s };
+    QTest::newRow("chinese names") << QStringList { u"旧.txt"_s } << u"旧.txt"_s << u"青禾1.txt"_s << 0 << QStringList { u"青禾1.txt=旧.txt"_s };
+    QTest::newRow("name taken") << QStringList { u"a"_s, u"b"_s } << u"a"_s << u"b"_s << EEXIST << QStringList { u"a"_s, u"b"_s };
+    QTest::newRow("name taken by a folder") << QStringList { u"a"_s, u"d/"_s } << u"a"_s << u"d"_s << EEXIST << QStringList { u"a"_s, u"d/"_s };
+    QTest::newRow("name taken by a broken link") << QStringList { u"a"_s, u"l@nowhere"_s } << u"a"_s << u"l"_s << EEXIST << QStringList { u"a"_s, u"l@nowhere"_s };
     QTest::newRow("missing file") << QStringList { u"b"_s } << u"a"_s << u"c"_s << ENOENT << QStringList { u"b"_s };
     QTest::newRow("same name") << QStringList { u"a"_s } << u"a"_s << u"a"_s << EEXIST << QStringList { u"a"_s };
-    QTest::newRow("letter case only") << QStringList { u"A.txt"_s } << u"A.txt"_s << u"a.txt"_s << 0
-                                      << QStringList { u"a.txt=A.txt"_s };
-    QTest::newRow("letter case only, other file there")
-        << QStringList { u"A.txt"_s, u"a.txt"_s } << u"A.txt"_s << u"a.txt"_s << EEXIST
-        << QStringList { u"A.txt"_s, u"a.txt"_s };
-    QTest::newRow("name too long") << QStringList { u"a"_s } << u"a"_s << QString(300, u'n') << ENAMETOOLONG
-                                   << QStringList { u"a"_s };
-    QTest::newRow("separator refused") << QStringList { u"a"_s, u"d/"_s } << u"a"_s << u"d/a"_s << EINVAL
-                                       << QStringList { u"a"_s, u"d/"_s };
-    QTest::newRow("parent refused") << QStringList { u"a"_s } << u"a"_s << u"../a"_s << EINVAL
-                                    << QStringList { u"a"_s };
+    QTest::newRow("letter case only") << QStringList { u"A.txt"_s } << u"A.txt"_s << u"a.txt"_s << 0 << QStringList { u"a.txt=A.txt"_s };
+    QTest::newRow("letter case only, other file there") << QStringList { u"A.txt"_s, u"a.txt"_s } << u"A.txt"_s << u"a.txt"_s << EEXIST << QStringList { u"A.txt"_s, u"a.txt"_s };
+    QTest::newRow("name too long") << QStringList { u"a"_s } << u"a"_s << QString(300, u'n') << ENAMETOOLONG << QStringList { u"a"_s };
+    QTest::newRow("separator refused") << QStringList { u"a"_s, u"d/"_s } << u"a"_s << u"d/a"_s << EINVAL << QStringList { u"a"_s, u"d/"_s };
+    QTest::newRow("parent refused") << QStringList { u"a"_s } << u"a"_s << u"../a"_s << EINVAL << QStringList { u"a"_s };
     QTest::newRow("empty refused") << QStringList { u"a"_s } << u"a"_s << QString() << EINVAL << QStringList { u"a"_s };
     QTest::newRow("dot dot refused") << QStringList { u"a"_s } << u"a"_s << u".."_s << EINVAL << QStringList { u"a"_s };
-    QTest::newRow("old name with separator refused")
-        << QStringList { u"d/"_s } << u"d/x"_s << u"x"_s << EINVAL << QStringList { u"d/"_s };
+    QTest::newRow("old name with separator refused") << QStringList { u"d/"_s } << u"d/x"_s << u"x"_s << EINVAL << QStringList { u"d/"_s };
+    // clang-format on
 }
 
 void TestDiskFs::renameInFolder()
@@ -172,6 +167,7 @@ void TestDiskFs::isFileOrLink_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("file");
+    // clang-format off
     QTest::newRow("regular") << u"f"_s << true;
     QTest::newRow("hidden regular") << u".h"_s << true;
     QTest::newRow("folder") << u"d"_s << false;
@@ -180,6 +176,7 @@ void TestDiskFs::isFileOrLink_data()
     QTest::newRow("broken link") << u"lb"_s << true;
     QTest::newRow("fifo") << u"p"_s << false;
     QTest::newRow("missing") << u"m"_s << false;
+    // clang-format on
 }
 
 void TestDiskFs::isFileOrLink()

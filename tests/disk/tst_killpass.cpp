@@ -167,9 +167,11 @@ void TestKillPass::killedAtAnyInstant_data()
 {
     QTest::addColumn<bool>("noReplaceMissing");
     QTest::addColumn<bool>("exchangeMissing");
+    // clang-format off
     QTest::newRow("exchange") << false << false;
     QTest::newRow("temporary name") << false << true;
     QTest::newRow("link and unlink") << true << true;
+    // clang-format on
 }
 
 void TestKillPass::killedAtAnyInstant()

@@ -74,37 +74,27 @@ void TestDragDrop::drop_data()
     QTest::addColumn<int>("selection"); // -1: none
     QTest::addColumn<bool>("refresh");
 
+    // clang-format off
     const QStringList unchanged = kNames;
-    QTest::newRow("downward: B onto D") << 5 << 1 << 3 << false << true << u"B"_s
-                                        << QStringList { u"A"_s, u"C"_s, u"D"_s, u"B"_s, u"E"_s } << 3 << true;
-    QTest::newRow("upward: D onto B") << 5 << 3 << 1 << false << true << u"D"_s
-                                      << QStringList { u"A"_s, u"D"_s, u"B"_s, u"C"_s, u"E"_s } << 1 << true;
-    QTest::newRow("onto the last row") << 5 << 0 << 4 << false << true << u"A"_s
-                                       << QStringList { u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"A"_s } << 4 << true;
-    QTest::newRow("onto the first row") << 5 << 4 << 0 << false << true << u"E"_s
-                                        << QStringList { u"E"_s, u"A"_s, u"B"_s, u"C"_s, u"D"_s } << 0 << true;
+    QTest::newRow("downward: B onto D") << 5 << 1 << 3 << false << true << u"B"_s << QStringList { u"A"_s, u"C"_s, u"D"_s, u"B"_s, u"E"_s } << 3 << true;
+    QTest::newRow("upward: D onto B") << 5 << 3 << 1 << false << true << u"D"_s << QStringList { u"A"_s, u"D"_s, u"B"_s, u"C"_s, u"E"_s } << 1 << true;
+    QTest::newRow("onto the last row") << 5 << 0 << 4 << false << true << u"A"_s << QStringList { u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"A"_s } << 4 << true;
+    QTest::newRow("onto the first row") << 5 << 4 << 0 << false << true << u"E"_s << QStringList { u"E"_s, u"A"_s, u"B"_s, u"C"_s, u"D"_s } << 0 << true;
     QTest::newRow("onto itself keeps its place") << 5 << 2 << 2 << false << true << u"C"_s << unchanged << 2 << true;
-    QTest::newRow("below the last row goes to the end")
-        << 5 << 1 << -1 << false << true << u"B"_s << QStringList { u"A"_s, u"C"_s, u"D"_s, u"E"_s, u"B"_s } << 4
-        << true;
-    QTest::newRow("last row below the last row stays last")
-        << 5 << 4 << -1 << false << true << u"E"_s << unchanged << 4 << true;
-    QTest::newRow("two rows, swapped") << 2 << 1 << 0 << false << true << u"B"_s << QStringList { u"B"_s, u"A"_s } << 0
-                                       << true;
+    QTest::newRow("below the last row goes to the end") << 5 << 1 << -1 << false << true << u"B"_s << QStringList { u"A"_s, u"C"_s, u"D"_s, u"E"_s, u"B"_s } << 4 << true;
+    QTest::newRow("last row below the last row stays last") << 5 << 4 << -1 << false << true << u"E"_s << unchanged << 4 << true;
+    QTest::newRow("two rows, swapped") << 2 << 1 << 0 << false << true << u"B"_s << QStringList { u"B"_s, u"A"_s } << 0 << true;
 
-    QTest::newRow("file list ignored even with matching text")
-        << 5 << 1 << 3 << true << true << u"B"_s << unchanged << 1 << false;
+    QTest::newRow("file list ignored even with matching text") << 5 << 1 << 3 << true << true << u"B"_s << unchanged << 1 << false;
     QTest::newRow("no text ignored") << 5 << 1 << 3 << false << false << QString() << unchanged << 1 << false;
-    QTest::newRow("foreign text equal to the selected row moves it")
-        << 5 << 0 << 2 << false << true << u"A"_s << QStringList { u"B"_s, u"C"_s, u"A"_s, u"D"_s, u"E"_s } << 2
-        << true;
+    QTest::newRow("foreign text equal to the selected row moves it") << 5 << 0 << 2 << false << true << u"A"_s << QStringList { u"B"_s, u"C"_s, u"A"_s, u"D"_s, u"E"_s } << 2 << true;
     QTest::newRow("text of another row ignored") << 5 << 0 << 2 << false << true << u"C"_s << unchanged << 0 << false;
-    QTest::newRow("text differing in case ignored")
-        << 5 << 0 << 2 << false << true << u"a"_s << unchanged << 0 << false;
+    QTest::newRow("text differing in case ignored") << 5 << 0 << 2 << false << true << u"a"_s << unchanged << 0 << false;
     QTest::newRow("empty text ignored") << 5 << 0 << 2 << false << true << QString() << unchanged << 0 << false;
     QTest::newRow("no selection ignored") << 5 << -1 << 2 << false << true << u"A"_s << unchanged << -1 << false;
     QTest::newRow("one row ignored") << 1 << 0 << 0 << false << true << u"A"_s << QStringList { u"A"_s } << 0 << false;
     QTest::newRow("empty list ignored") << 0 << -1 << -1 << false << true << u"A"_s << QStringList {} << -1 << false;
+    // clang-format on
 }
 
 void TestDragDrop::drop()
@@ -137,10 +127,12 @@ void TestDragDrop::dropMimeData_data()
     QTest::addColumn<bool>("hasText");
     QTest::addColumn<bool>("moved");
 
+    // clang-format off
     QTest::newRow("the list's own drag data") << QList<QUrl> {} << true << true;
     QTest::newRow("files from a file manager") << QList<QUrl> { QUrl::fromLocalFile(u"/tmp/B"_s) } << true << false;
     QTest::newRow("a web link with the row's text") << QList<QUrl> { QUrl(u"https://example.com/B"_s) } << true << true;
     QTest::newRow("a web link without text") << QList<QUrl> { QUrl(u"https://example.com/B"_s) } << false << false;
+    // clang-format on
 }
 
 void TestDragDrop::dropMimeData()
@@ -187,6 +179,7 @@ void TestDragDrop::highlightedRow_data()
     QTest::addColumn<int>("rowCount");
     QTest::addColumn<int>("expected"); // -1: none
 
+    // clang-format off
     QTest::newRow("none before the first highlight") << -1 << 5 << -1;
     QTest::newRow("first row") << 0 << 5 << 0;
     QTest::newRow("last row") << 4 << 5 << 4;
@@ -194,6 +187,7 @@ void TestDragDrop::highlightedRow_data()
     QTest::newRow("no rows left") << 0 << 0 << -1;
     QTest::newRow("negative") << -2 << 5 << -1;
     QTest::newRow("far beyond") << std::numeric_limits<int>::max() << 5 << -1;
+    // clang-format on
 }
 
 void TestDragDrop::highlightedRow()

@@ -120,6 +120,7 @@ void TestFolderListing::entryKinds_data()
     QTest::addColumn<bool>("listed");
     QTest::addColumn<QString>("fact"); // what the same listing tells the check: "file", "other" or "" (nothing)
 
+    // clang-format off
     QTest::newRow("regular file") << u"photo.jpg"_s << Kind::File << true << u"file"_s;
     QTest::newRow("CJK name") << u"青禾 木舟.jpg"_s << Kind::File << true << u"file"_s;
     QTest::newRow("name with spaces around is kept untrimmed") << u" x.txt "_s << Kind::File << true << u"file"_s;
@@ -133,6 +134,7 @@ void TestFolderListing::entryKinds_data()
     QTest::newRow("socket") << u"sock"_s << Kind::Socket << false << u"other"_s;
     QTest::newRow("name that is not UTF-8") << QString() << Kind::InvalidUtf8Name << false << QString();
     QTest::newRow("name starting with a byte-order mark") << QString() << Kind::ByteOrderMarkName << false << QString();
+    // clang-format on
 }
 
 void TestFolderListing::entryKinds()
@@ -181,24 +183,14 @@ void TestFolderListing::order_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("case is ignored") << QStringList { u"b.txt"_s, u"C.txt"_s, u"a.txt"_s }
-                                     << QStringList { u"a.txt"_s, u"b.txt"_s, u"C.txt"_s };
-    QTest::newRow("names equal but for case: capitals first") << QStringList { u"photo.jpg"_s, u"PHOTO.jpg"_s,
-        u"Photo.jpg"_s } << QStringList { u"PHOTO.jpg"_s, u"Photo.jpg"_s, u"photo.jpg"_s };
-    QTest::newRow("digits before letters, text not numbers")
-        << QStringList { u"img10.jpg"_s, u"img2.jpg"_s, u"IMG1.jpg"_s, u"a.jpg"_s, u"1.jpg"_s }
-        << QStringList { u"1.jpg"_s, u"a.jpg"_s, u"IMG1.jpg"_s, u"img10.jpg"_s, u"img2.jpg"_s };
-    QTest::newRow("prefix before longer name")
-        << QStringList { u"ab"_s, u"AB.txt"_s, u"a"_s } << QStringList { u"a"_s, u"ab"_s, u"AB.txt"_s };
-    QTest::newRow("Chinese by pinyin, before Latin") << QStringList { u"合同草稿.docx"_s, u"Zebra.jpg"_s, u"婚礼.jpg"_s,
-        u"报销单.xlsx"_s } << QStringList { u"报销单.xlsx"_s, u"合同草稿.docx"_s, u"婚礼.jpg"_s, u"Zebra.jpg"_s };
-    QTest::newRow("long shared beginnings") << QStringList { u"IMG_20240101_0002.jpg"_s, u"img_20240101_0001.JPG"_s,
-        u"IMG_20240101_.jpg"_s, u"IMG_2024010"_s }
-                                            << QStringList { u"IMG_2024010"_s, u"IMG_20240101_.jpg"_s,
-                                                   u"img_20240101_0001.JPG"_s, u"IMG_20240101_0002.jpg"_s };
-    QTest::newRow("twelve letters, then more or a capital")
-        << QStringList { u"abcdefghijklm"_s, u"abcdefghijkl"_s, u"ABCDEFGHIJKL"_s, u"abcdefghijkm"_s }
-        << QStringList { u"ABCDEFGHIJKL"_s, u"abcdefghijkl"_s, u"abcdefghijklm"_s, u"abcdefghijkm"_s };
+    // clang-format off
+    QTest::newRow("case is ignored") << QStringList { u"b.txt"_s, u"C.txt"_s, u"a.txt"_s } << QStringList { u"a.txt"_s, u"b.txt"_s, u"C.txt"_s };
+    QTest::newRow("names equal but for case: capitals first") << QStringList { u"photo.jpg"_s, u"PHOTO.jpg"_s, u"Photo.jpg"_s } << QStringList { u"PHOTO.jpg"_s, u"Photo.jpg"_s, u"photo.jpg"_s };
+    QTest::newRow("digits before letters, text not numbers") << QStringList { u"img10.jpg"_s, u"img2.jpg"_s, u"IMG1.jpg"_s, u"a.jpg"_s, u"1.jpg"_s } << QStringList { u"1.jpg"_s, u"a.jpg"_s, u"IMG1.jpg"_s, u"img10.jpg"_s, u"img2.jpg"_s };
+    QTest::newRow("prefix before longer name") << QStringList { u"ab"_s, u"AB.txt"_s, u"a"_s } << QStringList { u"a"_s, u"ab"_s, u"AB.txt"_s };
+    QTest::newRow("Chinese by pinyin, before Latin") << QStringList { u"合同草稿.docx"_s, u"Zebra.jpg"_s, u"婚礼.jpg"_s, u"报销单.xlsx"_s } << QStringList { u"报销单.xlsx"_s, u"合同草稿.docx"_s, u"婚礼.jpg"_s, u"Zebra.jpg"_s };
+    QTest::newRow("long shared beginnings") << QStringList { u"IMG_20240101_0002.jpg"_s, u"img_20240101_0001.JPG"_s, u"IMG_20240101_.jpg"_s, u"IMG_2024010"_s } << QStringList { u"IMG_2024010"_s, u"IMG_20240101_.jpg"_s, u"img_20240101_0001.JPG"_s, u"IMG_20240101_0002.jpg"_s };
+    QTest::newRow("twelve letters, then more or a capital") << QStringList { u"abcdefghijklm"_s, u"abcdefghijkl"_s, u"ABCDEFGHIJKL"_s, u"abcdefghijkm"_s } << QStringList { u"ABCDEFGHIJKL"_s, u"abcdefghijkl"_s, u"abcdefghijklm"_s, u"abcdefghijkm"_s };
     QTest::newRow("leading space first") << QStringList { u"a"_s, u" b"_s } << QStringList { u" b"_s, u"a"_s };
     // Enough names to be keyed and sorted in parts on several threads, then merged.
     QStringList many;
@@ -207,6 +199,7 @@ void TestFolderListing::order_data()
     QStringList manySorted = many;
     std::reverse(manySorted.begin(), manySorted.end());
     QTest::newRow("more names than one thread sorts") << many << manySorted;
+    // clang-format on
 }
 
 void TestFolderListing::order()
@@ -261,8 +254,10 @@ void TestFolderListing::mixedFolder()
 void TestFolderListing::folderCell_data()
 {
     QTest::addColumn<bool>("closingSeparator");
+    // clang-format off
     QTest::newRow("path without closing separator") << false;
     QTest::newRow("path with closing separator") << true;
+    // clang-format on
 }
 
 void TestFolderListing::folderCell()
@@ -298,10 +293,12 @@ void TestFolderListing::relativePath()
 void TestFolderListing::unlistable_data()
 {
     QTest::addColumn<QString>("relative"); // below the temporary folder; "<empty>" for the empty path
+    // clang-format off
     QTest::newRow("missing folder") << u"gone"_s;
     QTest::newRow("a file, not a folder") << u"plain.txt"_s;
     QTest::newRow("empty path") << u"<empty>"_s;
     QTest::newRow("folder of only hidden files and folders") << u"quiet"_s;
+    // clang-format on
 }
 
 void TestFolderListing::unlistable()

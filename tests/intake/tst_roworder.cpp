@@ -63,44 +63,34 @@ void TestRowOrder::command_data()
     QTest::addColumn<int>("selection"); // -1: none
     QTest::addColumn<bool>("refresh");
 
+    // clang-format off
     const QString ok = outcome::succeeded();
     const QString bad = outcome::failed();
     const QStringList abc { u"A"_s, u"B"_s, u"C"_s };
     const QStringList afterRename { ok, bad, QString() };
 
     // Moves carry old name, folder and icon; the outcome texts stay where they were.
-    QTest::newRow("up: middle row") << Command::Up << 3 << 1 << QStringList { u"B"_s, u"A"_s, u"C"_s } << afterRename
-                                    << 0 << true;
-    QTest::newRow("up: last row") << Command::Up << 3 << 2 << QStringList { u"A"_s, u"C"_s, u"B"_s } << afterRename << 1
-                                  << true;
+    QTest::newRow("up: middle row") << Command::Up << 3 << 1 << QStringList { u"B"_s, u"A"_s, u"C"_s } << afterRename << 0 << true;
+    QTest::newRow("up: last row") << Command::Up << 3 << 2 << QStringList { u"A"_s, u"C"_s, u"B"_s } << afterRename << 1 << true;
     QTest::newRow("up: first row does nothing") << Command::Up << 3 << 0 << abc << afterRename << 0 << false;
-    QTest::newRow("up: single row does nothing")
-        << Command::Up << 1 << 0 << QStringList { u"A"_s } << QStringList { ok } << 0 << false;
+    QTest::newRow("up: single row does nothing") << Command::Up << 1 << 0 << QStringList { u"A"_s } << QStringList { ok } << 0 << false;
     QTest::newRow("up: no selection does nothing") << Command::Up << 3 << -1 << abc << afterRename << -1 << false;
-    QTest::newRow("up: selection beyond the rows is none")
-        << Command::Up << 3 << 3 << abc << afterRename << -1 << false;
+    QTest::newRow("up: selection beyond the rows is none") << Command::Up << 3 << 3 << abc << afterRename << -1 << false;
 
-    QTest::newRow("down: first row") << Command::Down << 3 << 0 << QStringList { u"B"_s, u"A"_s, u"C"_s } << afterRename
-                                     << 1 << true;
-    QTest::newRow("down: middle row") << Command::Down << 3 << 1 << QStringList { u"A"_s, u"C"_s, u"B"_s }
-                                      << afterRename << 2 << true;
+    QTest::newRow("down: first row") << Command::Down << 3 << 0 << QStringList { u"B"_s, u"A"_s, u"C"_s } << afterRename << 1 << true;
+    QTest::newRow("down: middle row") << Command::Down << 3 << 1 << QStringList { u"A"_s, u"C"_s, u"B"_s } << afterRename << 2 << true;
     QTest::newRow("down: last row does nothing") << Command::Down << 3 << 2 << abc << afterRename << 2 << false;
-    QTest::newRow("down: single row does nothing")
-        << Command::Down << 1 << 0 << QStringList { u"A"_s } << QStringList { ok } << 0 << false;
+    QTest::newRow("down: single row does nothing") << Command::Down << 1 << 0 << QStringList { u"A"_s } << QStringList { ok } << 0 << false;
     QTest::newRow("down: no selection does nothing") << Command::Down << 3 << -1 << abc << afterRename << -1 << false;
 
     // Removal takes the row with all its cells; the row that followed takes the selection.
-    QTest::newRow("remove: middle row selects the next")
-        << Command::Remove << 3 << 1 << QStringList { u"A"_s, u"C"_s } << QStringList { ok, QString() } << 1 << true;
-    QTest::newRow("remove: first row") << Command::Remove << 3 << 0 << QStringList { u"B"_s, u"C"_s }
-                                       << QStringList { bad, QString() } << 0 << true;
-    QTest::newRow("remove: last row selects nothing")
-        << Command::Remove << 3 << 2 << QStringList { u"A"_s, u"B"_s } << QStringList { ok, bad } << -1 << true;
+    QTest::newRow("remove: middle row selects the next") << Command::Remove << 3 << 1 << QStringList { u"A"_s, u"C"_s } << QStringList { ok, QString() } << 1 << true;
+    QTest::newRow("remove: first row") << Command::Remove << 3 << 0 << QStringList { u"B"_s, u"C"_s } << QStringList { bad, QString() } << 0 << true;
+    QTest::newRow("remove: last row selects nothing") << Command::Remove << 3 << 2 << QStringList { u"A"_s, u"B"_s } << QStringList { ok, bad } << -1 << true;
     QTest::newRow("remove: only row") << Command::Remove << 1 << 0 << QStringList {} << QStringList {} << -1 << true;
-    QTest::newRow("remove: no selection does nothing")
-        << Command::Remove << 3 << -1 << abc << afterRename << -1 << false;
-    QTest::newRow("remove: empty list does nothing")
-        << Command::Remove << 0 << 0 << QStringList {} << QStringList {} << -1 << false;
+    QTest::newRow("remove: no selection does nothing") << Command::Remove << 3 << -1 << abc << afterRename << -1 << false;
+    QTest::newRow("remove: empty list does nothing") << Command::Remove << 0 << 0 << QStringList {} << QStringList {} << -1 << false;
+    // clang-format on
 }
 
 void TestRowOrder::command()
@@ -176,39 +166,26 @@ void TestRowOrder::naturalOrder_data()
     QTest::addColumn<QString>("a");
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("expected"); // sign of naturalCompare(a, b)
-    QTest::newRow("file2 < file10") << "file2.txt"
-                                    << "file10.txt" << -1;
-    QTest::newRow("a1b2 < a1b10") << "a1b2"
-                                  << "a1b10" << -1;
-    QTest::newRow("a2b1 > a1b10") << "a2b1"
-                                  << "a1b10" << 1;
-    QTest::newRow("case ignored") << "File2"
-                                  << "file10" << -1;
-    QTest::newRow("01 before 1") << "01"
-                                 << "1" << -1;
-    QTest::newRow("1 after 01") << "1"
-                                << "01" << 1;
-    QTest::newRow("leading zeros do not count further on") << "x01b"
-                                                           << "x1a" << 1;
-    QTest::newRow("007 < 10") << "007"
-                              << "10" << -1;
-    QTest::newRow("capital before small when only case differs") << "A.txt"
-                                                                 << "a.txt" << -1;
-    QTest::newRow("equal") << "IMG_1.jpg"
-                           << "IMG_1.jpg" << 0;
-    QTest::newRow("no digits: by letter") << "b"
-                                          << "a" << 1;
-    QTest::newRow("beginning first") << "file"
-                                     << "file1" << -1;
-    QTest::newRow("dot before a number") << "file.txt"
-                                         << "file1.txt" << -1;
-    QTest::newRow("numbers beyond 64 bits") << "x99999999999999999999"
-                                            << "x100000000000000000000" << -1;
-    QTest::newRow("a01 and A1: case-folded text first") << "a01"
-                                                        << "A1" << -1;
+    // clang-format off
+    QTest::newRow("file2 < file10") << "file2.txt" << "file10.txt" << -1;
+    QTest::newRow("a1b2 < a1b10") << "a1b2" << "a1b10" << -1;
+    QTest::newRow("a2b1 > a1b10") << "a2b1" << "a1b10" << 1;
+    QTest::newRow("case ignored") << "File2" << "file10" << -1;
+    QTest::newRow("01 before 1") << "01" << "1" << -1;
+    QTest::newRow("1 after 01") << "1" << "01" << 1;
+    QTest::newRow("leading zeros do not count further on") << "x01b" << "x1a" << 1;
+    QTest::newRow("007 < 10") << "007" << "10" << -1;
+    QTest::newRow("capital before small when only case differs") << "A.txt" << "a.txt" << -1;
+    QTest::newRow("equal") << "IMG_1.jpg" << "IMG_1.jpg" << 0;
+    QTest::newRow("no digits: by letter") << "b" << "a" << 1;
+    QTest::newRow("beginning first") << "file" << "file1" << -1;
+    QTest::newRow("dot before a number") << "file.txt" << "file1.txt" << -1;
+    QTest::newRow("numbers beyond 64 bits") << "x99999999999999999999" << "x100000000000000000000" << -1;
+    QTest::newRow("a01 and A1: case-folded text first") << "a01" << "A1" << -1;
     QTest::newRow("Chinese by pinyin, not code point") << u"合同草稿"_s << u"报销单"_s << 1;
     QTest::newRow("Chinese with numbers") << u"青禾10.jpg"_s << u"青禾9.jpg"_s << 1;
     QTest::newRow("Chinese before Latin") << u"z"_s << u"一"_s << 1;
+    // clang-format on
 }
 
 void TestRowOrder::naturalOrder()
@@ -230,24 +207,15 @@ void TestRowOrder::sort_data()
     QTest::addColumn<int>("selection");
     QTest::addColumn<bool>("refresh");
 
+    // clang-format off
     const QStringList files { u"file10"_s, u"file2"_s, u"File1"_s, u"file9"_s };
-    QTest::newRow("name: natural, case ignored")
-        << false << files << QList<int> { 1, 1, 1, 1 } << 0
-        << QStringList { u"File1"_s, u"file2"_s, u"file9"_s, u"file10"_s } << 3 << true;
-    QTest::newRow("name: already in order changes nothing")
-        << false << QStringList { u"a1"_s, u"a2"_s } << QList<int> { 1, 1 } << 1 << QStringList { u"a1"_s, u"a2"_s }
-        << 1 << false;
-    QTest::newRow("name: same name twice keeps their order")
-        << false << QStringList { u"b"_s, u"a"_s, u"b"_s } << QList<int> { 1, 2, 3 } << 2
-        << QStringList { u"a"_s, u"b"_s, u"b"_s } << 2 << true;
-    QTest::newRow("time: oldest first") << true << files << QList<int> { 30, 10, 40, 20 } << 1
-                                        << QStringList { u"File1"_s, u"file10"_s, u"file9"_s, u"file2"_s } << 3 << true;
-    QTest::newRow("time: equal times by natural name")
-        << true << files << QList<int> { 5, 5, 5, 9 } << -1
-        << QStringList { u"file9"_s, u"File1"_s, u"file2"_s, u"file10"_s } << -1 << true;
-    QTest::newRow("time: missing files last, by name")
-        << true << files << QList<int> { -1, 10, -1, 20 } << 2
-        << QStringList { u"file9"_s, u"file2"_s, u"File1"_s, u"file10"_s } << 2 << true;
+    QTest::newRow("name: natural, case ignored") << false << files << QList<int> { 1, 1, 1, 1 } << 0 << QStringList { u"File1"_s, u"file2"_s, u"file9"_s, u"file10"_s } << 3 << true;
+    QTest::newRow("name: already in order changes nothing") << false << QStringList { u"a1"_s, u"a2"_s } << QList<int> { 1, 1 } << 1 << QStringList { u"a1"_s, u"a2"_s } << 1 << false;
+    QTest::newRow("name: same name twice keeps their order") << false << QStringList { u"b"_s, u"a"_s, u"b"_s } << QList<int> { 1, 2, 3 } << 2 << QStringList { u"a"_s, u"b"_s, u"b"_s } << 2 << true;
+    QTest::newRow("time: oldest first") << true << files << QList<int> { 30, 10, 40, 20 } << 1 << QStringList { u"File1"_s, u"file10"_s, u"file9"_s, u"file2"_s } << 3 << true;
+    QTest::newRow("time: equal times by natural name") << true << files << QList<int> { 5, 5, 5, 9 } << -1 << QStringList { u"file9"_s, u"File1"_s, u"file2"_s, u"file10"_s } << -1 << true;
+    QTest::newRow("time: missing files last, by name") << true << files << QList<int> { -1, 10, -1, 20 } << 2 << QStringList { u"file9"_s, u"file2"_s, u"File1"_s, u"file10"_s } << 2 << true;
+    // clang-format on
 }
 
 void TestRowOrder::sort()

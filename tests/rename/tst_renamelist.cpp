@@ -53,14 +53,12 @@ void TestRenameList::appendAddsClosingSeparator_data()
 {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("without") << "/home/u/pics"
-                             << "/home/u/pics/";
-    QTest::newRow("with") << "/home/u/pics/"
-                          << "/home/u/pics/";
-    QTest::newRow("root") << "/"
-                          << "/";
-    QTest::newRow("empty stays empty") << ""
-                                       << "";
+    // clang-format off
+    QTest::newRow("without") << "/home/u/pics" << "/home/u/pics/";
+    QTest::newRow("with") << "/home/u/pics/" << "/home/u/pics/";
+    QTest::newRow("root") << "/" << "/";
+    QTest::newRow("empty stays empty") << "" << "";
+    // clang-format on
 }
 
 void TestRenameList::appendAddsClosingSeparator()
