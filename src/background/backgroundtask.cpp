@@ -3,7 +3,10 @@
 
 #include <algorithm>
 
+#include <vector>
+
 #include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 
 QThreadPool* background::pool()
 {
@@ -16,4 +19,18 @@ QThreadPool* background::pool()
         return created;
     }();
     return threads;
+}
+
+void background::inParts(qsizetype count, qsizetype parts, const std::function<void(qsizetype, qsizetype)>& work)
+{
+    parts = std::clamp<qsizetype>(parts, 1, std::max<qsizetype>(count, 1));
+    if (parts == 1) {
+        work(0, count);
+        return;
+    }
+    std::vector<std::pair<qsizetype, qsizetype>> ranges;
+    for (qsizetype i = 0; i < parts; ++i)
+        ranges.emplace_back(count * i / parts, count * (i + 1) / parts);
+    QtConcurrent::blockingMap(
+        pool(), ranges, [&work](const std::pair<qsizetype, qsizetype>& range) { work(range.first, range.second); });
 }

@@ -14,6 +14,11 @@ namespace background {
 /// The threads every piece of the window's background work runs on (a pass, a check, a listing, a release).
 QThreadPool* pool();
 
+/// Runs work(begin, end) over [0, count) cut into `parts` ranges of about equal size, on pool() and the calling
+/// thread, and returns when every range is done. Callable from a pool thread: the caller runs whatever ranges
+/// no free thread takes, so it never waits for a thread to come free.
+void inParts(qsizetype count, qsizetype parts, const std::function<void(qsizetype begin, qsizetype end)>& work);
+
 } // namespace background
 
 /**

@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <numeric>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 #include <QLocale>
+#include <QThread>
+
+#include "background/backgroundtask.h"
 
 namespace intake {
 
@@ -16,27 +17,9 @@ namespace {
 // Below this many names a second thread costs more than it saves.
 constexpr qsizetype kNamesPerThread = 20000;
 
-// Runs work(begin, end) over [0, count) in up to `threads` chunks, one per thread, the last on this one.
-template <typename Work> void inChunks(qsizetype count, unsigned threads, const Work& work)
-{
-    const qsizetype chunk = (count + threads - 1) / threads;
-    std::vector<std::thread> helpers;
-    qsizetype begin = 0;
-    for (; begin + chunk < count; begin += chunk) {
-        try {
-            helpers.emplace_back([&work, begin, chunk] { work(begin, begin + chunk); });
-        } catch (const std::system_error&) { // no thread to be had: this one does the chunk
-            work(begin, begin + chunk);
-        }
-    }
-    work(begin, count);
-    for (std::thread& helper : helpers)
-        helper.join();
-}
-
 unsigned threadsFor(qsizetype count)
 {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned cores = unsigned(std::max(1, QThread::idealThreadCount()));
     return unsigned(std::clamp<qsizetype>(count / kNamesPerThread, 1, cores));
 }
 
@@ -64,7 +47,7 @@ std::vector<QCollatorSortKey> NameOrder::sortKeys(const QStringList& names) cons
     }
     // A QCollator serves one thread: every other chunk gets a collation of its own, set up alike.
     std::vector<std::optional<QCollatorSortKey>> keyed(static_cast<size_t>(names.size()));
-    inChunks(names.size(), threads, [&](qsizetype begin, qsizetype end) {
+    background::inParts(names.size(), threads, [&](qsizetype begin, qsizetype end) {
         const NameOrder own(m_digits);
         const QCollator& collator = end == names.size() ? m_collator : own.m_collator;
         for (qsizetype i = begin; i < end; ++i)
@@ -105,13 +88,14 @@ std::vector<int> NameOrder::sortedPositions(const QStringList& names) const
     }
     // Each chunk sorted on its own thread, then merged in turn; stable sorts and merges keep equal names
     // in their order.
-    const qsizetype chunk = (names.size() + threads - 1) / threads;
-    inChunks(names.size(), threads, [&](qsizetype begin, qsizetype end) {
+    const qsizetype n = names.size();
+    background::inParts(n, threads, [&](qsizetype begin, qsizetype end) {
         std::stable_sort(positions.begin() + begin, positions.begin() + end, before);
     });
-    for (qsizetype merged = chunk; merged < names.size(); merged += chunk) {
-        std::inplace_merge(positions.begin(), positions.begin() + merged,
-            positions.begin() + std::min(merged + chunk, names.size()), before);
+    // inParts cuts part i at n * i / parts; the sorted parts are merged in turn along the same cuts.
+    for (qsizetype part = 1; part < qsizetype(threads); ++part) {
+        std::inplace_merge(positions.begin(), positions.begin() + n * part / threads,
+            positions.begin() + n * (part + 1) / threads, before);
     }
     return positions;
 }
