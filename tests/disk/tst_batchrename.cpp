@@ -794,15 +794,15 @@ void TestBatchRename::appendOnlyFolderTellsTheTruth()
 namespace {
 
 // "call errno skip times" (see diskfs::failCallForTesting): "lookup EACCES 0 -1".
-void failCalls(const QStringList& specs)
+void failCalls(const QStringList& faults)
 {
     static const QHash<QString, diskfs::Call> calls { { u"lookup"_s, diskfs::Call::Lookup },
         { u"list"_s, diskfs::Call::ListFolder }, { u"exchange"_s, diskfs::Call::Exchange },
         { u"unlink"_s, diskfs::Call::Unlink } };
     static const QHash<QString, int> errors { { u"EACCES"_s, EACCES }, { u"EPERM"_s, EPERM }, { u"EBUSY"_s, EBUSY } };
-    for (const QString& spec : specs) {
-        const QStringList part = spec.split(u' ');
-        QVERIFY2(part.size() == 4 && calls.contains(part[0]) && errors.contains(part[1]), qPrintable(spec));
+    for (const QString& fault : faults) {
+        const QStringList part = fault.split(u' ');
+        QVERIFY2(part.size() == 4 && calls.contains(part[0]) && errors.contains(part[1]), qPrintable(fault));
         diskfs::failCallForTesting(calls[part[0]], errors[part[1]], part[2].toInt(), part[3].toInt());
     }
 }
