@@ -18,7 +18,8 @@ QList<Result> check(const std::vector<plan::RowRef>& rows, CheckCache::Known& kn
 {
     const plan::Sources& sources = known.sources;
     // Equal 64-bit hashes are taken for equal names: a wrong answer costs a wrong mark, not a file.
-    plan::Plan plan = plan::makePlan(rows, sources, false);
+    plan::Plan& plan = known.plan;
+    plan::makePlan(rows, sources, false, plan);
     for (const plan::Step& step : plan.steps) {
         Result end { true };
         for (int k = 0; k < step.count; ++k) {
@@ -47,18 +48,19 @@ QList<Result> check(const std::vector<plan::RowRef>& rows, CheckCache::Known& kn
     return plan.results;
 }
 
-QList<Result> checkRows(const std::vector<plan::RowRef>& rows, const FolderFacts& facts)
+template <typename Fill> QList<Result> checkRows(const FolderFacts& facts, Fill fill)
 {
     CheckCache once; // for facts that were moved from, which share no cache
     CheckCache& cache = facts.checkCache() ? *facts.checkCache() : once;
-    return cache.use(rows, facts, [&](CheckCache::Known& known) { return check(rows, known); });
+    return cache.use(facts, fill,
+        [](const std::vector<plan::RowRef>& rows, CheckCache::Known& known) { return check(rows, known); });
 }
 
 } // namespace
 
 QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts)
 {
-    return checkRows(plan::rowRefs(requests), facts);
+    return checkRows(facts, [&](std::vector<plan::RowRef>& rows) { rows = plan::rowRefs(requests); });
 }
 
 QList<Result> checkColumns(
@@ -66,11 +68,11 @@ QList<Result> checkColumns(
 {
     Q_ASSERT(folders.size() == froms.size() && froms.size() == tos.size());
     const qsizetype n = std::min({ folders.size(), froms.size(), tos.size() });
-    std::vector<plan::RowRef> rows;
-    rows.reserve(size_t(n));
-    for (qsizetype i = 0; i < n; ++i)
-        rows.push_back({ &folders.at(i), &froms.at(i), &tos.at(i) });
-    return checkRows(rows, facts);
+    return checkRows(facts, [&](std::vector<plan::RowRef>& rows) {
+        rows.reserve(size_t(n));
+        for (qsizetype i = 0; i < n; ++i)
+            rows.push_back({ &folders.at(i), &froms.at(i), &tos.at(i) });
+    });
 }
 
 } // namespace batchrename

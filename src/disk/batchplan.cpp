@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include "background/backgroundtask.h"
+
 namespace batchrename::plan {
 
 namespace {
@@ -49,8 +51,9 @@ Reason nameReason(const RowRef& r)
     return bytes > diskfs::kMaxNameBytes ? Reason::NameTooLong : Reason::None;
 }
 
-// Sorts by the hash's upper 33 bits, keeping the order of elements whose upper bits are equal.
-void sortByHash(std::vector<Keyed>& keyed)
+// Sorts by the hash's upper 33 bits, keeping the order of elements whose upper bits are equal; `other` is
+// working space.
+void sortByHash(std::vector<Keyed>& keyed, std::vector<Keyed>& other)
 {
     // Least significant digit first over the upper 33 bits, 11 bits a pass: stable, three passes over
     // counts taken in one sweep.
@@ -62,7 +65,7 @@ void sortByHash(std::vector<Keyed>& keyed)
         for (int p = 0; p < kPasses; ++p)
             ++start[p * kBuckets + ((k.hash >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
     }
-    std::vector<Keyed> other(keyed.size());
+    other.resize(keyed.size());
     for (int p = 0; p < kPasses; ++p) {
         const int shift = 64 - kPasses * kBits + p * kBits;
         size_t* bucket = start.data() + p * kBuckets;
@@ -74,6 +77,15 @@ void sortByHash(std::vector<Keyed>& keyed)
         keyed.swap(other);
     }
 }
+
+void sortByHash(std::vector<Keyed>& keyed)
+{
+    std::vector<Keyed> other;
+    sortByHash(keyed, other);
+}
+
+// Rows a thread judges at a time in the first sweep: fewer are not worth waking a thread for.
+constexpr qsizetype kPartRows = 131072;
 
 } // namespace
 
@@ -154,47 +166,68 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
 
 Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact)
 {
-    const int n = static_cast<int>(rows.size());
     Plan plan;
-    plan.results.resize(n);
+    makePlan(rows, sources, exact, plan);
+    return plan;
+}
+
+void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact, Plan& plan)
+{
+    const int n = static_cast<int>(rows.size());
+    Plan::Scratch& scratch = plan.scratch;
+    plan.results.fill(Result {}, n);
     plan.states.assign(n, State::Failed);
     plan.moveOf.assign(n, -1);
+    plan.moves.clear();
+    plan.order.clear();
+    plan.steps.clear();
+    scratch.toHash.resize(n);
+    scratch.claims.assign(n, 0);
 
     // 1. In request order: the new name, the old one, a repeat. The first request naming a file claims
-    // its new name, also when the file is missing.
-    std::vector<Keyed> claims;
+    // its new name, also when the file is missing. Each request is judged on its own, so in parts.
+    Result* results = plan.results.data();
+    background::inParts(n, n / kPartRows, [&](qsizetype begin, qsizetype end) {
+        for (int i = int(begin); i < int(end); ++i) {
+            const RowRef& r = rows[i];
+            if (const Reason reason = nameReason(r); reason != Reason::None) {
+                results[i] = { false, reason };
+                continue;
+            }
+            const int first = sources.firstOf[i];
+            const bool file = first >= 0 && sources.kind[first] == diskfs::Kind::File;
+            const int folder = sources.folderOf[i];
+            const quint64 hash = folder >= 0 ? nameHash(folder, *r.to) : 0;
+            const bool keepsName = folder >= 0 && hash == sources.fromHash[i] && *r.to == *r.from;
+            if (!file && first >= 0 && sources.kind[first] == diskfs::Kind::Unknown) {
+                const int error = sources.lookupErrors.value(first);
+                results[i] = { false, reasonForError(error), -1, error };
+            } else if (!file) {
+                results[i] = { false, Reason::SourceMissing };
+            } else if (first != i)
+                plan.states[i] = State::Duplicate;
+            else if (keepsName)
+                plan.states[i] = State::Staying;
+            scratch.toHash[i] = hash;
+            scratch.claims[i] = first == i && !keepsName;
+        }
+    });
+    std::vector<Keyed>& claims = scratch.claimed;
+    claims.clear();
     claims.reserve(n);
     for (int i = 0; i < n; ++i) {
-        const RowRef& r = rows[i];
-        if (const Reason reason = nameReason(r); reason != Reason::None) {
-            plan.results[i] = { false, reason };
-            continue;
-        }
-        const int first = sources.firstOf[i];
-        const bool file = first >= 0 && sources.kind[first] == diskfs::Kind::File;
-        const int folder = sources.folderOf[i];
-        const quint64 hash = folder >= 0 ? nameHash(folder, *r.to) : 0;
-        const bool keepsName = folder >= 0 && hash == sources.fromHash[i] && *r.to == *r.from;
-        if (!file && first >= 0 && sources.kind[first] == diskfs::Kind::Unknown) {
-            const int error = sources.lookupErrors.value(first);
-            plan.results[i] = { false, reasonForError(error), -1, error };
-        } else if (!file) {
-            plan.results[i] = { false, Reason::SourceMissing };
-        } else if (first != i)
-            plan.states[i] = State::Duplicate;
-        else if (keepsName)
-            plan.states[i] = State::Staying;
-        if (first != i || keepsName)
-            continue;
-        claims.push_back({ hash, i, static_cast<qint32>(r.to->size()) });
+        if (scratch.claims[i])
+            claims.push_back({ scratch.toHash[i], i, static_cast<qint32>(rows[i].to->size()) });
     }
 
     // 2. Claims by hash: among requests claiming one name the first in request order wins (the sort
     // keeps request order among equal hashes). The winners' new names are matched with the known
     // names in one sweep over both sorted lists.
-    sortByHash(claims);
-    std::vector<int> targetName(n, -1);
-    std::vector<bool> wins(n, false);
+    sortByHash(claims, scratch.sorting);
+    std::vector<int>& targetName = scratch.targetName;
+    targetName.assign(n, -1);
+    std::vector<bool>& wins = scratch.wins;
+    wins.assign(n, false);
     auto sameClaim = [&](const Keyed& a, const Keyed& b) {
         return a.hash == b.hash && a.size == b.size && sources.folderOf[a.id] == sources.folderOf[b.id]
             && *rows[a.id].to == *rows[b.id].to;
@@ -280,7 +313,6 @@ Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
         }
         plan.steps.push_back({ first, static_cast<int>(plan.order.size()) - first, true });
     }
-    return plan;
 }
 
 } // namespace batchrename::plan

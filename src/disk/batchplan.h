@@ -101,6 +101,17 @@ struct Plan {
     std::vector<Move> moves;
     std::vector<int> order; // moves in the order the steps make them
     std::vector<Step> steps;
+
+    /// makePlan's working lists. A plan made again over lists of the same size reuses all of it: at a
+    /// million rows, fresh memory costs more to touch than the planning itself.
+    struct Scratch {
+        std::vector<quint64> toHash; // nameHash of each new name in its folder
+        std::vector<quint8> claims; // the request claims its new name (bytes: written by several threads)
+        std::vector<Keyed> claimed;
+        std::vector<Keyed> sorting;
+        std::vector<int> targetName;
+        std::vector<bool> wins;
+    } scratch;
 };
 
 /**
@@ -111,6 +122,9 @@ struct Plan {
  * answer with a chance of about one in 10^9 per batch costs only a wrong mark, is spared the texts).
  */
 Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact = true);
+
+/// makePlan into `plan`, reusing its lists (results the caller still shares are copied first).
+void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact, Plan& plan);
 
 /// The results of the requests that do not move, once the moves' results are known: staying files
 /// (`stillThere` tells whether the file of a staying request is still there) and repeated files.

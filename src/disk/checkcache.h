@@ -27,14 +27,18 @@ public:
         plan::Sources sources;
         FolderHandles handles; // the folders of `sources`, for looking names up
         std::vector<bool> listed; // per folder of `sources`: its names came from the facts
+        plan::Plan plan; // the last check's, whose memory the next check of these rows plans in
     };
 
-    /// Calls `use(known)` with what is known of `rows` (learnt from `facts` unless these very rows were
-    /// seen last) and returns what it returns; one call at a time.
-    template <typename Use> auto use(const std::vector<plan::RowRef>& rows, const FolderFacts& facts, Use use)
+    /// Calls `fill(rows)` to lay out the rows to check, then `use(rows, known)` with what is known of them
+    /// (learnt from `facts` unless these very rows were seen last), and returns what it returns; one call at
+    /// a time. The rows' list is kept for the next call, like the plan's lists.
+    template <typename Fill, typename Use> auto use(const FolderFacts& facts, Fill fill, Use use)
     {
         std::lock_guard lock(m_mutex);
-        return use(known(rows, facts));
+        m_rows.clear();
+        fill(m_rows);
+        return use(m_rows, known(m_rows, facts));
     }
 
 private:
@@ -42,6 +46,7 @@ private:
     bool sameStrings(const std::vector<plan::RowRef>& rows) const;
 
     std::mutex m_mutex;
+    std::vector<plan::RowRef> m_rows;
     QList<QString> m_folders;
     QList<QString> m_froms;
     std::unique_ptr<Known> m_known;
