@@ -13,13 +13,18 @@ CheckRunner::CheckRunner(QObject* parent)
 QStringList CheckRunner::check(const Input& input)
 {
     const qsizetype n = input.oldNames.size();
-    QStringList reasons(n);
+    QStringList reasons; // one per row once a row fails: a million empty texts are not made for nothing
+    auto mark = [&](qsizetype row, const QString& reason) {
+        if (reasons.isEmpty())
+            reasons.resize(n);
+        reasons[row] = reason;
+    };
     if (input.givenNames.isEmpty()) {
         const QList<batchrename::Result> results
             = batchrename::checkColumns(input.folders, input.oldNames, input.newNames, input.facts);
         for (qsizetype row = 0; row < n && row < results.size(); ++row) {
             if (!results.at(row).done)
-                reasons[row] = batchrename::reasonText(results.at(row));
+                mark(row, batchrename::reasonText(results.at(row)));
         }
         return reasons;
     }
@@ -29,7 +34,7 @@ QStringList CheckRunner::check(const Input& input)
     const QList<batchrename::Result> results = batchrename::checkBatch(pass.requests, input.facts);
     for (qsizetype i = pass.kept; i < results.size() && i < pass.rows.size(); ++i) {
         if (!results.at(i).done)
-            reasons[pass.rows.at(i)] = batchrename::rowReasonText(pass, results.at(i));
+            mark(pass.rows.at(i), batchrename::rowReasonText(pass, results.at(i)));
     }
     return reasons;
 }

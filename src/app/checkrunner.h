@@ -38,7 +38,8 @@ public:
 
     void request(Input input);
 
-    /// Reason texts, one per row (empty: the row would be renamed, or is done), for `input`.
+    /// Reason texts, one per row (empty: the row would be renamed, or is done), for `input`; none when no
+    /// row fails.
     static QStringList check(const Input& input);
 
 signals:

@@ -43,15 +43,15 @@ QVariant RenameList::data(const QModelIndex& index, int role) const
     case IconRole:
         return static_cast<int>(m_icons.at(row));
     case CheckReasonRole:
-        return m_checkReasons.at(row);
+        return checkReason(row);
     case OutcomeReasonRole:
         return outcomeReason(row);
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::AccessibleDescriptionRole:
         // What a screen reader reads beside the cell: a failing new name is not marked by its colour alone.
-        if (index.column() == NewNameColumn && !m_checkReasons.at(row).isEmpty())
-            return QString(QStringLiteral("无法更名：") + m_checkReasons.at(row));
+        if (index.column() == NewNameColumn && !checkReason(row).isEmpty())
+            return QString(QStringLiteral("无法更名：") + checkReason(row));
         if (index.column() == OutcomeColumn)
             return outcomeReason(row);
         break;
@@ -149,7 +149,7 @@ void RenameList::remove(int position)
 {
     Q_ASSERT(position >= 0 && position < count());
     beginRemoveRows({}, position, position);
-    if (!m_checkReasons.at(position).isEmpty())
+    if (!checkReason(position).isEmpty())
         --m_failing;
     if (!givenName(position).isEmpty())
         --m_restorable;
@@ -321,13 +321,16 @@ void RenameList::closeRestore()
 void RenameList::setCheckReasons(QStringList reasons)
 {
     Q_ASSERT(reasons.isEmpty() || reasons.size() == m_oldNames.size());
-    if (reasons.isEmpty())
-        reasons.resize(m_oldNames.size());
-    if (reasons.size() != m_oldNames.size() || reasons == m_checkReasons)
+    if (!reasons.isEmpty() && reasons.size() != m_oldNames.size())
         return;
-    m_failing = static_cast<int>(
+    const int failing = static_cast<int>(
         std::count_if(reasons.cbegin(), reasons.cend(), [](const QString& r) { return !r.isEmpty(); }));
+    if (failing == 0)
+        reasons.clear();
+    if (failing == m_failing && reasons == m_checkReasons)
+        return;
+    m_failing = failing;
     m_checkReasons = std::move(reasons);
-    if (!m_checkReasons.isEmpty())
+    if (count() > 0)
         emit dataChanged(index(0, NewNameColumn), index(count() - 1, NewNameColumn), { CheckReasonRole });
 }

@@ -94,7 +94,7 @@ public:
     /// in it may be restored or counted as done.
     void closeRestore();
     /// Replaces every row's check reason (empty: the row would be renamed) with one change signal;
-    /// `reasons` must hold count() texts, or none to clear them all.
+    /// `reasons` must hold count() texts, or none when no row fails.
     void setCheckReasons(QStringList reasons);
 
     const QString& oldName(int row) const { return m_oldNames.at(row); }
@@ -103,7 +103,7 @@ public:
     QString newName(int row) const;
     const QString& outcome(int row) const { return cell(m_outcomes, row); }
     RowIcon icon(int row) const { return m_icons.at(row); }
-    const QString& checkReason(int row) const { return m_checkReasons.at(row); }
+    const QString& checkReason(int row) const { return cell(m_checkReasons, row); }
     const QString& outcomeReason(int row) const { return cell(m_outcomeReasons, row); }
     /// The name the last pass gave the row's file while its restore is open; empty otherwise.
     const QString& givenName(int row) const { return cell(m_givenNames, row); }
@@ -120,6 +120,7 @@ public:
     const QStringList& folders() const { return m_folders; }
     /// Every row's given name; may hold no entry at all while no row has one (restorableCount() is 0).
     const QStringList& givenNames() const { return m_givenNames; }
+    /// Every row's check reason; holds no entry at all while no row fails.
     const QStringList& checkReasons() const { return m_checkReasons; }
 
     /// The folder with exactly one closing "/" added when it has none (an empty folder stays empty).
@@ -136,8 +137,7 @@ private:
         edit(m_oldNames);
         edit(m_folders);
         edit(m_icons);
-        edit(m_checkReasons);
-        for (QStringList* sparse : { &m_newNames, &m_outcomes, &m_outcomeReasons, &m_givenNames }) {
+        for (QStringList* sparse : { &m_newNames, &m_outcomes, &m_outcomeReasons, &m_givenNames, &m_checkReasons }) {
             if (!sparse->isEmpty())
                 edit(*sparse);
         }
@@ -151,13 +151,13 @@ private:
 
     // One list per field keeps a refresh a single pass over contiguous names. Most rows have no outcome, no
     // given name and no reasons: those lists hold nothing until a row has one (a million rows would spend 24
-    // MB on each list of empty texts).
+    // MB on each list of empty texts, and a check that finds nothing wrong would make one per keystroke).
     QStringList m_oldNames;
     QStringList m_folders;
     mutable QStringList m_newNames; // sparse; the names of the settings in force when m_columnCurrent
     QStringList m_outcomes; // sparse
     QList<RowIcon> m_icons;
-    QStringList m_checkReasons;
+    QStringList m_checkReasons; // sparse
     QStringList m_outcomeReasons; // sparse
     QStringList m_givenNames; // sparse
     int m_failing = 0;

@@ -74,8 +74,7 @@ void TestWindowState::staleResultIsDropped()
     QSignalSpy checked(&check, &FolderCheck::checked);
     check.check();
     QVERIFY(checked.wait());
-    const QStringList marks = list.checkReasons();
-    QVERIFY(!marks.at(0).isEmpty() && marks.at(1).isEmpty());
+    QVERIFY(!list.checkReason(0).isEmpty() && list.checkReason(1).isEmpty());
 
     checked.clear();
     if (change != u"pass"_s) {
@@ -110,7 +109,7 @@ void TestWindowState::staleResultIsDropped()
         check.passEnded(batchrename::readFolderFacts({ folder }));
     check.check();
     QVERIFY(checked.wait());
-    QCOMPARE(list.checkReasons().size(), list.count());
+    QVERIFY(list.checkReasons().isEmpty() || list.checkReasons().size() == list.count());
 }
 
 void TestWindowState::relistSeesTheDisk_data()
@@ -136,15 +135,15 @@ void TestWindowState::relistSeesTheDisk()
     QSignalSpy checked(&check, &FolderCheck::checked);
     check.check();
     QVERIFY(checked.wait());
-    QCOMPARE(list.checkReasons(), QStringList(2));
+    QCOMPARE(list.failingCount(), 0);
 
     if (taken)
         touch(folder + u"c.txt"_s);
     checked.clear();
     check.relist();
     QVERIFY(checked.wait());
-    QVERIFY(list.checkReasons().at(0).isEmpty());
-    QCOMPARE(list.checkReasons().at(1).isEmpty(), !taken);
+    QVERIFY(list.checkReason(0).isEmpty());
+    QCOMPARE(list.checkReason(1).isEmpty(), !taken);
 }
 
 void TestWindowState::passSession_data()
