@@ -41,7 +41,13 @@ QStringList CheckRunner::check(const Input& input)
 
 void CheckRunner::request(Input input)
 {
-    m_next = std::move(input);
+    // A replaced request may hold the only reference to a spare column: it goes on to the next one.
+    if (input.column.spare.isEmpty())
+        input.column.spare = std::move(m_next.column.spare);
+    if (m_pending)
+        releaseOffThread(std::exchange(m_next, std::move(input)));
+    else
+        m_next = std::move(input);
     m_pending = true;
     if (!m_task.isRunning())
         start();
@@ -54,7 +60,7 @@ void CheckRunner::start()
     m_task.start([input = std::exchange(m_next, {})]() mutable {
         Checked result { input.generation, {}, std::nullopt };
         if (input.column.recipe) {
-            result.column = namecolumn::make(input.column);
+            result.column = namecolumn::make(std::move(input.column));
             input.newNames = result.column->names;
         }
         result.reasons = check(input);
@@ -69,7 +75,7 @@ void CheckRunner::workerDone(Checked result)
         // A request of the same rows and settings need not make their column again.
         if (m_pending && m_next.column.recipe && m_next.column.generation == result.column->generation) {
             m_next.newNames = result.column->names;
-            m_next.column = {};
+            releaseOffThread(std::exchange(m_next.column, {}));
         }
     }
     if (m_pending) {

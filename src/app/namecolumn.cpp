@@ -12,10 +12,10 @@ constexpr qsizetype kPartRows = 262144;
 
 } // namespace
 
-Made make(const RenameList::ColumnJob& job)
+Made make(RenameList::ColumnJob job)
 {
     Q_ASSERT(job.recipe);
-    Made made { job.generation, QStringList(job.oldNames.size()), job.extensions };
+    Made made { job.generation, RenameList::columnStorage(std::move(job.spare), job.oldNames.size()), job.extensions };
     const qsizetype n = made.names.size();
     if (!made.extensions)
         made.extensions = std::make_shared<const Extensions>(job.oldNames);

@@ -18,6 +18,6 @@ struct Made {
 
 /// Makes every row's new name of `job` (its recipe must not be null) in parts on background::pool(); the
 /// calling thread makes parts too, so this may run on one of the pool's threads.
-Made make(const RenameList::ColumnJob& job);
+Made make(RenameList::ColumnJob job);
 
 } // namespace namecolumn

@@ -161,6 +161,7 @@ void RenameList::clear()
 {
     beginResetModel();
     editRows([](auto& field) { field.clear(); });
+    m_spareColumn.clear();
     m_failing = 0;
     m_restorable = 0;
     endResetModel();
@@ -217,6 +218,8 @@ QStringList RenameList::setPlan(const PlanSettings& settings)
     m_recipe = std::make_shared<const NameRecipe>(settings);
     ++m_columnGeneration;
     QStringList replaced = std::exchange(m_newNames, {});
+    if (m_spareColumn.isEmpty())
+        m_spareColumn.swap(replaced);
     // An empty list has its column at once: rows added later start without a new name, as they always do.
     m_columnCurrent = m_oldNames.isEmpty();
     if (!m_oldNames.isEmpty())
@@ -244,17 +247,25 @@ void RenameList::makeColumn() const
         return;
     if (!m_extensions)
         m_extensions = std::make_shared<const Extensions>(m_oldNames);
-    QStringList names(m_oldNames.size());
+    QStringList names = columnStorage(std::exchange(m_spareColumn, {}), m_oldNames.size());
     m_recipe->fill(m_oldNames, m_extensions.get(), names.data(), 0, names.size());
     m_newNames = std::move(names);
     m_columnCurrent = true;
 }
 
-RenameList::ColumnJob RenameList::columnJob() const
+QStringList RenameList::columnStorage(QStringList spare, qsizetype count)
+{
+    if (!spare.isDetached())
+        return QStringList(count);
+    spare.resize(count);
+    return spare;
+}
+
+RenameList::ColumnJob RenameList::columnJob()
 {
     if (m_columnCurrent)
-        return { nullptr, {}, nullptr, m_columnGeneration };
-    return { m_recipe, m_oldNames, m_extensions, m_columnGeneration };
+        return { nullptr, {}, nullptr, m_columnGeneration, {} };
+    return { m_recipe, m_oldNames, m_extensions, m_columnGeneration, std::exchange(m_spareColumn, {}) };
 }
 
 bool RenameList::adoptNewNames(quint64 generation, QStringList& names, std::shared_ptr<const Extensions> extensions)

@@ -71,7 +71,8 @@ public:
     void refreshNewNames(const PlanSettings& settings);
     /// The plan settings now in force, with one change signal over the new-name column. Nothing is made yet:
     /// newName() makes a row's name when asked; the column is made from columnJob() and adoptNewNames(), or by
-    /// newNames(). Returns the column the settings replaced, for the caller to free where it may take long.
+    /// newNames(). The column the settings replaced is kept for the next column to be made in (see columnJob());
+    /// returns what is not kept, for the caller to free where it may take long.
     [[nodiscard]] QStringList setPlan(const PlanSettings& settings);
     /// Whether the new-name column is made for the settings in force (no column is to be made).
     bool hasCurrentColumn() const { return m_columnCurrent; }
@@ -81,8 +82,14 @@ public:
         QStringList oldNames;
         std::shared_ptr<const Extensions> extensions; // of oldNames; null when not laid out yet
         quint64 generation = 0;
+        // A column no longer wanted, to make the new one in: a million names made where a million were freed
+        // just before take memory the process already has (fresh memory costs more to touch than to fill).
+        QStringList spare;
     };
-    ColumnJob columnJob() const;
+    /// The job of the column in force; the first job after setPlan() takes the replaced column as its spare.
+    ColumnJob columnJob();
+    /// A list of `count` names to write a column into: `spare` itself when nothing else shares it, else new.
+    static QStringList columnStorage(QStringList spare, qsizetype count);
     /// The column made from a columnJob() of `generation`: taken when that is still the current generation
     /// (neither the settings nor the rows changed since) and no column is in place. `names` then holds the
     /// column it replaced, for the caller to free.
@@ -166,6 +173,7 @@ private:
     // is made from these when asked.
     std::shared_ptr<const NameRecipe> m_recipe;
     mutable bool m_columnCurrent = true;
+    mutable QStringList m_spareColumn; // the column setPlan() replaced, for the next column made
     quint64 m_columnGeneration = 0; // every setPlan() and every change of the rows: which column is current
     // The old names' extensions, laid out for the next column; dropped whenever an old name changes.
     mutable std::shared_ptr<const Extensions> m_extensions;
