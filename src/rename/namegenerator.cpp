@@ -142,8 +142,10 @@ void NameRecipe::fill(
             out[i] = replaced(oldNames.at(i));
         return;
     }
-    if (!m_first)
-        return; // every name empty
+    if (!m_first) { // every name empty; `out` may hold the names of an older column
+        std::fill(out + begin, out + end, QString());
+        return;
+    }
     if (!m_fixedExtension.isEmpty() || !extensions) {
         for (qsizetype i = begin; i < end; ++i)
             out[i] = name(i, oldNames.at(i));
