@@ -48,11 +48,11 @@ QList<Result> check(const std::vector<plan::RowRef>& rows, CheckCache::Known& kn
     return plan.results;
 }
 
-template <typename Fill> QList<Result> checkRows(const FolderFacts& facts, Fill fill)
+template <typename Fill> QList<Result> checkRows(const FolderFacts& facts, CheckCache::Columns columns, Fill fill)
 {
     CheckCache once; // for facts that were moved from, which share no cache
     CheckCache& cache = facts.checkCache() ? *facts.checkCache() : once;
-    return cache.use(facts, fill,
+    return cache.use(facts, columns, fill,
         [](const std::vector<plan::RowRef>& rows, CheckCache::Known& known) { return check(rows, known); });
 }
 
@@ -60,7 +60,7 @@ template <typename Fill> QList<Result> checkRows(const FolderFacts& facts, Fill 
 
 QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts)
 {
-    return checkRows(facts, [&](std::vector<plan::RowRef>& rows) { rows = plan::rowRefs(requests); });
+    return checkRows(facts, {}, [&](std::vector<plan::RowRef>& rows) { rows = plan::rowRefs(requests); });
 }
 
 QList<Result> checkColumns(
@@ -68,11 +68,13 @@ QList<Result> checkColumns(
 {
     Q_ASSERT(folders.size() == froms.size() && froms.size() == tos.size());
     const qsizetype n = std::min({ folders.size(), froms.size(), tos.size() });
-    return checkRows(facts, [&](std::vector<plan::RowRef>& rows) {
-        rows.reserve(size_t(n));
-        for (qsizetype i = 0; i < n; ++i)
-            rows.push_back({ &folders.at(i), &froms.at(i), &tos.at(i) });
-    });
+    const bool whole = n == folders.size() && n == froms.size();
+    return checkRows(facts, whole ? CheckCache::Columns { &folders, &froms } : CheckCache::Columns {},
+        [&](std::vector<plan::RowRef>& rows) {
+            rows.reserve(size_t(n));
+            for (qsizetype i = 0; i < n; ++i)
+                rows.push_back({ &folders.at(i), &froms.at(i), &tos.at(i) });
+        });
 }
 
 } // namespace batchrename

@@ -70,10 +70,13 @@ private:
 
 } // namespace
 
-bool CheckCache::sameStrings(const std::vector<plan::RowRef>& rows) const
+bool CheckCache::sameStrings(const std::vector<plan::RowRef>& rows, Columns columns) const
 {
     if (!m_known || m_folders.size() != qsizetype(rows.size()))
         return false;
+    if (m_columns || columns.folders) // lists held here cannot change: their data are their texts
+        return m_columns && columns.folders && columns.folders->constData() == m_folders.constData()
+            && columns.froms->constData() == m_froms.constData() && columns.froms->size() == m_froms.size();
     for (size_t i = 0; i < rows.size(); ++i) {
         const QString& folder = m_folders[qsizetype(i)];
         const QString& from = m_froms[qsizetype(i)];
@@ -84,21 +87,27 @@ bool CheckCache::sameStrings(const std::vector<plan::RowRef>& rows) const
     return true;
 }
 
-CheckCache::Known& CheckCache::known(const std::vector<plan::RowRef>& rows, const FolderFacts& facts)
+CheckCache::Known& CheckCache::known(const std::vector<plan::RowRef>& rows, Columns columns, const FolderFacts& facts)
 {
-    if (sameStrings(rows))
+    if (sameStrings(rows, columns))
         return *m_known;
     m_known.reset(); // until the new rows are learnt, nothing is known
     auto known = std::make_unique<Known>();
     ListedDisk disk(facts, known->handles, known->listed);
     known->sources = plan::resolveSources(rows, disk);
-    m_folders.clear();
-    m_froms.clear();
-    m_folders.reserve(qsizetype(rows.size()));
-    m_froms.reserve(qsizetype(rows.size()));
-    for (const plan::RowRef& r : rows) {
-        m_folders.append(*r.folder);
-        m_froms.append(*r.from);
+    m_columns = columns.folders && columns.froms;
+    if (m_columns) {
+        m_folders = *columns.folders;
+        m_froms = *columns.froms;
+    } else {
+        m_folders.clear();
+        m_froms.clear();
+        m_folders.reserve(qsizetype(rows.size()));
+        m_froms.reserve(qsizetype(rows.size()));
+        for (const plan::RowRef& r : rows) {
+            m_folders.append(*r.folder);
+            m_froms.append(*r.from);
+        }
     }
     m_known = std::move(known);
     return *m_known;
