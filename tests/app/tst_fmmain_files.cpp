@@ -222,6 +222,7 @@ void TestFmMainFiles::openFolderAddsVisibleFilesSorted()
     QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
     m_services.folderToChoose = dir.path();
     clickControl(*m_window, u"btOpenFolder"_s);
+    QTRY_VERIFY(!m_window->isAddingFolders()); // listed off the window's thread
     QCOMPARE(m_services.dialogTitles, QStringList { u"请选择改名文件所在目录："_s });
     QCOMPARE(oldNames(), (QStringList { u"A.txt"_s, u"b.txt"_s, u"c.txt"_s }));
     QCOMPARE(m_window->model()->folder(0), dir.path() + u'/');
@@ -427,6 +428,7 @@ void TestFmMainFiles::renameAndRestoreThroughButtons()
     auto* btCallBack = button(u"btCallBack"_s);
     m_services.folderToChoose = dir.path();
     clickControl(w, u"btOpenFolder"_s);
+    QTRY_VERIFY(!w.isAddingFolders());
     QCOMPARE(oldNames(), (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s, u"other.txt"_s }));
     control<TextBox>(w, u"txtNewName2"_s)->setText(u"2"_s); // 1→2, 2→3, 3→4, other→5: a chain within the batch
 
