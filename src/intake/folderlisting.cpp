@@ -109,14 +109,8 @@ ListedFolder listFolder(const QString& folderPath)
 
 int appendListed(RenameList& list, const ListedFolder& listed)
 {
-    if (listed.names.isEmpty())
-        return 0;
-    QList<RenameList::Entry> entries;
-    entries.reserve(listed.names.size());
-    for (const QString& name : listed.names)
-        entries.append({ name, listed.folder, RowIcon::Added });
-    list.append(entries);
-    return static_cast<int>(entries.size());
+    list.appendFolder(listed.folder, listed.names);
+    return static_cast<int>(listed.names.size());
 }
 
 int addFolder(RenameList& list, const QString& folderPath)
