@@ -64,6 +64,7 @@ private slots:
     void openFilesCancelledStillRefreshes();
     void openFolderAddsVisibleFilesSorted();
     void openFolderCancelledDoesNothing();
+    void foldersArriveInOrderAndClearDropsThem();
     void ordering_data();
     void ordering();
     void movingKeepsOutcomeTextsInPlace();
@@ -239,6 +240,35 @@ void TestFmMainFiles::openFolderCancelledDoesNothing()
     QCOMPARE(m_services.dialogTitles.size(), 1); // the picker was asked, and cancelled
     QCOMPARE(m_window->model()->rowCount(), 1);
     QVERIFY(btCallBack->isEnabled()); // no refresh after a cancelled picker
+}
+
+void TestFmMainFiles::foldersArriveInOrderAndClearDropsThem()
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    QVERIFY(first.isValid() && second.isValid());
+    writeFile(first.filePath(u"b.txt"_s), "x");
+    writeFile(second.filePath(u"a.txt"_s), "x");
+    // Both chosen before the first is listed: the rows come in the order the folders were chosen, and the
+    // files chosen after them come last.
+    m_services.folderToChoose = first.path();
+    clickControl(*m_window, u"btOpenFolder"_s);
+    m_services.folderToChoose = second.path();
+    clickControl(*m_window, u"btOpenFolder"_s);
+    m_services.filesToChoose = { second.filePath(u"a.txt"_s) };
+    clickControl(*m_window, u"btOpenFiles"_s);
+    QCOMPARE(m_window->model()->rowCount(), 0); // nothing overtakes the folders
+    QSignalSpy added(m_window.get(), &fmMain::foldersAdded);
+    QVERIFY(added.wait());
+    QCOMPARE(oldNames(), (QStringList { u"b.txt"_s, u"a.txt"_s, u"a.txt"_s }));
+    QCOMPARE(m_window->model()->folder(1), second.path() + u'/');
+    QCOMPARE(m_window->model()->newName(2), u"3.txt"_s);
+
+    // 清空 while a folder is being listed: its rows never arrive.
+    clickControl(*m_window, u"btOpenFolder"_s);
+    clickControl(*m_window, u"btListClear"_s);
+    QVERIFY(added.wait());
+    QCOMPARE(m_window->model()->rowCount(), 0);
 }
 
 void TestFmMainFiles::ordering_data()
