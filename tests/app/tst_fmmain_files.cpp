@@ -269,6 +269,13 @@ void TestFmMainFiles::foldersArriveInOrderAndClearDropsThem()
     clickControl(*m_window, u"btListClear"_s);
     QVERIFY(added.wait());
     QCOMPARE(m_window->model()->rowCount(), 0);
+
+    // The window closed and destroyed while a folder is being listed.
+    clickControl(*m_window, u"btOpenFolder"_s);
+    QVERIFY(m_window->isAddingFolders());
+    m_window->close();
+    m_window.reset();
+    QCoreApplication::sendPostedEvents(); // the listing's result, if posted, finds no window
 }
 
 void TestFmMainFiles::ordering_data()
