@@ -48,7 +48,7 @@ QList<intake::SkippedPath> fmMain::addPaths(const QStringList& paths)
 {
     intake::SortedPaths sorted = intake::sortPaths(paths);
     for (intake::PathItem& item : sorted.items)
-        m_intake->add({ std::move(item.folder), std::move(item.files) });
+        m_intake->add(std::move(item));
     return sorted.skipped;
 }
 

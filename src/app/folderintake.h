@@ -8,6 +8,7 @@
 
 #include "background/backgroundtask.h"
 #include "intake/folderlisting.h"
+#include "intake/pathintake.h"
 #include "rename/renamelist.h"
 
 class FolderCheck;
@@ -28,10 +29,7 @@ class FolderIntake : public QObject {
 
 public:
     /// Something to add: a folder to list (`folder` set), or files (`files`).
-    struct Item {
-        QString folder;
-        QList<RenameList::Entry> files;
-    };
+    using Item = intake::PathItem;
 
     FolderIntake(RenameList& list, FolderCheck& check, const PassSession& session, QObject* parent = nullptr);
     ~FolderIntake() override;

@@ -34,7 +34,7 @@ constexpr char16_t kLastAscii = 0x7e;
  * ranks for characters it does not tell apart (letter case). With digits as text, a name of these characters
  * alone is ordered by the collation as the sequence of its characters' ranks is ordered (the shorter first
  * when one begins the other): each stands for one primary weight, and they join into no contraction. That
- * is checked over every name of one and of two characters; should a collation disagree, ranks() is empty
+ * is checked over every name of one and of two characters; should a collation disagree, usable() is false
  * and every name goes through the collation.
  */
 class AsciiRanks {

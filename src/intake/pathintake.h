@@ -23,7 +23,7 @@ struct SkippedPath {
 
 /// What one or more consecutive paths add: a folder to list (`folder` set), or files (`files`).
 struct PathItem {
-    QString folder; // absolute
+    QString folder; // absolute when sortPaths made it
     QList<RenameList::Entry> files;
 };
 
