@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include "app/fmmain.h"
@@ -26,6 +27,16 @@ public:
 /// The stages find the window's controls as the tests do.
 using ::control;
 
+/// Clicks `button` ("btOpenFolder" or "btOpenFiles") and waits until its rows are in the list: a folder is
+/// listed off the window's thread.
+inline void clickAndWaitForRows(fmMain& window, const char* button)
+{
+    QSignalSpy added(&window, &fmMain::foldersAdded);
+    control<iButton>(window, button)->Click(); // what a click on the button runs
+    if (window.isAddingFolders() && !added.wait(600000))
+        qFatal("benchmark: the folder's rows never arrived");
+}
+
 /// A shown window, without the update check, whose list holds what `services` answers to a click on
 /// `button` ("btOpenFolder" or "btOpenFiles"); `services` must outlive the window.
 inline std::unique_ptr<fmMain> windowWith(ChosenFiles& services, const char* button)
@@ -35,7 +46,7 @@ inline std::unique_ptr<fmMain> windowWith(ChosenFiles& services, const char* but
     options.services = &services;
     auto window = std::make_unique<fmMain>(options);
     window->show();
-    control<iButton>(*window, button)->Click(); // what a click on the button runs
+    clickAndWaitForRows(*window, button);
     return window;
 }
 

@@ -54,6 +54,7 @@ fmMain::fmMain(const WindowOptions& options, QWidget* parent)
     ListReName->setModel(m_list);
     connectHandlers();
     connectPassHandlers();
+    connectIntake();
     nameControls();
     windowaccessibility::describe(*this);
     setTabOrder();

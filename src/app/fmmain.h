@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "app/passsession.h"
+#include "intake/pathintake.h"
 #include "rename/namegenerator.h"
 #include "intake/roworder.h"
 #include "update/versionfile.h"
@@ -23,6 +24,7 @@ class QFrame;
 class iButton;
 class ClickableLabel;
 class FolderCheck;
+class FolderIntake;
 class PassInputGuard;
 class PlatformServices;
 class RenameList;
@@ -56,6 +58,13 @@ public:
 
     /// Whether a rename or restore is under way (it runs off the window's thread).
     bool isPassRunning() const;
+    /// Whether folders chosen are still being listed: their rows, and what was chosen after them, are not
+    /// in the list yet. foldersAdded() tells when they are.
+    bool isAddingFolders() const;
+
+    /// Adds `paths` as the command line names them, in that order: a folder as 添加文件夹 adds it (listed off
+    /// the window's thread), a file as 添加文件 does. Returns the paths that add nothing.
+    QList<intake::SkippedPath> addPaths(const QStringList& paths);
 
     /// Sets the credit link's text; the link grows to the left.
     void setCreditText(const QString& text);
@@ -68,6 +77,8 @@ signals:
     void passFinished();
     /// The marks of the rows that would fail now match the list as it stands.
     void newNamesChecked();
+    /// Every folder and file chosen so far is in the list, and the new names are refreshed.
+    void foldersAdded();
 
 public slots:
     void RefreshNewNames();
@@ -190,6 +201,7 @@ private:
     void reloadPictures(qreal ratio);
     void connectHandlers();
     void connectFileHandlers();
+    void connectIntake();
     void connectSortMenu();
     void applyOrderResult(const intake::OrderResult& result);
     void resetDropMark();
@@ -227,6 +239,7 @@ private:
     // The pass, and what the window knows of the listed folders: the objects that decide, wired here.
     PassSession* m_session = nullptr;
     FolderCheck* m_folderCheck = nullptr;
+    FolderIntake* m_intake = nullptr; // folders and files on their way into the list
     PassInputGuard* m_inputGuard = nullptr; // while a pass runs
     bool m_callBackWasEnabled = false; // 还原 before the pass, as it is again after a restore
     bool m_wasInactive = false;

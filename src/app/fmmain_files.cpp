@@ -6,6 +6,7 @@
 #include "app/platformservices.h"
 #include "app/renamelistview.h"
 #include "app/foldercheck.h"
+#include "app/folderintake.h"
 #include "app/passsession.h"
 #include "intake/addfiles.h"
 #include "intake/dragdrop.h"
@@ -31,6 +32,26 @@ void fmMain::connectFileHandlers()
     connect(ListReName, &RenameListView::OLECompleteDrag, this, &fmMain::ListReName_OLECompleteDrag);
 }
 
+void fmMain::connectIntake()
+{
+    m_intake = new FolderIntake(*m_list, *m_folderCheck, *m_session, this);
+    connect(m_intake, &FolderIntake::rowsAdded, this, &fmMain::RefreshNewNames);
+    connect(m_intake, &FolderIntake::idle, this, &fmMain::foldersAdded);
+}
+
+bool fmMain::isAddingFolders() const
+{
+    return m_intake->isBusy();
+}
+
+QList<intake::SkippedPath> fmMain::addPaths(const QStringList& paths)
+{
+    intake::SortedPaths sorted = intake::sortPaths(paths);
+    for (intake::PathItem& item : sorted.items)
+        m_intake->add(std::move(item));
+    return sorted.skipped;
+}
+
 void fmMain::btOpenFiles_Click()
 {
     if (isPassRunning())
@@ -39,13 +60,14 @@ void fmMain::btOpenFiles_Click()
         = m_services->chooseFiles(this, QStringLiteral("请选择要更名的文件"), QStringLiteral("所有文件(*)"));
     const intake::DialogOutcome outcome
         = paths.isEmpty() ? intake::DialogOutcome::Cancelled : intake::DialogOutcome::Chosen;
-    QStringList folders;
-    for (const QStringList& split : intake::openFileDialogResult(outcome, paths)) {
-        if (intake::appendSplitFiles(*m_list, split) > 0)
-            folders.append(RenameList::withClosingSeparator(split.value(0)));
-    }
-    m_folderCheck->learnFolders(folders);
-    RefreshNewNames();
+    // Files chosen while a folder is being listed go in after its rows.
+    FolderIntake::Item files;
+    for (const QStringList& split : intake::openFileDialogResult(outcome, paths))
+        files.files.append(intake::splitFileEntries(split));
+    if (files.files.isEmpty())
+        RefreshNewNames(); // as after any choice: the restore window closes
+    else
+        m_intake->add(std::move(files)); // the names are refreshed when the rows are in
 }
 
 void fmMain::btOpenFolder_Click()
@@ -62,11 +84,9 @@ void fmMain::addFolderRows(const QString& folder)
 {
     if (isPassRunning())
         return;
-    // One listing gives the rows and what the check needs to know of their folder.
-    intake::ListedFolder listed = intake::listFolder(folder);
-    if (intake::appendListed(*m_list, listed) > 0)
-        m_folderCheck->learnFolder(listed.folder, std::move(listed.facts));
-    RefreshNewNames();
+    // Listed off the window's thread; one listing gives the rows and what the check needs to know of their
+    // folder. The names are refreshed when the rows arrive (FolderIntake::rowsAdded).
+    m_intake->add({ folder, {} });
 }
 
 void fmMain::applyOrderResult(const intake::OrderResult& result)
@@ -101,6 +121,8 @@ void fmMain::btListClear_Click()
 {
     if (isPassRunning())
         return;
+    // What was chosen but is not in the list yet is cleared too: a cleared list stays empty.
+    m_intake->drop();
     intake::clearAll(*m_list);
     btCallBack->setEnabled(false);
     m_session->closeRestoreWindow();

@@ -7,7 +7,6 @@
 #include "app/fmmain.h"
 #include "app/qttranslations.h"
 #include "intake/pathintake.h"
-#include "rename/renamelist.h"
 
 namespace {
 
@@ -69,12 +68,13 @@ int main(int argc, char* argv[])
     fmMain window;
     const QStringList paths = parser.positionalArguments();
     if (!paths.isEmpty()) {
-        for (const intake::SkippedPath& skipped : intake::addPaths(*window.model(), paths)) {
+        // Folders are listed off the window's thread, as 添加文件夹 lists them: the window shows at once and
+        // their rows arrive in the order given.
+        for (const intake::SkippedPath& skipped : window.addPaths(paths)) {
             const char* why
                 = skipped.reason == intake::SkippedPath::Reason::Missing ? "路径不存在" : "不是文件或文件夹";
             std::fprintf(stderr, "qinghe-renamer: %s，已跳过：%s\n", why, qUtf8Printable(skipped.path));
         }
-        window.RefreshNewNames();
     }
     window.show();
     return app.exec();

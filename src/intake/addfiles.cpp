@@ -81,15 +81,23 @@ QList<QStringList> openFileDialogResult(DialogOutcome outcome, const QStringList
     return results;
 }
 
-int appendSplitFiles(RenameList& list, const QStringList& split)
+QList<RenameList::Entry> splitFileEntries(const QStringList& split)
 {
     if (split.size() < 2)
-        return 0;
+        return {};
     const QString& folder = split.at(0);
     QList<RenameList::Entry> entries;
     entries.reserve(split.size() - 1);
     for (qsizetype i = 1; i < split.size(); ++i)
         entries.append({ split.at(i), folder, RowIcon::Added });
+    return entries;
+}
+
+int appendSplitFiles(RenameList& list, const QStringList& split)
+{
+    const QList<RenameList::Entry> entries = splitFileEntries(split);
+    if (entries.isEmpty())
+        return 0;
     list.append(entries);
     return static_cast<int>(entries.size());
 }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-class RenameList;
+#include "rename/renamelist.h"
 
 namespace intake {
 
@@ -43,5 +43,8 @@ QList<QStringList> openFileDialogResult(DialogOutcome outcome, const QStringList
  * Returns the number of rows added. The caller refreshes the new names afterwards in every case.
  */
 int appendSplitFiles(RenameList& list, const QStringList& split);
+
+/// The rows appendSplitFiles would append for `split`.
+QList<RenameList::Entry> splitFileEntries(const QStringList& split);
 
 } // namespace intake

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QList>
 
+#include "background/backgroundtask.h"
 #include "disk/folderentries.h"
 #include "intake/nameorder.h"
 #include "rename/spacetext.h"
@@ -94,9 +95,13 @@ ListedFolder listForAdding(const QString& folderPath, bool withFacts)
     const diskfs::FolderEntries listing = diskfs::listFolderEntries(QFile::encodeName(absolute));
     ListedFolder folder;
     folder.folder = RenameList::withClosingSeparator(absolute);
-    folder.names = sortedVisible(listing);
-    if (withFacts)
-        folder.facts = batchrename::folderFacts(listing);
+    // The check's facts are gathered while the names are sorted: the sort leaves a core idle at its merges.
+    background::inParts(withFacts ? 2 : 1, withFacts ? 2 : 1, [&](qsizetype begin, qsizetype) {
+        if (begin == 0)
+            folder.names = sortedVisible(listing);
+        else
+            folder.facts = batchrename::folderFacts(listing);
+    });
     return folder;
 }
 
@@ -109,14 +114,8 @@ ListedFolder listFolder(const QString& folderPath)
 
 int appendListed(RenameList& list, const ListedFolder& listed)
 {
-    if (listed.names.isEmpty())
-        return 0;
-    QList<RenameList::Entry> entries;
-    entries.reserve(listed.names.size());
-    for (const QString& name : listed.names)
-        entries.append({ name, listed.folder, RowIcon::Added });
-    list.append(entries);
-    return static_cast<int>(entries.size());
+    list.appendFolder(listed.folder, listed.names);
+    return static_cast<int>(listed.names.size());
 }
 
 int addFolder(RenameList& list, const QString& folderPath)

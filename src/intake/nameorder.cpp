@@ -2,6 +2,8 @@
 #include "intake/nameorder.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <numeric>
 #include <optional>
 
@@ -23,16 +25,121 @@ unsigned threadsFor(qsizetype count)
     return unsigned(std::clamp<qsizetype>(count / kNamesPerThread, 1, cores));
 }
 
+// Printable ASCII, the characters the quick order knows.
+constexpr char16_t kFirstAscii = 0x20;
+constexpr char16_t kLastAscii = 0x7e;
+
+/**
+ * The collation's primary order of the printable ASCII characters, learnt from the collation itself: equal
+ * ranks for characters it does not tell apart (letter case). With digits as text, a name of these characters
+ * alone is ordered by the collation as the sequence of its characters' ranks is ordered (the shorter first
+ * when one begins the other): each stands for one primary weight, and they join into no contraction. That
+ * is checked over every name of one and of two characters; should a collation disagree, usable() is false
+ * and every name goes through the collation.
+ */
+class AsciiRanks {
+public:
+    AsciiRanks()
+    {
+        QCollator collator = NameOrder::collation(DigitRuns::AsText);
+        std::vector<char16_t> chars;
+        for (char16_t c = kFirstAscii; c <= kLastAscii; ++c)
+            chars.push_back(c);
+        const auto text = [](char16_t c) { return QString(QChar(c)); };
+        std::stable_sort(
+            chars.begin(), chars.end(), [&](char16_t a, char16_t b) { return collator.compare(text(a), text(b)) < 0; });
+        quint8 rank = 0;
+        for (size_t i = 0; i < chars.size(); ++i) {
+            if (collator.compare(text(chars[i]), QString()) == 0)
+                return; // an ignorable character: no quick order
+            if (i == 0 || collator.compare(text(chars[i - 1]), text(chars[i])) != 0)
+                ++rank;
+            m_rank[chars[i] - kFirstAscii] = rank;
+        }
+        // Every pair in the collation's order must be in the ranks' order too.
+        QStringList pairs;
+        for (char16_t a = kFirstAscii; a <= kLastAscii; ++a) {
+            for (char16_t b = kFirstAscii; b <= kLastAscii; ++b)
+                pairs.append(text(a) + text(b));
+        }
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(size_t(pairs.size()));
+        for (const QString& pair : std::as_const(pairs))
+            keys.push_back(collator.sortKey(pair));
+        std::vector<int> order(keys.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return keys[x].compare(keys[y]) < 0; });
+        for (size_t i = 1; i < order.size(); ++i) {
+            const int byCollation = keys[order[i - 1]].compare(keys[order[i]]);
+            const int byRanks = compareRanks(pairs[order[i - 1]], pairs[order[i]]);
+            if ((byCollation < 0) != (byRanks < 0) || (byCollation == 0) != (byRanks == 0)) {
+                m_rank.fill(0);
+                return;
+            }
+        }
+        m_usable = true;
+    }
+
+    bool usable() const { return m_usable; }
+    /// Whether `name` is made of printable ASCII alone.
+    static bool covers(QStringView name)
+    {
+        return std::all_of(name.begin(), name.end(), [](QChar c) { return c >= kFirstAscii && c <= kLastAscii; });
+    }
+    quint8 rank(QChar c) const { return m_rank[c.unicode() - kFirstAscii]; }
+    /// The first eight ranks of `name`, the first in the highest byte; zero past its end.
+    std::uint64_t prefix(QStringView name) const
+    {
+        std::uint64_t packed = 0;
+        for (qsizetype i = 0; i < 8; ++i)
+            packed = packed << 8 | (i < name.size() ? rank(name[i]) : 0);
+        return packed;
+    }
+    /// The sign of the collation's order of two names that covers() takes.
+    int compareRanks(QStringView a, QStringView b, qsizetype from = 0) const
+    {
+        const qsizetype n = std::min(a.size(), b.size());
+        for (qsizetype i = from; i < n; ++i) {
+            const int d = int(rank(a[i])) - int(rank(b[i]));
+            if (d != 0)
+                return d;
+        }
+        return int(a.size() > n) - int(b.size() > n);
+    }
+
+private:
+    std::array<quint8, kLastAscii - kFirstAscii + 1> m_rank {};
+    bool m_usable = false;
+};
+
+const AsciiRanks& asciiRanks()
+{
+    static const AsciiRanks ranks;
+    return ranks;
+}
+
+// A name ordered by its ranks: the first eight packed, the rest read from the name when those tie.
+struct QuickName {
+    std::uint64_t prefix;
+    int position;
+};
+
 } // namespace
+
+QCollator NameOrder::collation(DigitRuns digits)
+{
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(digits == DigitRuns::ByValue);
+    // Spaces and punctuation take part in the order, as in a file manager ("a b" before "ab").
+    collator.setIgnorePunctuation(false);
+    return collator;
+}
 
 NameOrder::NameOrder(DigitRuns digits)
     : m_digits(digits)
-    , m_collator(QLocale(QLocale::Chinese, QLocale::China))
+    , m_collator(collation(digits))
 {
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_collator.setNumericMode(digits == DigitRuns::ByValue);
-    // Spaces and punctuation take part in the order, as in a file manager ("a b" before "ab").
-    m_collator.setIgnorePunctuation(false);
 }
 
 std::vector<QCollatorSortKey> NameOrder::sortKeys(const QStringList& names) const
@@ -75,12 +182,14 @@ int NameOrder::compare(const QString& a, const QString& b) const
     return compare(m_collator.sortKey(a), a, m_collator.sortKey(b), b);
 }
 
-std::vector<int> NameOrder::sortedPositions(const QStringList& names) const
+namespace {
+
+// The positions of `names` ordered by their sort keys, on several threads when there are many.
+std::vector<int> sortByKeys(const std::vector<QCollatorSortKey>& keys, const QStringList& names)
 {
-    const std::vector<QCollatorSortKey> keys = sortKeys(names);
     std::vector<int> positions(static_cast<size_t>(names.size()));
     std::iota(positions.begin(), positions.end(), 0);
-    const auto before = [&](int x, int y) { return compare(keys[x], names[x], keys[y], names[y]) < 0; };
+    const auto before = [&](int x, int y) { return NameOrder::compare(keys[x], names[x], keys[y], names[y]) < 0; };
     const unsigned threads = threadsFor(names.size());
     if (threads == 1) {
         std::stable_sort(positions.begin(), positions.end(), before);
@@ -98,6 +207,103 @@ std::vector<int> NameOrder::sortedPositions(const QStringList& names) const
             positions.begin() + n * (part + 1) / threads, before);
     }
     return positions;
+}
+
+// The first index from `from` on where `pred` turns false (it holds for a leading run of `run`): a few
+// looks when the run is short, a binary search over a long one.
+template <typename Pred> size_t gallop(const std::vector<int>& run, size_t from, Pred pred)
+{
+    size_t lo = from;
+    size_t hi = from;
+    size_t step = 1;
+    while (hi < run.size() && pred(run[hi])) {
+        lo = hi + 1;
+        hi = from + step;
+        step *= 2;
+    }
+    hi = std::min(hi, run.size());
+    return size_t(std::partition_point(run.begin() + lo, run.begin() + hi, pred) - run.begin());
+}
+
+} // namespace
+
+std::vector<int> NameOrder::sortedPositions(const QStringList& names) const
+{
+    const AsciiRanks& ranks = asciiRanks();
+    if (m_digits != DigitRuns::AsText || !ranks.usable())
+        return sortByKeys(sortKeys(names), names);
+    // Names of printable ASCII (most file names) are ordered by their ranks, without a sort key; the rest
+    // by their keys; the two runs are then merged through the collation.
+    std::vector<QuickName> quick;
+    std::vector<int> otherPositions;
+    QStringList others;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if (AsciiRanks::covers(names.at(i))) {
+            quick.push_back({ ranks.prefix(names.at(i)), int(i) });
+        } else {
+            otherPositions.push_back(int(i));
+            others.append(names.at(i));
+        }
+    }
+    const auto quickBefore = [&](const QuickName& x, const QuickName& y) {
+        if (x.prefix != y.prefix)
+            return x.prefix < y.prefix;
+        const QString& a = names.at(x.position);
+        const QString& b = names.at(y.position);
+        int c = ranks.compareRanks(a, b, 8);
+        if (c == 0)
+            c = QStringView(a).compare(b, Qt::CaseInsensitive);
+        if (c == 0)
+            c = QStringView(a).compare(b, Qt::CaseSensitive);
+        return c != 0 ? c < 0 : x.position < y.position;
+    };
+    const qsizetype n = qsizetype(quick.size());
+    const unsigned threads = threadsFor(n);
+    background::inParts(n, threads,
+        [&](qsizetype begin, qsizetype end) { std::sort(quick.begin() + begin, quick.begin() + end, quickBefore); });
+    for (qsizetype part = 1; part < qsizetype(threads); ++part) {
+        std::inplace_merge(
+            quick.begin(), quick.begin() + n * part / threads, quick.begin() + n * (part + 1) / threads, quickBefore);
+    }
+    std::vector<int> quickRun;
+    quickRun.reserve(quick.size());
+    for (const QuickName& name : quick)
+        quickRun.push_back(name.position);
+    if (others.isEmpty())
+        return quickRun;
+
+    const std::vector<QCollatorSortKey> otherKeys = sortKeys(others);
+    std::vector<int> otherRun = sortByKeys(otherKeys, others);
+    std::vector<QCollatorSortKey> keyOf(size_t(names.size()), QCollatorSortKey(otherKeys.front()));
+    for (size_t k = 0; k < otherRun.size(); ++k) {
+        keyOf[size_t(otherPositions[size_t(otherRun[k])])] = otherKeys[size_t(otherRun[k])];
+        otherRun[k] = otherPositions[size_t(otherRun[k])];
+    }
+    // A name of either run comes before or after every name of the other (no two are equal): the merge
+    // takes whole stretches of one run at a time, comparing through the collation at their ends.
+    std::vector<int> merged;
+    merged.reserve(size_t(names.size()));
+    const auto quickKey = [&](int position) { return m_collator.sortKey(names.at(position)); };
+    size_t i = 0;
+    size_t j = 0;
+    while (i < quickRun.size() && j < otherRun.size()) {
+        const int pivot = otherRun[j];
+        const size_t k = gallop(quickRun, i,
+            [&](int p) { return compare(quickKey(p), names.at(p), keyOf[size_t(pivot)], names.at(pivot)) < 0; });
+        merged.insert(merged.end(), quickRun.begin() + i, quickRun.begin() + k);
+        i = k;
+        if (i == quickRun.size())
+            break;
+        const int quickPivot = quickRun[i];
+        const QCollatorSortKey pivotKey = quickKey(quickPivot);
+        const size_t m = gallop(otherRun, j,
+            [&](int p) { return compare(keyOf[size_t(p)], names.at(p), pivotKey, names.at(quickPivot)) < 0; });
+        merged.insert(merged.end(), otherRun.begin() + j, otherRun.begin() + m);
+        j = m;
+    }
+    merged.insert(merged.end(), quickRun.begin() + i, quickRun.end());
+    merged.insert(merged.end(), otherRun.begin() + j, otherRun.end());
+    return merged;
 }
 
 } // namespace intake

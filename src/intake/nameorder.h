@@ -26,6 +26,9 @@ class NameOrder {
 public:
     explicit NameOrder(DigitRuns digits);
 
+    /// The collation of this order (QCollator for zh_CN, letter case ignored, punctuation counted).
+    static QCollator collation(DigitRuns digits);
+
     /// One sort key per name, in the order of `names`; comparing keys is much cheaper than collating texts.
     /// Many names are keyed on several threads, each with a collation of its own.
     std::vector<QCollatorSortKey> sortKeys(const QStringList& names) const;

@@ -8,29 +8,36 @@
 
 namespace intake {
 
-QList<SkippedPath> addPaths(RenameList& list, const QStringList& paths)
+SortedPaths sortPaths(const QStringList& paths)
 {
-    QList<SkippedPath> skipped;
-    QList<RenameList::Entry> files; // consecutive files go in as one insertion
-    const auto flushFiles = [&] {
-        if (!files.isEmpty())
-            list.append(files);
-        files.clear();
-    };
+    SortedPaths sorted;
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            flushFiles();
-            addFolder(list, info.absoluteFilePath());
+            sorted.items.append({ info.absoluteFilePath(), {} });
         } else if (info.isFile()) {
-            files.append({ info.fileName(), info.absolutePath(), RowIcon::Added });
+            // Consecutive files go in as one insertion.
+            if (sorted.items.isEmpty() || !sorted.items.last().folder.isEmpty())
+                sorted.items.append(PathItem {});
+            sorted.items.last().files.append({ info.fileName(), info.absolutePath(), RowIcon::Added });
         } else {
-            skipped.append(
+            sorted.skipped.append(
                 { path, info.exists() ? SkippedPath::Reason::NotFileOrFolder : SkippedPath::Reason::Missing });
         }
     }
-    flushFiles();
-    return skipped;
+    return sorted;
+}
+
+QList<SkippedPath> addPaths(RenameList& list, const QStringList& paths)
+{
+    SortedPaths sorted = sortPaths(paths);
+    for (const PathItem& item : sorted.items) {
+        if (item.folder.isEmpty())
+            list.append(item.files);
+        else
+            addFolder(list, item.folder);
+    }
+    return sorted.skipped;
 }
 
 } // namespace intake

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-class RenameList;
+#include "rename/renamelist.h"
 
 namespace intake {
 
@@ -20,6 +20,21 @@ struct SkippedPath {
 
     friend bool operator==(const SkippedPath&, const SkippedPath&) = default;
 };
+
+/// What one or more consecutive paths add: a folder to list (`folder` set), or files (`files`).
+struct PathItem {
+    QString folder; // absolute when sortPaths made it
+    QList<RenameList::Entry> files;
+};
+
+/// `paths` sorted into what they add, in order, and what they do not.
+struct SortedPaths {
+    QList<PathItem> items; // consecutive files share one item
+    QList<SkippedPath> skipped;
+};
+
+/// Sorts `paths` as addPaths takes them, without listing any folder.
+SortedPaths sortPaths(const QStringList& paths);
 
 /**
  * Adds `paths` in the order given, as a file manager hands them over: a folder (or a link to one) adds its

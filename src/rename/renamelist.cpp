@@ -129,6 +129,35 @@ void RenameList::append(const QList<Entry>& entries)
     endInsertRows();
 }
 
+void RenameList::appendFolder(const QString& folder, const QStringList& names)
+{
+    if (names.isEmpty())
+        return;
+    const int first = count();
+    const qsizetype total = first + names.size();
+    const QString closed = withClosingSeparator(folder);
+    beginInsertRows({}, first, static_cast<int>(total) - 1);
+    editRows([&](auto& field) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(field)>, QStringList>) {
+            if (&field == &m_oldNames) {
+                if (field.isEmpty())
+                    field = names; // shared, not copied
+                else
+                    field.append(names);
+                return;
+            }
+            if (&field == &m_folders) {
+                field.resize(total, closed);
+                return;
+            }
+            field.resize(total);
+        } else {
+            field.resize(total, RowIcon::Added);
+        }
+    });
+    endInsertRows();
+}
+
 void RenameList::append(const QString& oldName, const QString& folder, RowIcon icon)
 {
     append(QList<Entry> { Entry { oldName, folder, icon } });

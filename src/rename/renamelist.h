@@ -58,6 +58,9 @@ public:
     /// Appends rows at the end in one insertion; a folder without a closing "/" gets one.
     void append(const QList<Entry>& entries);
     void append(const QString& oldName, const QString& folder, RowIcon icon = RowIcon::Added);
+    /// Appends one row per name of `folder`, icon 1, in one insertion; into an empty list the names are
+    /// shared rather than copied, so a listed folder of a million files goes in at once.
+    void appendFolder(const QString& folder, const QStringList& names);
     /// Inserts one row before `position` (0..count); its new name and outcome start empty.
     void insert(int position, const Entry& entry);
     void remove(int position);

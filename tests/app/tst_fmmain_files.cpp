@@ -64,6 +64,7 @@ private slots:
     void openFilesCancelledStillRefreshes();
     void openFolderAddsVisibleFilesSorted();
     void openFolderCancelledDoesNothing();
+    void foldersArriveInOrderAndClearDropsThem();
     void ordering_data();
     void ordering();
     void movingKeepsOutcomeTextsInPlace();
@@ -222,6 +223,7 @@ void TestFmMainFiles::openFolderAddsVisibleFilesSorted()
     QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
     m_services.folderToChoose = dir.path();
     clickControl(*m_window, u"btOpenFolder"_s);
+    QTRY_VERIFY(!m_window->isAddingFolders()); // listed off the window's thread
     QCOMPARE(m_services.dialogTitles, QStringList { u"请选择改名文件所在目录："_s });
     QCOMPARE(oldNames(), (QStringList { u"A.txt"_s, u"b.txt"_s, u"c.txt"_s }));
     QCOMPARE(m_window->model()->folder(0), dir.path() + u'/');
@@ -238,6 +240,42 @@ void TestFmMainFiles::openFolderCancelledDoesNothing()
     QCOMPARE(m_services.dialogTitles.size(), 1); // the picker was asked, and cancelled
     QCOMPARE(m_window->model()->rowCount(), 1);
     QVERIFY(btCallBack->isEnabled()); // no refresh after a cancelled picker
+}
+
+void TestFmMainFiles::foldersArriveInOrderAndClearDropsThem()
+{
+    QTemporaryDir first;
+    QTemporaryDir second;
+    QVERIFY(first.isValid() && second.isValid());
+    writeFile(first.filePath(u"b.txt"_s), "x");
+    writeFile(second.filePath(u"a.txt"_s), "x");
+    // Both chosen before the first is listed: the rows come in the order the folders were chosen, and the
+    // files chosen after them come last.
+    m_services.folderToChoose = first.path();
+    clickControl(*m_window, u"btOpenFolder"_s);
+    m_services.folderToChoose = second.path();
+    clickControl(*m_window, u"btOpenFolder"_s);
+    m_services.filesToChoose = { second.filePath(u"a.txt"_s) };
+    clickControl(*m_window, u"btOpenFiles"_s);
+    QCOMPARE(m_window->model()->rowCount(), 0); // nothing overtakes the folders
+    QSignalSpy added(m_window.get(), &fmMain::foldersAdded);
+    QVERIFY(added.wait());
+    QCOMPARE(oldNames(), (QStringList { u"b.txt"_s, u"a.txt"_s, u"a.txt"_s }));
+    QCOMPARE(m_window->model()->folder(1), second.path() + u'/');
+    QCOMPARE(m_window->model()->newName(2), u"3.txt"_s);
+
+    // 清空 while a folder is being listed: its rows never arrive.
+    clickControl(*m_window, u"btOpenFolder"_s);
+    clickControl(*m_window, u"btListClear"_s);
+    QVERIFY(added.wait());
+    QCOMPARE(m_window->model()->rowCount(), 0);
+
+    // The window closed and destroyed while a folder is being listed.
+    clickControl(*m_window, u"btOpenFolder"_s);
+    QVERIFY(m_window->isAddingFolders());
+    m_window->close();
+    m_window.reset();
+    QCoreApplication::sendPostedEvents(); // the listing's result, if posted, finds no window
 }
 
 void TestFmMainFiles::ordering_data()
@@ -427,6 +465,7 @@ void TestFmMainFiles::renameAndRestoreThroughButtons()
     auto* btCallBack = button(u"btCallBack"_s);
     m_services.folderToChoose = dir.path();
     clickControl(w, u"btOpenFolder"_s);
+    QTRY_VERIFY(!w.isAddingFolders());
     QCOMPARE(oldNames(), (QStringList { u"1.txt"_s, u"2.txt"_s, u"3.txt"_s, u"other.txt"_s }));
     control<TextBox>(w, u"txtNewName2"_s)->setText(u"2"_s); // 1→2, 2→3, 3→4, other→5: a chain within the batch
 

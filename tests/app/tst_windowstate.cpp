@@ -9,6 +9,7 @@
 
 #include "background/backgroundtask.h"
 #include "app/foldercheck.h"
+#include "app/folderintake.h"
 #include "app/passsession.h"
 #include "rename/renamelist.h"
 
@@ -24,6 +25,8 @@ private slots:
     void staleResultIsDropped();
     void passSession_data();
     void passSession();
+    void folderAddedAroundPass_data();
+    void folderAddedAroundPass();
 
 private:
     static void touch(const QString& path)
@@ -210,3 +213,47 @@ void TestWindowState::passSession()
 
 QTEST_GUILESS_MAIN(TestWindowState)
 #include "tst_windowstate.moc"
+
+void TestWindowState::folderAddedAroundPass_data()
+{
+    QTest::addColumn<bool>("listedBeforePass"); // the listing ends after the pass started; else chosen during it
+    // clang-format off
+    QTest::newRow("listing ends during the pass") << true;
+    QTest::newRow("folder chosen during the pass") << false;
+    // clang-format on
+}
+
+// Rows never arrive during a pass, and a folder's rows name its files as the pass left them.
+void TestWindowState::folderAddedAroundPass()
+{
+    QFETCH(bool, listedBeforePass);
+    QTemporaryDir dir;
+    QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
+    const QString folder = dir.path() + u'/';
+    for (const QString& name : { u"a.txt"_s, u"other.txt"_s })
+        touch(folder + name);
+    RenameList list;
+    list.append(u"a.txt"_s, folder);
+    list.setNewNames({ u"z.txt"_s });
+    FolderCheck check(list);
+    PassSession session(list);
+    FolderIntake intake(list, check, session);
+    QSignalSpy idle(&intake, &FolderIntake::idle);
+    if (listedBeforePass) {
+        intake.add({ dir.path(), {} });
+        background::pool()->waitForDone(); // listed; the rows wait in the event queue
+    }
+    QSemaphore go;
+    QVERIFY(session.start(PassSession::Kind::Rename, [&go](int step) {
+        if (step == 0)
+            go.acquire();
+    }));
+    if (!listedBeforePass)
+        intake.add({ dir.path(), {} });
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(list.count(), 1);
+    QVERIFY(intake.isBusy());
+    go.release();
+    QVERIFY(idle.wait());
+    QCOMPARE(list.oldNames(), (QStringList { u"a.txt"_s, u"other.txt"_s, u"z.txt"_s }));
+}

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include <QAbstractItemModelTester>
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -199,6 +200,32 @@ void TestFolderListing::order_data()
     QStringList manySorted = many;
     std::reverse(manySorted.begin(), manySorted.end());
     QTest::newRow("more names than one thread sorts") << many << manySorted;
+    // Every two printable ASCII characters, and some with Chinese among and after them, ordered as the
+    // collation orders them (letter case, then the exact text, breaking ties).
+    QStringList pairs;
+    for (char16_t a = 0x20; a <= 0x7e; ++a) {
+        for (char16_t b = 0x20; b <= 0x7e; ++b) {
+            const QString name = QString(QChar(a)) + QChar(b);
+            if (!name.contains(u'/') && !name.startsWith(u'.') && name != u"  "_s)
+                pairs << name;
+        }
+        if (a != u'/' && a != u'.')
+            pairs << QString(QChar(a)) + u"中"_s << QString(QChar(a)) + u"a中"_s << u"中"_s + QChar(a);
+    }
+    QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setIgnorePunctuation(false);
+    QStringList pairsSorted = pairs;
+    std::stable_sort(pairsSorted.begin(), pairsSorted.end(), [&](const QString& a, const QString& b) {
+        int c = collator.compare(a, b);
+        if (c == 0)
+            c = a.compare(b, Qt::CaseInsensitive);
+        if (c == 0)
+            c = a.compare(b, Qt::CaseSensitive);
+        return c < 0;
+    });
+    std::reverse(pairs.begin(), pairs.end());
+    QTest::newRow("pairs of ASCII characters, Chinese among them") << pairs << pairsSorted;
     // clang-format on
 }
 
@@ -210,7 +237,7 @@ void TestFolderListing::order()
     QTemporaryDir tmp;
     QVERIFY2(tmp.isValid(), qPrintable(tmp.errorString()));
     for (const QString& name : std::as_const(files))
-        QVERIFY(touch(tmp.filePath(name)));
+        QVERIFY2(touch(tmp.path() + u'/' + name), qPrintable(name)); // QDir takes ":a" for a resource
     QCOMPARE(intake::visibleFiles(tmp.path()), expected);
 }
 

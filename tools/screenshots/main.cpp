@@ -74,6 +74,16 @@ void renameAndWait(fmMain& window)
         loop.exec();
 }
 
+// A folder is listed off the window's thread: clicks 添加文件夹, then waits for its rows.
+void addFolderAndWait(fmMain& window)
+{
+    QEventLoop loop;
+    QObject::connect(&window, &fmMain::foldersAdded, &loop, &QEventLoop::quit);
+    control<iButton>(window, "btOpenFolder")->Click();
+    if (window.isAddingFolders())
+        loop.exec();
+}
+
 // The marks of rows that would fail are judged off the window's thread: makes a change, then waits for them.
 template <typename Change> void changeAndWaitForMarks(fmMain& window, Change change)
 {
@@ -115,7 +125,7 @@ int main(int argc, char* argv[])
     window.show();
     bool ok = save(window, out + QStringLiteral("/window-start.png"));
 
-    control<iButton>(window, "btOpenFolder")->Click();
+    addFolderAndWait(window);
     control<TextBox>(window, "txtNewName1")->setText(QStringLiteral("青禾旅行_"));
     changeAndWaitForMarks(window, [&] { control<TextBox>(window, "txtNewNameF")->setText(QStringLiteral("3")); });
     control<RenameListView>(window, "ListReName")->selectRow(2);
@@ -168,7 +178,7 @@ int main(int argc, char* argv[])
     fmMain stopped(cancelling);
     cancelled = &stopped;
     stopped.show();
-    control<iButton>(stopped, "btOpenFolder")->Click();
+    addFolderAndWait(stopped);
     control<TextBox>(stopped, "txtNewName1")->setText(QStringLiteral("青禾旅行_"));
     changeAndWaitForMarks(stopped, [&] { control<TextBox>(stopped, "txtNewNameF")->setText(QStringLiteral("3")); });
     changeAndWaitForMarks(stopped, [&] { renameAndWait(stopped); });
