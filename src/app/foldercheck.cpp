@@ -113,7 +113,7 @@ void FolderCheck::relist()
     // to the worker.
     m_relisting.start([rows = m_list.folders(), generation = m_factsGeneration, known = m_facts] {
         const QStringList folders = listedFolders(rows);
-        Listing listing { generation, false, batchrename::readFolderFacts(folders) };
+        Listing listing { generation, false, batchrename::readFolderFacts(folders, &known) };
         // Mostly nothing changed while the window was away: the facts then stay, and with them what the
         // check has learnt from them; the fresh listing is freed here rather than on the caller's thread.
         if (sameFacts(listing.facts, known, folders)) {

@@ -1,6 +1,8 @@
 // FolderFacts: each folder of a batch listed once, with the kind of every entry, for the check.
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QSet>
 
 #include "disk/diskfs.h"
@@ -8,6 +10,31 @@
 #include "disk/folderfacts.h"
 
 namespace batchrename {
+
+namespace {
+
+FolderFacts::Entry entryKind(const diskfs::FolderEntry& entry)
+{
+    // Renaming a link renames the link itself: it is a file unless it leads to a folder.
+    const bool file = entry.leads == diskfs::Leads::File || (entry.link && entry.leads != diskfs::Leads::Folder);
+    return file ? FolderFacts::Entry::File : FolderFacts::Entry::Other;
+}
+
+// Whether `listing` tells what `known` does, without building its facts: a million names looked up cost
+// less than a million names put into a new table.
+bool readsAs(const diskfs::FolderEntries& listing, const FolderFacts::Folder& known)
+{
+    if (!known.listed || !listing.found || !listing.listed || !listing.searchable || listing.error != known.error
+        || listing.device != known.device || listing.inode != known.inode
+        || qsizetype(listing.entries.size()) != known.entries.size())
+        return false;
+    return std::all_of(listing.entries.cbegin(), listing.entries.cend(), [&](const diskfs::FolderEntry& entry) {
+        const auto it = known.entries.constFind(entry.name);
+        return it != known.entries.cend() && it.value() == entryKind(entry);
+    });
+}
+
+} // namespace
 
 FolderFacts::Folder folderFacts(const diskfs::FolderEntries& listing)
 {
@@ -23,11 +50,8 @@ FolderFacts::Folder folderFacts(const diskfs::FolderEntries& listing)
         return folder;
     folder.listed = true;
     folder.entries.reserve(qsizetype(listing.entries.size()));
-    for (const diskfs::FolderEntry& entry : listing.entries) {
-        // Renaming a link renames the link itself: it is a file unless it leads to a folder.
-        const bool file = entry.leads == diskfs::Leads::File || (entry.link && entry.leads != diskfs::Leads::Folder);
-        folder.entries.insert(entry.name, file ? FolderFacts::Entry::File : FolderFacts::Entry::Other);
-    }
+    for (const diskfs::FolderEntry& entry : listing.entries)
+        folder.entries.insert(entry.name, entryKind(entry));
     return folder;
 }
 
@@ -37,7 +61,7 @@ const FolderFacts::Folder* FolderFacts::folder(const QString& folder) const
     return it == m_folders.cend() ? nullptr : &it.value();
 }
 
-FolderFacts readFolderFacts(const QStringList& folders)
+FolderFacts readFolderFacts(const QStringList& folders, const FolderFacts* known)
 {
     FolderFacts facts;
     QHash<QPair<quint64, quint64>, QString> listedAs; // identity -> the spelling listed first
@@ -56,7 +80,9 @@ FolderFacts readFolderFacts(const QStringList& folders)
             }
             listedAs.insert(identity, spelling);
         }
-        facts.insert(spelling, folderFacts(diskfs::listFolderEntries(path)));
+        const diskfs::FolderEntries listing = diskfs::listFolderEntries(path);
+        const FolderFacts::Folder* before = known ? known->folder(spelling) : nullptr;
+        facts.insert(spelling, before && readsAs(listing, *before) ? *before : folderFacts(listing));
     }
     return facts;
 }

@@ -57,8 +57,9 @@ private:
 
 /// Lists each distinct folder of `folders` once (callable off the window's thread). Folders spelled
 /// differently but naming the same folder share one listing. A folder that cannot be read, or whose
-/// entries may not be looked at, is found but not listed: it is not taken as empty.
-FolderFacts readFolderFacts(const QStringList& folders);
+/// entries may not be looked at, is found but not listed: it is not taken as empty. A folder that reads
+/// exactly as `known` tells it keeps `known`'s facts, shared rather than built again.
+FolderFacts readFolderFacts(const QStringList& folders, const FolderFacts* known = nullptr);
 /// The facts of one folder from its listing (see diskfs::listFolderEntries).
 FolderFacts::Folder folderFacts(const diskfs::FolderEntries& listing);
 
