@@ -88,9 +88,15 @@ void FolderIntake::passStopped()
 
 void FolderIntake::appendFiles(const QList<RenameList::Entry>& files)
 {
+    // Files chosen together share their folder: one spelling per run of rows, not a new text per row.
     QStringList folders;
-    for (const RenameList::Entry& file : files)
+    const QString* previous = nullptr;
+    for (const RenameList::Entry& file : files) {
+        if (previous && *previous == file.folder)
+            continue;
+        previous = &file.folder;
         folders.append(RenameList::withClosingSeparator(file.folder));
+    }
     m_list.append(files);
     m_check.learnFolders(FolderCheck::listedFolders(folders));
 }
