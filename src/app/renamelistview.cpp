@@ -91,31 +91,56 @@ bool RenameListDelegate::helpEvent(
 }
 
 RenameListView::RenameListView(QWidget* parent)
-    : QTreeView(parent)
+    : QTableView(parent)
     , m_delegate(new RenameListDelegate(this))
 {
+    // A table, not a tree: a tree lays out an item of its own for every row the model holds, which at a
+    // million rows stalls the window on each insertion; a table's rows are sections of one fixed height.
     setItemDelegate(m_delegate);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true); // keeps a hundred thousand rows cheap to lay out
-    setItemsExpandable(false);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setHeaderHidden(true); // the strip above the list carries the captions
+    setTabKeyNavigation(false); // Tab leaves the list for the next control
     setIconSize(QSize(17, 17));
     setTextElideMode(Qt::ElideRight);
     setDragEnabled(true);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
+    horizontalHeader()->hide(); // the strip above the list carries the captions
+    verticalHeader()->hide();
     // The outcome column reaches the list's right edge, so a selected row is highlighted across the list.
-    header()->setStretchLastSection(true);
-    header()->setSectionResizeMode(QHeaderView::Fixed);
-    header()->setMinimumSectionSize(0);
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(0);
+    fitRowHeight();
     QPalette p = palette();
     p.setColor(QPalette::Text, RenameListDelegate::rowTextColor());
     setPalette(p);
+}
+
+void RenameListView::fitRowHeight()
+{
+    // One line of text or the 17-pixel icon, with the margins the style keeps around an item.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.text = QStringLiteral("Ag");
+    option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    option.decorationSize = iconSize();
+    const QSize hint = style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+    verticalHeader()->setDefaultSectionSize(hint.height());
+}
+
+void RenameListView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitRowHeight();
 }
 
 void RenameListView::keyPressEvent(QKeyEvent* event)
@@ -138,26 +163,15 @@ void RenameListView::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
 void RenameListView::layoutColumns()
 {
     const int w = width();
     const double fractions[] = { 0.45, 0.0, 0.38, 0.11 };
-    for (int c = 0; c < 4 && c < header()->count(); ++c)
-        header()->resizeSection(c, qRound(w * fractions[c]));
-}
-
-void RenameListView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
-{
-    // Rows are all one height, so a change of many rows only needs the visible part painted again; the
-    // base class would measure every changed row, which costs more than the names themselves.
-    if (bottomRight.row() - topLeft.row() > 64) {
-        viewport()->update();
-        return;
-    }
-    QTreeView::dataChanged(topLeft, bottomRight, roles);
+    for (int c = 0; c < 4 && c < horizontalHeader()->count(); ++c)
+        horizontalHeader()->resizeSection(c, qRound(w * fractions[c]));
 }
 
 void RenameListView::setDropMark(int row, bool on)

@@ -7,7 +7,7 @@
 #include <QIcon>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
-#include <QTreeView>
+#include <QTableView>
 
 /**
  * Paints a row's icon from its icon number, its first column red while it is the drop target, and the new
@@ -47,7 +47,7 @@ private:
  * Keys: Delete asks to remove the selected row, Alt+Up and Alt+Down to move it; Ctrl+Tab, Ctrl+Shift+Tab,
  * Ctrl+PageUp and Ctrl+PageDown pass on to the window rather than move in the list.
  */
-class RenameListView : public QTreeView {
+class RenameListView : public QTableView {
     Q_OBJECT
 
 public:
@@ -86,7 +86,7 @@ signals:
     void moveRowPressed(int step);
 
 protected:
-    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -95,6 +95,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    /// Rows are one line high, whatever the font; the height is set once for all rows.
+    void fitRowHeight();
+
     RenameListDelegate* m_delegate;
     QPixmap m_dragPointer;
     QList<QPersistentModelIndex> m_dropMarks;

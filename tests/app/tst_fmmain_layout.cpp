@@ -282,7 +282,7 @@ void TestFmMainLayout::accessibility_data()
         QAccessibleActionInterface::setFocusAction() };
     const QStringList field { QAccessibleActionInterface::setFocusAction() };
     const QStringList hiddenField { u"focusable"_s, u"invisible"_s };
-    QTest::newRow("list") << "ListReName" << int(QAccessible::Tree) << "文件列表" << QStringList { u"focusable"_s, u"focused"_s } << QStringList {};
+    QTest::newRow("list") << "ListReName" << int(QAccessible::Table) << "文件列表" << QStringList { u"focusable"_s, u"focused"_s } << QStringList {};
     QTest::newRow("keep extension") << "Option1" << int(QAccessible::RadioButton) << "不改变" << QStringList { u"focusable"_s, u"checked"_s } << QStringList { QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::setFocusAction() };
     QTest::newRow("change extension") << "Option2" << int(QAccessible::RadioButton) << "修改为：" << focusable << QStringList { QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::setFocusAction() };
     QTest::newRow("extension") << "txtExp" << int(QAccessible::EditableText) << "扩展名" << QStringList { u"focusable"_s, u"disabled"_s } << QStringList {};
