@@ -25,41 +25,42 @@ unsigned threadsFor(qsizetype count)
     return unsigned(std::clamp<qsizetype>(count / kNamesPerThread, 1, cores));
 }
 
-// Printable ASCII, the characters the quick order knows.
+// Printable ASCII, the characters the quick order always knows.
 constexpr char16_t kFirstAscii = 0x20;
 constexpr char16_t kLastAscii = 0x7e;
+// Other characters the quick order may learn for one sort, the most frequent first: few enough that checking
+// them against the collation costs a few milliseconds, and only when enough names need them to pay for that.
+constexpr size_t kMostLearnt = 40;
+constexpr qsizetype kNamesWorthLearning = 20000;
 
 /**
- * The collation's primary order of the printable ASCII characters, learnt from the collation itself: equal
- * ranks for characters it does not tell apart (letter case). With digits as text, a name of these characters
- * alone is ordered by the collation as the sequence of its characters' ranks is ordered (the shorter first
- * when one begins the other): each stands for one primary weight, and they join into no contraction. That
- * is checked over every name of one and of two characters; should a collation disagree, usable() is false
- * and every name goes through the collation.
+ * The collation's primary order of a set of characters, learnt from the collation itself: equal ranks for
+ * characters it does not tell apart (letter case). With digits as text, a name of these characters alone is
+ * ordered by the collation as the sequence of its characters' ranks is ordered (the shorter first when one
+ * begins the other): each stands for one primary weight, and they join into no contraction. That is checked
+ * over every name of one and of two of the characters; should the collation disagree, usable() is false.
  */
-class AsciiRanks {
+class Ranks {
 public:
-    AsciiRanks()
+    Ranks(const QCollator& collator, std::vector<char16_t> chars)
     {
-        QCollator collator = NameOrder::collation(DigitRuns::AsText);
-        std::vector<char16_t> chars;
-        for (char16_t c = kFirstAscii; c <= kLastAscii; ++c)
-            chars.push_back(c);
         const auto text = [](char16_t c) { return QString(QChar(c)); };
         std::stable_sort(
             chars.begin(), chars.end(), [&](char16_t a, char16_t b) { return collator.compare(text(a), text(b)) < 0; });
+        if (chars.size() > 255)
+            return; // ranks are bytes
         quint8 rank = 0;
         for (size_t i = 0; i < chars.size(); ++i) {
             if (collator.compare(text(chars[i]), QString()) == 0)
                 return; // an ignorable character: no quick order
             if (i == 0 || collator.compare(text(chars[i - 1]), text(chars[i])) != 0)
                 ++rank;
-            m_rank[chars[i] - kFirstAscii] = rank;
+            m_rank[chars[i]] = rank;
         }
         // Every pair in the collation's order must be in the ranks' order too.
         QStringList pairs;
-        for (char16_t a = kFirstAscii; a <= kLastAscii; ++a) {
-            for (char16_t b = kFirstAscii; b <= kLastAscii; ++b)
+        for (char16_t a : chars) {
+            for (char16_t b : chars)
                 pairs.append(text(a) + text(b));
         }
         std::vector<QCollatorSortKey> keys;
@@ -72,26 +73,24 @@ public:
         for (size_t i = 1; i < order.size(); ++i) {
             const int byCollation = keys[order[i - 1]].compare(keys[order[i]]);
             const int byRanks = compareRanks(pairs[order[i - 1]], pairs[order[i]]);
-            if ((byCollation < 0) != (byRanks < 0) || (byCollation == 0) != (byRanks == 0)) {
-                m_rank.fill(0);
+            if ((byCollation < 0) != (byRanks < 0) || (byCollation == 0) != (byRanks == 0))
                 return;
-            }
         }
         m_usable = true;
     }
 
     bool usable() const { return m_usable; }
-    /// Whether `name` is made of printable ASCII alone.
-    static bool covers(QStringView name)
+    /// Whether every character of `name` has a rank.
+    bool covers(QStringView name) const
     {
-        return std::all_of(name.begin(), name.end(), [](QChar c) { return c >= kFirstAscii && c <= kLastAscii; });
+        return std::all_of(name.begin(), name.end(), [this](QChar c) { return rank(c) != 0; });
     }
-    quint8 rank(QChar c) const { return m_rank[c.unicode() - kFirstAscii]; }
-    /// The first eight ranks of `name`, the first in the highest byte; zero past its end.
-    std::uint64_t prefix(QStringView name) const
+    quint8 rank(QChar c) const { return m_rank[c.unicode()]; }
+    /// The ranks of `name` from `from` on, eight of them, the first in the highest byte; zero past its end.
+    std::uint64_t packed(QStringView name, qsizetype from) const
     {
         std::uint64_t packed = 0;
-        for (qsizetype i = 0; i < 8; ++i)
+        for (qsizetype i = from; i < from + 8; ++i)
             packed = packed << 8 | (i < name.size() ? rank(name[i]) : 0);
         return packed;
     }
@@ -108,19 +107,50 @@ public:
     }
 
 private:
-    std::array<quint8, kLastAscii - kFirstAscii + 1> m_rank {};
+    std::vector<quint8> m_rank = std::vector<quint8>(0x10000, 0);
     bool m_usable = false;
 };
 
-const AsciiRanks& asciiRanks()
+std::vector<char16_t> printableAscii()
 {
-    static const AsciiRanks ranks;
+    std::vector<char16_t> chars;
+    for (char16_t c = kFirstAscii; c <= kLastAscii; ++c)
+        chars.push_back(c);
+    return chars;
+}
+
+const Ranks& asciiRanks()
+{
+    static const Ranks ranks(NameOrder::collation(DigitRuns::AsText), printableAscii());
     return ranks;
 }
 
-// A name ordered by its ranks: the first eight packed, the rest read from the name when those tie.
+// The most frequent characters other than printable ASCII in the names at `positions` (a surrogate, half
+// of a character, is left to the collation).
+std::vector<char16_t> frequentOthers(const QStringList& names, const std::vector<int>& positions)
+{
+    std::vector<quint32> count(0x10000, 0);
+    for (const int position : positions) {
+        for (QChar c : names.at(position))
+            ++count[c.unicode()];
+    }
+    std::vector<char16_t> chars;
+    for (quint32 c = 0; c < count.size(); ++c) {
+        const bool ascii = c >= kFirstAscii && c <= kLastAscii;
+        if (count[c] != 0 && !ascii && !QChar::isSurrogate(c))
+            chars.push_back(char16_t(c));
+    }
+    const size_t kept = std::min(chars.size(), kMostLearnt);
+    std::partial_sort(chars.begin(), chars.begin() + kept, chars.end(),
+        [&](char16_t a, char16_t b) { return count[a] != count[b] ? count[a] > count[b] : a < b; });
+    chars.resize(kept);
+    return chars;
+}
+
+// A name ordered by its ranks: the first sixteen packed, the rest read from the name when those tie.
 struct QuickName {
-    std::uint64_t prefix;
+    std::uint64_t high;
+    std::uint64_t low;
     int position;
 };
 
@@ -229,28 +259,49 @@ template <typename Pred> size_t gallop(const std::vector<int>& run, size_t from,
 
 std::vector<int> NameOrder::sortedPositions(const QStringList& names) const
 {
-    const AsciiRanks& ranks = asciiRanks();
-    if (m_digits != DigitRuns::AsText || !ranks.usable())
+    if (m_digits != DigitRuns::AsText || !asciiRanks().usable())
         return sortByKeys(sortKeys(names), names);
-    // Names of printable ASCII (most file names) are ordered by their ranks, without a sort key; the rest
-    // by their keys; the two runs are then merged through the collation.
-    std::vector<QuickName> quick;
+    // Names of the characters the quick order knows (most file names) are ordered by their ranks, without a
+    // sort key; the rest by their keys; the two runs are then merged through the collation. When many names
+    // have other characters, the quick order learns the most frequent of them for this sort.
+    const Ranks* ranks = &asciiRanks();
     std::vector<int> otherPositions;
-    QStringList others;
     for (qsizetype i = 0; i < names.size(); ++i) {
-        if (AsciiRanks::covers(names.at(i))) {
-            quick.push_back({ ranks.prefix(names.at(i)), int(i) });
-        } else {
+        if (!ranks->covers(names.at(i)))
             otherPositions.push_back(int(i));
-            others.append(names.at(i));
+    }
+    std::optional<Ranks> learnt;
+    if (qsizetype(otherPositions.size()) >= kNamesWorthLearning) {
+        std::vector<char16_t> chars = printableAscii();
+        for (char16_t c : frequentOthers(names, otherPositions))
+            chars.push_back(c);
+        learnt.emplace(m_collator, std::move(chars));
+        if (learnt->usable()) {
+            ranks = &*learnt;
+            std::erase_if(otherPositions, [&](int position) { return ranks->covers(names.at(position)); });
+        }
+    }
+    std::vector<QuickName> quick;
+    quick.reserve(size_t(names.size()) - otherPositions.size());
+    QStringList others;
+    others.reserve(qsizetype(otherPositions.size()));
+    for (size_t i = 0, next = 0; i < size_t(names.size()); ++i) {
+        if (next < otherPositions.size() && otherPositions[next] == int(i)) {
+            others.append(names.at(qsizetype(i)));
+            ++next;
+        } else {
+            quick.push_back(
+                { ranks->packed(names.at(qsizetype(i)), 0), ranks->packed(names.at(qsizetype(i)), 8), int(i) });
         }
     }
     const auto quickBefore = [&](const QuickName& x, const QuickName& y) {
-        if (x.prefix != y.prefix)
-            return x.prefix < y.prefix;
+        if (x.high != y.high)
+            return x.high < y.high;
+        if (x.low != y.low)
+            return x.low < y.low;
         const QString& a = names.at(x.position);
         const QString& b = names.at(y.position);
-        int c = ranks.compareRanks(a, b, 8);
+        int c = ranks->compareRanks(a, b, 16);
         if (c == 0)
             c = QStringView(a).compare(b, Qt::CaseInsensitive);
         if (c == 0)

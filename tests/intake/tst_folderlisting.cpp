@@ -215,17 +215,35 @@ void TestFolderListing::order_data()
     QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setIgnorePunctuation(false);
-    QStringList pairsSorted = pairs;
-    std::stable_sort(pairsSorted.begin(), pairsSorted.end(), [&](const QString& a, const QString& b) {
-        int c = collator.compare(a, b);
-        if (c == 0)
-            c = a.compare(b, Qt::CaseInsensitive);
-        if (c == 0)
-            c = a.compare(b, Qt::CaseSensitive);
-        return c < 0;
-    });
+    const auto collated = [&](QStringList names) {
+        std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+            int c = collator.compare(a, b);
+            if (c == 0)
+                c = a.compare(b, Qt::CaseInsensitive);
+            if (c == 0)
+                c = a.compare(b, Qt::CaseSensitive);
+            return c < 0;
+        });
+        return names;
+    };
+    const QStringList pairsSorted = collated(pairs);
     std::reverse(pairs.begin(), pairs.end());
     QTest::newRow("pairs of ASCII characters, Chinese among them") << pairs << pairsSorted;
+    // Enough Chinese names for the quick order to learn their most frequent characters, more of them than it
+    // learns; then with letters the collation tells apart by their accents only, which it must not learn.
+    const auto mixed = [&](const QString& pool) {
+        QStringList names;
+        for (int i = 0; i < 21000; ++i) {
+            names << pool.mid(i % pool.size(), 1) + pool.mid(i * 7 % pool.size(), 1) + QChar(i % 3 ? u'a' : u'A')
+                    + QString::number(i % 5000) + pool.mid(i * 13 % pool.size(), 1);
+        }
+        return std::pair { names, collated(names) };
+    };
+    const auto [chinese, chineseSorted] = mixed(u"张章长常陈晨成程重中钟周州朱猪安按暗爱艾吧八把白百北被本比笔变表别宾冰病波博不部才彩草曹"
+                                                u"层茶查差产常场车彻尘称城吃池迟尺冲虫抽出初除楚川传窗床吹春纯词此次"_s);
+    QTest::newRow("many Chinese names") << chinese << chineseSorted;
+    const auto [accented, accentedSorted] = mixed(u"āáǎàaēéěèe中钟周"_s);
+    QTest::newRow("many names with accented letters") << accented << accentedSorted;
     // clang-format on
 }
 
