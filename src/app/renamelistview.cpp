@@ -166,6 +166,24 @@ void RenameListView::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
+QModelIndex RenameListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // The list moves through rows, not cells: Home and End go to the first and the last row, and Left and
+    // Right stay on the row (a table would move along the row's cells).
+    const int rows = model() ? model()->rowCount() : 0;
+    switch (action) {
+    case MoveHome:
+        return rows > 0 ? model()->index(0, 0) : QModelIndex();
+    case MoveEnd:
+        return rows > 0 ? model()->index(rows - 1, 0) : QModelIndex();
+    case MoveLeft:
+    case MoveRight:
+        return currentIndex();
+    default:
+        return QTableView::moveCursor(action, modifiers);
+    }
+}
+
 void RenameListView::layoutColumns()
 {
     const int w = width();

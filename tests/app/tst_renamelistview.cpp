@@ -13,6 +13,8 @@ private slots:
     void dropMarkMovesWithItsRow();
     void cellsDescribeFailures_data();
     void cellsDescribeFailures();
+    void keysMoveThroughRows_data();
+    void keysMoveThroughRows();
 };
 
 void TestRenameListView::dropMarkMovesWithItsRow()
@@ -31,6 +33,32 @@ void TestRenameListView::dropMarkMovesWithItsRow()
     list.remove(2); // the mark goes with its row
     QVERIFY(!view.isDropMarked(2));
     QVERIFY(!view.isDropMarked(1));
+}
+
+void TestRenameListView::keysMoveThroughRows_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row"); // selected after the key, from row 1 of 3
+
+    QTest::newRow("End") << int(Qt::Key_End) << 2;
+    QTest::newRow("Home") << int(Qt::Key_Home) << 0;
+    QTest::newRow("Right") << int(Qt::Key_Right) << 1;
+    QTest::newRow("Down") << int(Qt::Key_Down) << 2;
+}
+
+void TestRenameListView::keysMoveThroughRows()
+{
+    QFETCH(int, key);
+    QFETCH(int, row);
+    RenameList list;
+    RenameListView view;
+    view.setModel(&list);
+    list.append({ { QStringLiteral("A"), QStringLiteral("/") }, { QStringLiteral("B"), QStringLiteral("/") },
+        { QStringLiteral("C"), QStringLiteral("/") } });
+    view.selectRow(1);
+    QTest::keyClick(&view, Qt::Key(key));
+    QCOMPARE(view.selectedRow(), std::optional<int>(row));
+    QCOMPARE(view.currentIndex().column(), 0);
 }
 
 // The red of a failing new name and the icon of a failed row are not their only signs: the cell's description says
