@@ -140,6 +140,10 @@ void RenameList::appendFolder(const QString& folder, const QStringList& names)
     const QString closed = withClosingSeparator(folder);
     beginInsertRows({}, first, static_cast<int>(total) - 1);
     editRows([&](auto& field) {
+        // A first fill takes the room it needs; growing by the lists' policy would set aside three quarters
+        // more (18 MB more for the folders of a million rows). The old names share the listed ones.
+        if (field.isEmpty() && static_cast<const void*>(&field) != &m_oldNames)
+            field.reserve(total);
         if constexpr (std::is_same_v<std::decay_t<decltype(field)>, QStringList>) {
             if (&field == &m_oldNames) {
                 if (field.isEmpty())
