@@ -40,9 +40,9 @@ void lookAt(int dirFd, FolderEntry& entry, const char* name, bool knownLink)
     entry.leads = ::fstatat(dirFd, name, &st, 0) == 0 ? leadsOf(st.st_mode) : Leads::Nowhere;
 }
 
-} // namespace
-
-FolderEntries listFolderEntries(const QByteArray& path)
+// Reads the folder's entries in one pass, handing each to `take` (false stops the listing, which is then cut
+// short).
+template <typename Take> FolderEntries readEntries(const QByteArray& path, Take take)
 {
     FolderEntries folder;
     struct stat identity;
@@ -71,7 +71,7 @@ FolderEntries listFolderEntries(const QByteArray& path)
             continue;
         if (!raw.isValidUtf8() || raw.startsWith("\xEF\xBB\xBF"))
             continue;
-        FolderEntry& listed = folder.entries.emplace_back();
+        FolderEntry listed;
         listed.name = QString::fromUtf8(raw);
         switch (entry->d_type) {
         case DT_REG:
@@ -87,15 +87,35 @@ FolderEntries listFolderEntries(const QByteArray& path)
         default:
             listed.leads = Leads::Other;
         }
+        if (!take(std::move(listed)))
+            return folder;
         errno = 0;
     }
     if (errno != 0) { // a listing cut short is no listing
         folder.error = errno;
-        folder.entries.clear();
         return folder;
     }
     folder.listed = true;
     return folder;
+}
+
+} // namespace
+
+FolderEntries listFolderEntries(const QByteArray& path)
+{
+    std::vector<FolderEntry> entries;
+    FolderEntries folder = readEntries(path, [&](FolderEntry&& entry) {
+        entries.push_back(std::move(entry));
+        return true;
+    });
+    if (folder.listed)
+        folder.entries = std::move(entries);
+    return folder;
+}
+
+FolderEntries visitFolderEntries(const QByteArray& path, const std::function<bool(const FolderEntry&)>& take)
+{
+    return readEntries(path, [&](FolderEntry&& entry) { return take(entry); });
 }
 
 } // namespace diskfs

@@ -2,6 +2,7 @@
 // folder facts both read folders through here, so both see the same names and kinds.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QByteArray>
@@ -40,5 +41,9 @@ struct FolderEntries {
  * of unknown kind, is looked at once. Callable on any thread.
  */
 FolderEntries listFolderEntries(const QByteArray& path);
+
+/// listFolderEntries without keeping the entries: each goes to `take` in turn (its name made anew for each);
+/// `take` returns false to stop, which leaves the folder not listed. Nothing is held for a million names.
+FolderEntries visitFolderEntries(const QByteArray& path, const std::function<bool(const FolderEntry&)>& take);
 
 } // namespace diskfs

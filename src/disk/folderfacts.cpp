@@ -20,18 +20,22 @@ FolderFacts::Entry entryKind(const diskfs::FolderEntry& entry)
     return file ? FolderFacts::Entry::File : FolderFacts::Entry::Other;
 }
 
-// Whether `listing` tells what `known` does, without building its facts: a million names looked up cost
-// less than a million names put into a new table.
-bool readsAs(const diskfs::FolderEntries& listing, const FolderFacts::Folder& known)
+// Whether the folder at `path` reads as `known` tells, without keeping what it reads: every entry is looked up
+// in `known` as it is read (the first that differs stops the reading), so a folder of a million names that
+// did not change costs no table and no copy of its names.
+bool readsAs(const QByteArray& path, const FolderFacts::Folder& known)
 {
-    if (!known.listed || !listing.found || !listing.listed || !listing.searchable || listing.error != known.error
-        || listing.device != known.device || listing.inode != known.inode
-        || qsizetype(listing.entries.size()) != known.entries.size())
+    if (!known.listed)
         return false;
-    return std::all_of(listing.entries.cbegin(), listing.entries.cend(), [&](const diskfs::FolderEntry& entry) {
+    qsizetype entries = 0;
+    const diskfs::FolderEntries listing = diskfs::visitFolderEntries(path, [&](const diskfs::FolderEntry& entry) {
+        ++entries;
         const auto it = known.entries.constFind(entry.name);
         return it != known.entries.cend() && it.value() == entryKind(entry);
     });
+    // A folder holds each name once: as many names, all known alike, are the same names.
+    return listing.listed && listing.searchable && listing.error == known.error && listing.device == known.device
+        && listing.inode == known.inode && entries == known.entries.size();
 }
 
 } // namespace
@@ -80,9 +84,9 @@ FolderFacts readFolderFacts(const QStringList& folders, const FolderFacts* known
             }
             listedAs.insert(identity, spelling);
         }
-        const diskfs::FolderEntries listing = diskfs::listFolderEntries(path);
         const FolderFacts::Folder* before = known ? known->folder(spelling) : nullptr;
-        facts.insert(spelling, before && readsAs(listing, *before) ? *before : folderFacts(listing));
+        facts.insert(
+            spelling, before && readsAs(path, *before) ? *before : folderFacts(diskfs::listFolderEntries(path)));
     }
     return facts;
 }

@@ -117,19 +117,24 @@ void TestWindowState::staleResultIsDropped()
 
 void TestWindowState::relistSeesTheDisk_data()
 {
-    QTest::addColumn<bool>("taken"); // another program takes row 2's new name while the window is away
-    QTest::newRow("nothing changed: checked again all the same") << false;
-    QTest::newRow("a new name taken meanwhile") << true;
+    // What another program does while the window is away: nothing, or take row 2's new name with a new file
+    // or by renaming a file the list does not hold (the folder then holds as many names as before).
+    QTest::addColumn<QString>("change");
+    QTest::newRow("nothing changed: checked again all the same") << u""_s;
+    QTest::newRow("a new name taken meanwhile") << u"new"_s;
+    QTest::newRow("a new name taken by a rename meanwhile") << u"rename"_s;
 }
 
 void TestWindowState::relistSeesTheDisk()
 {
-    QFETCH(bool, taken);
+    QFETCH(QString, change);
+    const bool taken = !change.isEmpty();
     QTemporaryDir dir;
     QVERIFY2(dir.isValid(), qPrintable(dir.errorString()));
     const QString folder = dir.path() + u'/';
     touch(folder + u"a.txt"_s);
     touch(folder + u"b.txt"_s);
+    touch(folder + u"z.txt"_s);
     RenameList list;
     list.append(u"a.txt"_s, folder);
     list.append(u"b.txt"_s, folder);
@@ -140,8 +145,10 @@ void TestWindowState::relistSeesTheDisk()
     QVERIFY(checked.wait());
     QCOMPARE(list.failingCount(), 0);
 
-    if (taken)
+    if (change == u"new"_s)
         touch(folder + u"c.txt"_s);
+    if (change == u"rename"_s)
+        QVERIFY(QFile::rename(folder + u"z.txt"_s, folder + u"c.txt"_s));
     checked.clear();
     check.relist();
     QVERIFY(checked.wait());
