@@ -104,6 +104,7 @@ void runPlain(const bench::Options& options)
     }
     bench::print("activation_gap_ms", bench::median(gaps));
     bench::print("activation_relist_ms", bench::median(relists));
+    bench::print("window_peak_rss_mb", bench::peakRssMb()); // typed into, checked and relisted
 }
 
 // A tenth of the rows in conflict: files listed twice, and new names held by files outside the list.
