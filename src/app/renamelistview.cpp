@@ -10,6 +10,7 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QToolTip>
 
 #include "app/wrappedtext.h"
@@ -30,6 +31,7 @@ RenameListDelegate::RenameListDelegate(QObject* parent)
 void RenameListDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~QStyle::State_HasFocus; // the view frames the whole current row instead
     const auto* view = qobject_cast<const RenameListView*>(option->widget);
     const bool highlighted = index.column() == RenameList::OldNameColumn && view && view->isDropMarked(index.row());
     const bool failing
@@ -164,6 +166,26 @@ void RenameListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void RenameListView::paintEvent(QPaintEvent* event)
+{
+    QTableView::paintEvent(event);
+    // The current row is framed whole, as a report list frames it, not its first cell alone.
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !(hasFocus() || viewport()->hasFocus()))
+        return;
+    QStyleOptionViewItem item;
+    initViewItemOption(&item);
+    QStyleOptionFocusRect frame;
+    frame.QStyleOption::operator=(item);
+    // What an item view's cell sets on the frame it draws around itself.
+    frame.state |= QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+    frame.rect = QRect(0, rowViewportPosition(current.row()), viewport()->width(), rowHeight(current.row()));
+    const bool selected = selectionModel() && selectionModel()->isRowSelected(current.row(), {});
+    frame.backgroundColor = palette().color(selected ? QPalette::Highlight : QPalette::Base);
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
 }
 
 QModelIndex RenameListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
