@@ -63,7 +63,7 @@ void sortByHash(std::vector<Keyed>& keyed, std::vector<Keyed>& other)
     std::vector<size_t> start(kPasses * kBuckets, 0);
     for (const Keyed& k : keyed) {
         for (int p = 0; p < kPasses; ++p)
-            ++start[p * kBuckets + ((k.hash >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
+            ++start[p * kBuckets + ((k.hash() >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
     }
     other.resize(keyed.size());
     for (int p = 0; p < kPasses; ++p) {
@@ -73,7 +73,7 @@ void sortByHash(std::vector<Keyed>& keyed, std::vector<Keyed>& other)
         for (size_t b = 0; b < kBuckets; ++b)
             sum += std::exchange(bucket[b], sum);
         for (const Keyed& k : keyed)
-            other[bucket[(k.hash >> shift) & (kBuckets - 1)]++] = k;
+            other[bucket[(k.hash() >> shift) & (kBuckets - 1)]++] = k;
         keyed.swap(other);
     }
 }
@@ -91,21 +91,12 @@ constexpr int kAhead = 16;
 
 } // namespace
 
-std::vector<RowRef> rowRefs(const QList<Request>& requests)
-{
-    std::vector<RowRef> rows;
-    rows.reserve(requests.size());
-    for (const Request& r : requests)
-        rows.push_back({ &r.folder, &r.from, &r.to });
-    return rows;
-}
-
 size_t nameHash(int folder, QStringView name)
 {
     return qHash(name, 0) ^ (size_t(folder + 1) * 0x9E3779B97F4A7C15ull);
 }
 
-Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
+Sources resolveSources(const Rows& rows, DiskView& view)
 {
     const int n = static_cast<int>(rows.size());
     Sources s;
@@ -120,7 +111,7 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
     const QString* lastFolder = nullptr;
     int lastFolderId = -1;
     for (int i = 0; i < n; ++i) {
-        const RowRef& r = rows[i];
+        const RowRef r = rows[i];
         if (!r.folder->endsWith(QLatin1Char('/')) || !diskfs::isAcceptableName(*r.from))
             continue;
         if (lastFolder == nullptr || *r.folder != *lastFolder) {
@@ -133,10 +124,10 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
         const int folder = lastFolderId;
         s.folderOf[i] = folder;
         const size_t hash = nameHash(folder, *r.from);
-        s.fromHash[i] = hash;
+        s.fromHash[i] = quint32(hash);
         int id = s.names.find(folder, *r.from, hash);
         if (id < 0)
-            id = s.names.add({ *r.from, folder, hash });
+            id = s.names.add({ r.from, folder }, hash);
         KnownName& known = s.names[id];
         if (known.sourceRequest >= 0) {
             s.firstOf[i] = known.sourceRequest;
@@ -157,23 +148,22 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
         if (s.kind[i] == diskfs::Kind::Unknown)
             s.lookupErrors.insert(i, error);
     }
-    s.sortedNames.reserve(s.names.size());
-    for (size_t id = 0; id < s.names.size(); ++id) {
-        const KnownName& known = s.names[static_cast<int>(id)];
-        s.sortedNames.push_back({ known.hash, static_cast<int>(id), static_cast<qint32>(known.text.size()) });
-    }
+    const std::vector<quint64> hashes = s.names.takeHashes();
+    s.sortedNames.reserve(hashes.size());
+    for (size_t id = 0; id < hashes.size(); ++id)
+        s.sortedNames.emplace_back(hashes[id], static_cast<qint32>(id));
     sortByHash(s.sortedNames);
     return s;
 }
 
-Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact)
+Plan makePlan(const Rows& rows, const Sources& sources, bool exact)
 {
     Plan plan;
     makePlan(rows, sources, exact, plan);
     return plan;
 }
 
-void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact, Plan& plan)
+void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
 {
     const int n = static_cast<int>(rows.size());
     Plan::Scratch& scratch = plan.scratch;
@@ -183,28 +173,31 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
     plan.moves.clear();
     plan.order.clear();
     plan.steps.clear();
-    scratch.toHash.resize(n);
-    scratch.claims.assign(n, 0);
+    // Every row writes its slot of `claimed` (an id of -1: no claim); the claims are then closed up.
+    std::vector<Keyed>& claims = scratch.claimed;
+    claims.resize(n);
 
     // 1. In request order: the new name, the old one, a repeat. The first request naming a file claims
     // its new name, also when the file is missing. Each request is judged on its own, so in parts.
     Result* results = plan.results.data();
+    Keyed* claimSlots = claims.data();
     background::inParts(n, n / kPartRows, [&](qsizetype begin, qsizetype end) {
         for (int i = int(begin); i < int(end); ++i) {
             // The new names' texts lie all over the heap: ask for one a few rows ahead, so that many are on
             // their way at once instead of one after the other.
             if (i + kAhead < int(end))
                 __builtin_prefetch(rows[i + kAhead].to->constData());
-            const RowRef& r = rows[i];
+            const RowRef r = rows[i];
             if (const Reason reason = nameReason(r); reason != Reason::None) {
                 results[i] = { false, reason };
+                claimSlots[i] = Keyed();
                 continue;
             }
             const int first = sources.firstOf[i];
             const bool file = first >= 0 && sources.kind[first] == diskfs::Kind::File;
             const int folder = sources.folderOf[i];
             const quint64 hash = folder >= 0 ? nameHash(folder, *r.to) : 0;
-            const bool keepsName = folder >= 0 && hash == sources.fromHash[i] && *r.to == *r.from;
+            const bool keepsName = folder >= 0 && quint32(hash) == sources.fromHash[i] && *r.to == *r.from;
             if (!file && first >= 0 && sources.kind[first] == diskfs::Kind::Unknown) {
                 const int error = sources.lookupErrors.value(first);
                 results[i] = { false, reasonForError(error), -1, error };
@@ -214,44 +207,45 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
                 plan.states[i] = State::Duplicate;
             else if (keepsName)
                 plan.states[i] = State::Staying;
-            scratch.toHash[i] = hash;
-            scratch.claims[i] = first == i && !keepsName;
+            claimSlots[i] = Keyed(hash, first == i && !keepsName ? i : -1);
         }
     });
-    std::vector<Keyed>& claims = scratch.claimed;
-    claims.clear();
-    claims.reserve(n);
+    size_t claimCount = 0;
     for (int i = 0; i < n; ++i) {
-        if (scratch.claims[i])
-            claims.push_back({ scratch.toHash[i], i, static_cast<qint32>(rows[i].to->size()) });
+        if (claimSlots[i].id >= 0)
+            claimSlots[claimCount++] = claimSlots[i];
     }
+    claims.resize(claimCount);
 
     // 2. Claims by hash: among requests claiming one name the first in request order wins (the sort
     // keeps request order among equal hashes). The winners' new names are matched with the known
     // names in one sweep over both sorted lists.
+    // Until the moves are numbered, moveOf holds each winner's target entry in Sources::names.
     sortByHash(claims, scratch.sorting);
-    std::vector<int>& targetName = scratch.targetName;
-    targetName.assign(n, -1);
+    std::vector<int>& targetName = plan.moveOf;
     std::vector<bool>& wins = scratch.wins;
     wins.assign(n, false);
     auto sameClaim = [&](const Keyed& a, const Keyed& b) {
-        return a.hash == b.hash && a.size == b.size && sources.folderOf[a.id] == sources.folderOf[b.id]
+        return a.hash() == b.hash() && sources.folderOf[a.id] == sources.folderOf[b.id]
             && *rows[a.id].to == *rows[b.id].to;
     };
     auto sameKnown = [&](const Keyed& claim, const Keyed& name) {
-        if (claim.hash != name.hash || claim.size != name.size)
+        if (claim.hash() != name.hash())
             return false;
         const KnownName& known = sources.names[name.id];
-        return known.folder == sources.folderOf[claim.id] && (!exact || known.text == *rows[claim.id].to);
+        const QString& to = *rows[claim.id].to;
+        return known.folder == sources.folderOf[claim.id] && known.text->size() == to.size()
+            && (!exact || *known.text == to);
     };
     const std::vector<Keyed>& known = sources.sortedNames;
     constexpr int kShift = 64 - 33;
     size_t k = 0;
     for (size_t run = 0; run < claims.size();) {
         size_t end = run + 1;
-        while (end < claims.size() && (claims[end].hash >> kShift) == (claims[run].hash >> kShift))
+        const quint64 key = claims[run].hash() >> kShift;
+        while (end < claims.size() && (claims[end].hash() >> kShift) == key)
             ++end;
-        while (k < known.size() && (known[k].hash >> kShift) < (claims[run].hash >> kShift))
+        while (k < known.size() && (known[k].hash() >> kShift) < key)
             ++k;
         for (size_t j = run; j < end; ++j) {
             const Keyed& claim = claims[j];
@@ -266,7 +260,7 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
                 continue;
             }
             wins[claim.id] = true;
-            for (size_t e = k; e < known.size() && (known[e].hash >> kShift) == (claim.hash >> kShift); ++e) {
+            for (size_t e = k; e < known.size() && (known[e].hash() >> kShift) == key; ++e) {
                 if (sameKnown(claim, known[e])) {
                     targetName[claim.id] = known[e].id;
                     break;
@@ -278,11 +272,14 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
 
     // 3. The winners with a file move; moves are numbered in request order.
     for (int i = 0; i < n; ++i) {
-        if (!wins[i] || plan.results[i].reason != Reason::None)
+        if (!wins[i])
+            continue;
+        const int target = std::exchange(plan.moveOf[i], -1);
+        if (plan.results[i].reason != Reason::None)
             continue;
         plan.states[i] = State::Moving;
         plan.moveOf[i] = static_cast<int>(plan.moves.size());
-        plan.moves.push_back({ i, sources.folderOf[i], -1, targetName[i] });
+        plan.moves.push_back({ i, -1, target });
     }
 
     // Each move waits for at most one move (the one leaving its target) and is waited for by at most
@@ -294,7 +291,12 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
             plan.moves[move.blocker].blocking = true;
         }
     }
+}
 
+void laySteps(Plan& plan)
+{
+    plan.order.clear();
+    plan.steps.clear();
     // Chains start where nobody waits and are made from the move whose target is free; what is left
     // lies on cycles.
     plan.order.reserve(plan.moves.size());

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include <QStringView>
@@ -13,8 +14,10 @@ namespace batchrename::plan {
 
 /**
  * An open-addressed table from (folder number, name) to an entry, with 8-byte slots so that a lookup
- * of a name the table does not hold usually costs one cache line. `Entry` has `folder`, `hash` and
- * `const QString& name(const Context&)`.
+ * of a name the table does not hold usually costs one cache line. `Entry` has `folder` and
+ * `const QString& name(const Context&)`. A slot holds the upper half of its name's hash and places the
+ * name by it, so entries need not keep their hashes: the table grows from its slots alone. The hashes
+ * given to add() are kept apart until takeHashes() hands them over, for whoever sorts the names by hash.
  */
 template <typename Entry, typename Context> class NameTable {
 public:
@@ -37,7 +40,7 @@ public:
     int find(int folder, QStringView name, size_t hash) const
     {
         const quint32 tag = quint32(hash >> 32);
-        for (size_t at = hash & m_mask;; at = (at + 1) & m_mask) {
+        for (size_t at = tag & m_mask;; at = (at + 1) & m_mask) {
             const quint64 slot = m_slots[at];
             if (slot == 0)
                 return -1;
@@ -50,14 +53,15 @@ public:
         }
     }
 
-    /// Adds an entry known not to be there; returns its number.
-    int add(Entry entry)
+    /// Adds an entry known not to be there, whose name has the hash `hash`; returns its number.
+    int add(Entry entry, size_t hash)
     {
         if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
             rehash(std::max<size_t>(16, m_slots.size() * 2));
         const int id = static_cast<int>(m_entries.size());
-        place(entry.hash, id);
+        place(quint64(quint32(hash >> 32)) << 32 | quint32(id + 1));
         m_entries.push_back(std::move(entry));
+        m_hashes.push_back(hash);
         return id;
     }
 
@@ -65,35 +69,53 @@ public:
     const Entry& operator[](int id) const { return m_entries[id]; }
     size_t size() const { return m_entries.size(); }
 
+    /// The hash of every entry by number, handed over once the table is filled (entries added later have
+    /// none).
+    std::vector<quint64> takeHashes() { return std::exchange(m_hashes, {}); }
+
 private:
-    void place(size_t hash, int id)
+    void place(quint64 slot)
     {
-        size_t at = hash & m_mask;
+        size_t at = size_t(slot >> 32) & m_mask;
         while (m_slots[at] != 0)
             at = (at + 1) & m_mask;
-        m_slots[at] = (quint64(quint32(hash >> 32)) << 32) | quint32(id + 1);
+        m_slots[at] = slot;
     }
 
     void rehash(size_t capacity)
     {
-        m_slots.assign(capacity, 0);
+        std::vector<quint64> old(capacity, 0);
+        old.swap(m_slots);
         m_mask = capacity - 1;
-        for (size_t id = 0; id < m_entries.size(); ++id)
-            place(m_entries[id].hash, static_cast<int>(id));
+        for (const quint64 slot : old) {
+            if (slot != 0)
+                place(slot);
+        }
     }
 
     Context m_context;
     std::vector<quint64> m_slots = std::vector<quint64>(16, 0);
     size_t m_mask = 15;
     std::vector<Entry> m_entries;
+    std::vector<quint64> m_hashes;
 };
 
 /// A name by its hash, for the sorted sweeps that match new names with known ones without a random
-/// memory access per name.
+/// memory access per name. Twelve bytes: the hash is kept in halves, so that a million of them take no
+/// padding.
 struct Keyed {
-    quint64 hash = 0;
+    quint32 hashLow = 0;
+    quint32 hashHigh = 0;
     qint32 id = -1; // a request, or an entry of Sources::names
-    qint32 size = 0; // the name's length (a longer name never matches anything: it is refused)
+
+    Keyed() = default;
+    Keyed(quint64 hash, qint32 id)
+        : hashLow(quint32(hash))
+        , hashHigh(quint32(hash >> 32))
+        , id(id)
+    {
+    }
+    quint64 hash() const { return quint64(hashHigh) << 32 | hashLow; }
 };
 
 } // namespace batchrename::plan
