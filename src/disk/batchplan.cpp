@@ -127,7 +127,7 @@ Sources resolveSources(const Rows& rows, DiskView& view)
         s.fromHash[i] = quint32(hash);
         int id = s.names.find(folder, *r.from, hash);
         if (id < 0)
-            id = s.names.add({ r.from, folder }, hash);
+            id = s.names.add({ folder, -1, int(r.from->size()) }, r.from, hash);
         KnownName& known = s.names[id];
         if (known.sourceRequest >= 0) {
             s.firstOf[i] = known.sourceRequest;
@@ -148,7 +148,7 @@ Sources resolveSources(const Rows& rows, DiskView& view)
         if (s.kind[i] == diskfs::Kind::Unknown)
             s.lookupErrors.insert(i, error);
     }
-    const std::vector<quint64> hashes = s.names.takeHashes();
+    const std::vector<quint64> hashes = s.names.finish();
     s.sortedNames.reserve(hashes.size());
     for (size_t id = 0; id < hashes.size(); ++id)
         s.sortedNames.emplace_back(hashes[id], static_cast<qint32>(id));
@@ -234,8 +234,10 @@ void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
             return false;
         const KnownName& known = sources.names[name.id];
         const QString& to = *rows[claim.id].to;
-        return known.folder == sources.folderOf[claim.id] && known.text->size() == to.size()
-            && (!exact || *known.text == to);
+        if (known.folder != sources.folderOf[claim.id] || known.size != to.size())
+            return false;
+        Q_ASSERT(!exact || known.sourceRequest >= 0);
+        return !exact || *rows[known.sourceRequest].from == to;
     };
     const std::vector<Keyed>& known = sources.sortedNames;
     constexpr int kShift = 64 - 33;

@@ -60,13 +60,12 @@ size_t nameHash(int folder, QStringView name);
 
 /// A name the batch or the disk knows in a folder: who names it as a source, and what bears it.
 struct KnownName {
-    const QString* text = nullptr; // a request's old name or a listed name, kept alive by whoever keeps the table
     int folder = -1;
     int sourceRequest = -1; // the first request naming this file as its old name
+    int size = 0; // the name's length
     diskfs::Kind held = diskfs::Kind::None; // what the folder holds under this name (checks only)
-    const QString& name(const int&) const { return *text; }
 };
-using KnownNames = NameTable<KnownName, int>;
+using KnownNames = NameTable<KnownName>;
 
 /**
  * What the planner learns from the folders and old names alone, whatever the new names are: reusable
@@ -79,7 +78,7 @@ struct Sources {
     std::vector<diskfs::Kind> kind; // what the first request's old name holds
     QHash<int, int> lookupErrors; // request -> errno, for a first request whose kind is Unknown
     std::vector<QByteArray> fromBytes; // UTF-8 old names of the requests looked up (empty if none was)
-    KnownNames names; // every old name; for a check also every listed name
+    KnownNames names; // every old name; for a check also every listed name (finished: read by number)
     std::vector<Keyed> sortedNames; // the entries of `names`, ordered by their hashes for the sweeps
 };
 
@@ -90,7 +89,7 @@ public:
     /// A number for the folder spelled `folder`, equal for spellings of one folder (same device and
     /// inode); a folder that cannot be found gets a number of its own. Asked once per spelling. A view
     /// that knows the folder's names adds them to `names` (with `held` set) when the number is new; their
-    /// texts have to outlive `names`.
+    /// texts have to outlive resolveSources.
     virtual int folderId(const QString& folder, KnownNames& names) = 0;
     /// Whether the view added every name of folder `folder` (then kind() is not asked for it).
     virtual bool listed(int folder) const = 0;
@@ -98,14 +97,13 @@ public:
     virtual diskfs::Kind kind(int folder, const QByteArray& bytes, int* error) = 0;
 };
 
-/// The old names' entries point at the rows' own old names: `rows` have to outlive the result.
 Sources resolveSources(const Rows& rows, DiskView& view);
 
 /// One planned move: request `request` renames its file within folder `folder`.
 struct Move {
     int request = -1; // its folder: Sources::folderOf[request]
     int blocker = -1; // the move that leaves this move's target: it has to go first
-    int targetName = -1; // the target's entry in Sources::names, or -1 (a name no old name spells)
+    int targetName = -1; // the target's entry in Sources::names, or -1 (a name no known name spells)
     bool blocking = false; // some move waits for this one
     bool planned = false; // laid out in a step (or, for the check, judged)
 };
@@ -145,10 +143,12 @@ struct Plan {
 
 /**
  * Judges every request on its new name, its source, repeats and claims (see renameBatch for the
- * order) and finds the moves with the move each waits for. Linear in the number of requests. New names are matched
- * with the known names by sorted sweeps; `exact` compares the texts of names whose hashes are equal,
- * otherwise equal 64-bit hashes, folders and lengths are taken as equal names (a check, where a wrong
- * answer with a chance of about one in 10^9 per batch costs only a wrong mark, is spared the texts).
+ * order) and finds the moves with the move each waits for. Linear in the number of requests. New names
+ * are matched with the known names by sorted sweeps; `exact` compares the texts of names whose hashes are
+ * equal (a known name's text is the old name of its first request: `exact` needs every known name to be
+ * an old name, as it is for the live disk), otherwise equal 64-bit hashes, folders and lengths are taken
+ * as equal names (a check, where a wrong answer with a chance of about one in 10^9 per batch costs only a
+ * wrong mark, is spared the texts).
  */
 Plan makePlan(const Rows& rows, const Sources& sources, bool exact = true);
 

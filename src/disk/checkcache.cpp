@@ -43,7 +43,7 @@ public:
         names.reserve(names.size() + facts->entries.size());
         for (auto it = facts->entries.cbegin(); it != facts->entries.cend(); ++it) {
             const diskfs::Kind held = it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
-            names.add({ &it.key(), id, -1, held }, plan::nameHash(id, it.key()));
+            names.add({ id, -1, int(it.key().size()), held }, &it.key(), plan::nameHash(id, it.key()));
         }
         return id;
     }
@@ -93,6 +93,9 @@ CheckCache::Known& CheckCache::known(const plan::Rows& rows, Columns columns, co
     if (sameStrings(rows, columns))
         return *m_known;
     m_known.reset(); // until the new rows are learnt, nothing is known
+    auto known = std::make_unique<Known>();
+    ListedDisk disk(facts, known->handles, known->listed);
+    known->sources = plan::resolveSources(rows, disk);
     m_columns = columns.folders && columns.froms;
     if (m_columns) {
         m_folders = *columns.folders;
@@ -107,12 +110,6 @@ CheckCache::Known& CheckCache::known(const plan::Rows& rows, Columns columns, co
             m_froms.append(*rows[i].from);
         }
     }
-    // Learnt from the strings kept here, which the sources point at for as long as they are kept. (Learning
-    // reads no new name: the old names stand in for them.)
-    const plan::Rows kept(m_folders.constData(), m_froms.constData(), m_froms.constData(), rows.size());
-    auto known = std::make_unique<Known>();
-    ListedDisk disk(facts, known->handles, known->listed);
-    known->sources = plan::resolveSources(kept, disk);
     m_known = std::move(known);
     return *m_known;
 }

@@ -49,9 +49,9 @@ private:
     bool sameStrings(const plan::Rows& rows, Columns columns) const;
 
     std::mutex m_mutex;
-    // The strings the rows were learnt from, kept alive so that the same string data means the same text
-    // and the sources' old names stay where they point: whole lists shared with the caller when it handed
-    // columns (then the lists' data identify the rows), else one copy per row.
+    // The strings the rows were learnt from, kept alive so that the same string data means the same text:
+    // whole lists shared with the caller when it handed columns (then the lists' data identify the rows),
+    // else one copy per row.
     QList<QString> m_folders;
     QList<QString> m_froms;
     bool m_columns = false;

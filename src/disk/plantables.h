@@ -8,24 +8,21 @@
 #include <utility>
 #include <vector>
 
+#include <QString>
 #include <QStringView>
 
 namespace batchrename::plan {
 
 /**
- * An open-addressed table from (folder number, name) to an entry, with 8-byte slots so that a lookup
- * of a name the table does not hold usually costs one cache line. `Entry` has `folder` and
- * `const QString& name(const Context&)`. A slot holds the upper half of its name's hash and places the
- * name by it, so entries need not keep their hashes: the table grows from its slots alone. The hashes
- * given to add() are kept apart until takeHashes() hands them over, for whoever sorts the names by hash.
+ * A table of names, each in a folder number, filled once and then read by number. While it is filled, an
+ * open-addressed index from (folder number, name) to the entry's number answers find(), with 8-byte slots so
+ * that a lookup of a name the table does not hold usually costs one cache line; a slot holds the upper half
+ * of its name's hash and is placed by it, so the index grows from its slots alone. finish() lets the index
+ * and the texts go and hands the hashes over: a finished table keeps only its entries, for the planner
+ * matches names by sorted hashes, never by looking them up. `Entry` has `folder`.
  */
-template <typename Entry, typename Context> class NameTable {
+template <typename Entry> class NameTable {
 public:
-    explicit NameTable(Context context = {})
-        : m_context(context)
-    {
-    }
-
     void reserve(size_t names)
     {
         size_t capacity = 16;
@@ -34,9 +31,11 @@ public:
         if (capacity > m_slots.size())
             rehash(capacity);
         m_entries.reserve(names);
+        m_texts.reserve(names);
+        m_hashes.reserve(names);
     }
 
-    /// The entry of (folder, name), or -1.
+    /// The entry of (folder, name), or -1 (before finish()).
     int find(int folder, QStringView name, size_t hash) const
     {
         const quint32 tag = quint32(hash >> 32);
@@ -46,32 +45,38 @@ public:
                 return -1;
             if (quint32(slot >> 32) == tag) {
                 const int id = int(quint32(slot)) - 1;
-                const Entry& e = m_entries[id];
-                if (e.folder == folder && e.name(m_context) == name)
+                if (m_entries[id].folder == folder && *m_texts[id] == name)
                     return id;
             }
         }
     }
 
-    /// Adds an entry known not to be there, whose name has the hash `hash`; returns its number.
-    int add(Entry entry, size_t hash)
+    /// Adds an entry known not to be there, named `text` (which has the hash `hash` and outlives the
+    /// filling); returns its number. Before finish().
+    int add(Entry entry, const QString* text, size_t hash)
     {
         if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
             rehash(std::max<size_t>(16, m_slots.size() * 2));
         const int id = static_cast<int>(m_entries.size());
         place(quint64(quint32(hash >> 32)) << 32 | quint32(id + 1));
         m_entries.push_back(std::move(entry));
+        m_texts.push_back(text);
         m_hashes.push_back(hash);
         return id;
+    }
+
+    /// Ends the filling: returns the hash of every entry by number and lets the index and the texts go.
+    std::vector<quint64> finish()
+    {
+        m_slots = {};
+        m_mask = 0;
+        m_texts = {};
+        return std::exchange(m_hashes, {});
     }
 
     Entry& operator[](int id) { return m_entries[id]; }
     const Entry& operator[](int id) const { return m_entries[id]; }
     size_t size() const { return m_entries.size(); }
-
-    /// The hash of every entry by number, handed over once the table is filled (entries added later have
-    /// none).
-    std::vector<quint64> takeHashes() { return std::exchange(m_hashes, {}); }
 
 private:
     void place(quint64 slot)
@@ -93,11 +98,11 @@ private:
         }
     }
 
-    Context m_context;
     std::vector<quint64> m_slots = std::vector<quint64>(16, 0);
     size_t m_mask = 15;
     std::vector<Entry> m_entries;
-    std::vector<quint64> m_hashes;
+    std::vector<const QString*> m_texts; // while filling
+    std::vector<quint64> m_hashes; // while filling
 };
 
 /// A name by its hash, for the sorted sweeps that match new names with known ones without a random
