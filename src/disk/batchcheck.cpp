@@ -22,7 +22,7 @@ QList<Result> check(const plan::Rows& rows, CheckCache::Known& known)
     // Equal 64-bit hashes are taken for equal names: a wrong answer costs a wrong mark, not a file.
     plan::Plan& plan = known.plan;
     plan::makePlan(rows, sources, false, plan);
-    std::vector<plan::Move>& moves = plan.moves;
+    const std::span<plan::Move> moves = plan.moves;
     for (size_t m = 0; m < moves.size(); ++m) {
         if (moves[m].blocking)
             continue;

@@ -2,6 +2,9 @@
 #include "disk/batchplan.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 #include <QHash>
@@ -51,9 +54,10 @@ Reason nameReason(const RowRef& r)
     return bytes > diskfs::kMaxNameBytes ? Reason::NameTooLong : Reason::None;
 }
 
-// Sorts by the hash's upper 33 bits, keeping the order of elements whose upper bits are equal; `other` is
-// working space.
-void sortByHash(std::vector<Keyed>& keyed, std::vector<Keyed>& other)
+// Sorts the `count` elements at `keyed` by the hash's upper 33 bits, keeping the order of elements whose
+// upper bits are equal; `other` is working space for as many. Returns where the sorted elements lie (one of
+// the two).
+Keyed* sortByHash(Keyed* keyed, Keyed* other, size_t count)
 {
     // Least significant digit first over the upper 33 bits, 11 bits a pass: stable, three passes over
     // counts taken in one sweep.
@@ -61,27 +65,35 @@ void sortByHash(std::vector<Keyed>& keyed, std::vector<Keyed>& other)
     constexpr int kPasses = 3;
     constexpr size_t kBuckets = size_t(1) << kBits;
     std::vector<size_t> start(kPasses * kBuckets, 0);
-    for (const Keyed& k : keyed) {
+    for (size_t i = 0; i < count; ++i) {
         for (int p = 0; p < kPasses; ++p)
-            ++start[p * kBuckets + ((k.hash() >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
+            ++start[p * kBuckets + ((keyed[i].hash() >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
     }
-    other.resize(keyed.size());
     for (int p = 0; p < kPasses; ++p) {
         const int shift = 64 - kPasses * kBits + p * kBits;
         size_t* bucket = start.data() + p * kBuckets;
         size_t sum = 0;
         for (size_t b = 0; b < kBuckets; ++b)
             sum += std::exchange(bucket[b], sum);
-        for (const Keyed& k : keyed)
-            other[bucket[(k.hash() >> shift) & (kBuckets - 1)]++] = k;
-        keyed.swap(other);
+        for (size_t i = 0; i < count; ++i)
+            other[bucket[(keyed[i].hash() >> shift) & (kBuckets - 1)]++] = keyed[i];
+        std::swap(keyed, other);
     }
+    return keyed;
 }
 
 void sortByHash(std::vector<Keyed>& keyed)
 {
-    std::vector<Keyed> other;
-    sortByHash(keyed, other);
+    std::vector<Keyed> other(keyed.size());
+    if (sortByHash(keyed.data(), other.data(), keyed.size()) != keyed.data())
+        keyed.swap(other);
+}
+
+// A list of `T` at the start of the plan's shared room.
+template <typename T> T* inRoom(Plan::Scratch& scratch)
+{
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    return std::launder(reinterpret_cast<T*>(scratch.room.get()));
 }
 
 // Rows a thread judges at a time in the first sweep: fewer are not worth waking a thread for.
@@ -170,17 +182,22 @@ void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
     plan.results.fill(Result {}, n);
     plan.states.assign(n, State::Failed);
     plan.moveOf.assign(n, -1);
-    plan.moves.clear();
+    plan.moves = {};
     plan.order.clear();
     plan.steps.clear();
-    // Every row writes its slot of `claimed` (an id of -1: no claim); the claims are then closed up.
-    std::vector<Keyed>& claims = scratch.claimed;
-    claims.resize(n);
+    // The claims and their sort's other half share one room with the moves that come of them.
+    static_assert(sizeof(Move) <= 2 * sizeof(Keyed) && alignof(Move) <= alignof(std::max_align_t));
+    const size_t roomBytes = std::max(sizeof(Move), 2 * sizeof(Keyed) * size_t(n));
+    if (scratch.roomBytes < roomBytes) {
+        scratch.room.reset(new std::byte[roomBytes]);
+        scratch.roomBytes = roomBytes;
+    }
+    // Every row writes its slot of the claims (an id of -1: no claim); the claims are then closed up.
+    Keyed* claimSlots = inRoom<Keyed>(scratch);
 
     // 1. In request order: the new name, the old one, a repeat. The first request naming a file claims
     // its new name, also when the file is missing. Each request is judged on its own, so in parts.
     Result* results = plan.results.data();
-    Keyed* claimSlots = claims.data();
     background::inParts(n, n / kPartRows, [&](qsizetype begin, qsizetype end) {
         for (int i = int(begin); i < int(end); ++i) {
             // The new names' texts lie all over the heap: ask for one a few rows ahead, so that many are on
@@ -215,13 +232,12 @@ void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
         if (claimSlots[i].id >= 0)
             claimSlots[claimCount++] = claimSlots[i];
     }
-    claims.resize(claimCount);
 
     // 2. Claims by hash: among requests claiming one name the first in request order wins (the sort
     // keeps request order among equal hashes). The winners' new names are matched with the known
     // names in one sweep over both sorted lists.
     // Until the moves are numbered, moveOf holds each winner's target entry in Sources::names.
-    sortByHash(claims, scratch.sorting);
+    const Keyed* claims = sortByHash(claimSlots, claimSlots + claimCount, claimCount);
     std::vector<int>& targetName = plan.moveOf;
     std::vector<bool>& wins = scratch.wins;
     wins.assign(n, false);
@@ -242,10 +258,10 @@ void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
     const std::vector<Keyed>& known = sources.sortedNames;
     constexpr int kShift = 64 - 33;
     size_t k = 0;
-    for (size_t run = 0; run < claims.size();) {
+    for (size_t run = 0; run < claimCount;) {
         size_t end = run + 1;
         const quint64 key = claims[run].hash() >> kShift;
-        while (end < claims.size() && (claims[end].hash() >> kShift) == key)
+        while (end < claimCount && (claims[end].hash() >> kShift) == key)
             ++end;
         while (k < known.size() && (known[k].hash() >> kShift) < key)
             ++k;
@@ -272,7 +288,10 @@ void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
         run = end;
     }
 
-    // 3. The winners with a file move; moves are numbered in request order.
+    // 3. The winners with a file move; moves are numbered in request order. The claims are done with: the
+    // moves take their room.
+    Move* moves = inRoom<Move>(scratch);
+    int moveCount = 0;
     for (int i = 0; i < n; ++i) {
         if (!wins[i])
             continue;
@@ -280,9 +299,10 @@ void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
         if (plan.results[i].reason != Reason::None)
             continue;
         plan.states[i] = State::Moving;
-        plan.moveOf[i] = static_cast<int>(plan.moves.size());
-        plan.moves.push_back({ i, -1, target });
+        moves[moveCount] = { i, -1, target };
+        plan.moveOf[i] = moveCount++;
     }
+    plan.moves = std::span<Move>(moves, size_t(moveCount));
 
     // Each move waits for at most one move (the one leaving its target) and is waited for by at most
     // one (new names are unique), so the moves form disjoint chains and cycles.

@@ -1,6 +1,9 @@
 // batchplan: the one planner behind the batch rename and its check: rules, chains and cycles of moves.
 #pragma once
 
+#include <cstddef>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include <QByteArray>
@@ -128,15 +131,17 @@ struct Plan {
     QList<Result> results;
     std::vector<State> states;
     std::vector<int> moveOf; // Moving: index into moves
-    std::vector<Move> moves;
+    std::span<Move> moves; // in the scratch's room
     std::vector<int> order; // moves in the order the steps make them (laySteps)
     std::vector<Step> steps; // (laySteps)
 
     /// makePlan's working lists. A plan made again over lists of the same size reuses all of it: at a
     /// million rows, fresh memory costs more to touch than the planning itself.
     struct Scratch {
-        std::vector<Keyed> claimed; // each new name claimed, by its nameHash in its folder
-        std::vector<Keyed> sorting; // the radix sort's other half
+        // The claimed new names by their hashes and the radix sort's other half, later the moves: lists
+        // whose lives do not overlap, tens of megabytes each at a million rows.
+        std::unique_ptr<std::byte[]> room;
+        size_t roomBytes = 0;
         std::vector<bool> wins;
     } scratch;
 };
