@@ -68,10 +68,11 @@ public:
     /// Ends the filling: returns the hash of every entry by number and lets the index and the texts go.
     std::vector<quint64> finish()
     {
-        m_slots = {};
+        // Assigned fresh lists, not cleared: a cleared list keeps its memory.
+        m_slots = std::vector<quint64>();
         m_mask = 0;
-        m_texts = {};
-        return std::exchange(m_hashes, {});
+        m_texts = std::vector<const QString*>();
+        return std::exchange(m_hashes, std::vector<quint64>());
     }
 
     Entry& operator[](int id) { return m_entries[id]; }
