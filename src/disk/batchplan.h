@@ -28,7 +28,6 @@ struct RowRef {
 /// names (folder, old and new name of row i at index i). Nothing is laid out per row.
 class Rows {
 public:
-    Rows() = default;
     explicit Rows(const QList<Request>& requests)
         : m_requests(requests.constData())
         , m_size(size_t(requests.size()))
@@ -102,7 +101,7 @@ public:
 
 Sources resolveSources(const Rows& rows, DiskView& view);
 
-/// One planned move: request `request` renames its file within folder `folder`.
+/// One planned move: request `request` renames its file within its folder.
 struct Move {
     int request = -1; // its folder: Sources::folderOf[request]
     int blocker = -1; // the move that leaves this move's target: it has to go first
