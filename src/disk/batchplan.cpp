@@ -139,7 +139,7 @@ Sources resolveSources(const Rows& rows, DiskView& view)
         s.fromHash[i] = quint32(hash);
         int id = s.names.find(folder, *r.from, hash);
         if (id < 0)
-            id = s.names.add({ folder, -1, int(r.from->size()) }, r.from, hash);
+            id = s.names.add({ folder, -1, KnownName::sizeOf(*r.from) }, r.from, hash);
         KnownName& known = s.names[id];
         if (known.sourceRequest >= 0) {
             s.firstOf[i] = known.sourceRequest;

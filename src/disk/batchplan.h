@@ -1,6 +1,7 @@
 // batchplan: the one planner behind the batch rename and its check: rules, chains and cycles of moves.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -64,8 +65,12 @@ size_t nameHash(int folder, QStringView name);
 struct KnownName {
     int folder = -1;
     int sourceRequest = -1; // the first request naming this file as its old name
-    int size = 0; // the name's length
+    // The name's length, at most 65535: enough to tell it from a new name, which is refused beyond 255 bytes
+    // before it is matched.
+    quint16 size = 0;
     diskfs::Kind held = diskfs::Kind::None; // what the folder holds under this name (checks only)
+
+    static quint16 sizeOf(const QString& name) { return quint16(std::min<qsizetype>(name.size(), 65535)); }
 };
 using KnownNames = NameTable<KnownName>;
 

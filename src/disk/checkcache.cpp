@@ -43,7 +43,7 @@ public:
         names.reserve(names.size() + facts->entries.size());
         for (auto it = facts->entries.cbegin(); it != facts->entries.cend(); ++it) {
             const diskfs::Kind held = it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
-            names.add({ id, -1, int(it.key().size()), held }, &it.key(), plan::nameHash(id, it.key()));
+            names.add({ id, -1, plan::KnownName::sizeOf(it.key()), held }, &it.key(), plan::nameHash(id, it.key()));
         }
         return id;
     }
