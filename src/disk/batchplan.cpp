@@ -2,6 +2,9 @@
 #include "disk/batchplan.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <new>
+#include <type_traits>
 #include <utility>
 
 #include <QHash>
@@ -51,9 +54,10 @@ Reason nameReason(const RowRef& r)
     return bytes > diskfs::kMaxNameBytes ? Reason::NameTooLong : Reason::None;
 }
 
-// Sorts by the hash's upper 33 bits, keeping the order of elements whose upper bits are equal; `other` is
-// working space.
-void sortByHash(std::vector<Keyed>& keyed, std::vector<Keyed>& other)
+// Sorts the `count` elements at `keyed` by the hash's upper 33 bits, keeping the order of elements whose
+// upper bits are equal; `other` is working space for as many. Returns where the sorted elements lie (one of
+// the two).
+Keyed* sortByHash(Keyed* keyed, Keyed* other, size_t count)
 {
     // Least significant digit first over the upper 33 bits, 11 bits a pass: stable, three passes over
     // counts taken in one sweep.
@@ -61,27 +65,35 @@ void sortByHash(std::vector<Keyed>& keyed, std::vector<Keyed>& other)
     constexpr int kPasses = 3;
     constexpr size_t kBuckets = size_t(1) << kBits;
     std::vector<size_t> start(kPasses * kBuckets, 0);
-    for (const Keyed& k : keyed) {
+    for (size_t i = 0; i < count; ++i) {
         for (int p = 0; p < kPasses; ++p)
-            ++start[p * kBuckets + ((k.hash >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
+            ++start[p * kBuckets + ((keyed[i].hash() >> (64 - kPasses * kBits + p * kBits)) & (kBuckets - 1))];
     }
-    other.resize(keyed.size());
     for (int p = 0; p < kPasses; ++p) {
         const int shift = 64 - kPasses * kBits + p * kBits;
         size_t* bucket = start.data() + p * kBuckets;
         size_t sum = 0;
         for (size_t b = 0; b < kBuckets; ++b)
             sum += std::exchange(bucket[b], sum);
-        for (const Keyed& k : keyed)
-            other[bucket[(k.hash >> shift) & (kBuckets - 1)]++] = k;
-        keyed.swap(other);
+        for (size_t i = 0; i < count; ++i)
+            other[bucket[(keyed[i].hash() >> shift) & (kBuckets - 1)]++] = keyed[i];
+        std::swap(keyed, other);
     }
+    return keyed;
 }
 
 void sortByHash(std::vector<Keyed>& keyed)
 {
-    std::vector<Keyed> other;
-    sortByHash(keyed, other);
+    std::vector<Keyed> other(keyed.size());
+    if (sortByHash(keyed.data(), other.data(), keyed.size()) != keyed.data())
+        keyed.swap(other);
+}
+
+// A list of `T` at the start of the plan's shared room.
+template <typename T> T* inRoom(Plan::Scratch& scratch)
+{
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+    return std::launder(reinterpret_cast<T*>(scratch.room.get()));
 }
 
 // Rows a thread judges at a time in the first sweep: fewer are not worth waking a thread for.
@@ -91,21 +103,12 @@ constexpr int kAhead = 16;
 
 } // namespace
 
-std::vector<RowRef> rowRefs(const QList<Request>& requests)
-{
-    std::vector<RowRef> rows;
-    rows.reserve(requests.size());
-    for (const Request& r : requests)
-        rows.push_back({ &r.folder, &r.from, &r.to });
-    return rows;
-}
-
 size_t nameHash(int folder, QStringView name)
 {
     return qHash(name, 0) ^ (size_t(folder + 1) * 0x9E3779B97F4A7C15ull);
 }
 
-Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
+Sources resolveSources(const Rows& rows, DiskView& view)
 {
     const int n = static_cast<int>(rows.size());
     Sources s;
@@ -120,7 +123,7 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
     const QString* lastFolder = nullptr;
     int lastFolderId = -1;
     for (int i = 0; i < n; ++i) {
-        const RowRef& r = rows[i];
+        const RowRef r = rows[i];
         if (!r.folder->endsWith(QLatin1Char('/')) || !diskfs::isAcceptableName(*r.from))
             continue;
         if (lastFolder == nullptr || *r.folder != *lastFolder) {
@@ -133,10 +136,10 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
         const int folder = lastFolderId;
         s.folderOf[i] = folder;
         const size_t hash = nameHash(folder, *r.from);
-        s.fromHash[i] = hash;
+        s.fromHash[i] = quint32(hash);
         int id = s.names.find(folder, *r.from, hash);
         if (id < 0)
-            id = s.names.add({ *r.from, folder, hash });
+            id = s.names.add({ folder, -1, KnownName::sizeOf(*r.from) }, r.from, hash);
         KnownName& known = s.names[id];
         if (known.sourceRequest >= 0) {
             s.firstOf[i] = known.sourceRequest;
@@ -157,34 +160,40 @@ Sources resolveSources(const std::vector<RowRef>& rows, DiskView& view)
         if (s.kind[i] == diskfs::Kind::Unknown)
             s.lookupErrors.insert(i, error);
     }
-    s.sortedNames.reserve(s.names.size());
-    for (size_t id = 0; id < s.names.size(); ++id) {
-        const KnownName& known = s.names[static_cast<int>(id)];
-        s.sortedNames.push_back({ known.hash, static_cast<int>(id), static_cast<qint32>(known.text.size()) });
-    }
+    const std::vector<quint64> hashes = s.names.finish();
+    s.sortedNames.reserve(hashes.size());
+    for (size_t id = 0; id < hashes.size(); ++id)
+        s.sortedNames.emplace_back(hashes[id], static_cast<qint32>(id));
     sortByHash(s.sortedNames);
     return s;
 }
 
-Plan makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact)
+Plan makePlan(const Rows& rows, const Sources& sources, bool exact)
 {
     Plan plan;
     makePlan(rows, sources, exact, plan);
     return plan;
 }
 
-void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exact, Plan& plan)
+void makePlan(const Rows& rows, const Sources& sources, bool exact, Plan& plan)
 {
     const int n = static_cast<int>(rows.size());
     Plan::Scratch& scratch = plan.scratch;
     plan.results.fill(Result {}, n);
     plan.states.assign(n, State::Failed);
     plan.moveOf.assign(n, -1);
-    plan.moves.clear();
+    plan.moves = {};
     plan.order.clear();
     plan.steps.clear();
-    scratch.toHash.resize(n);
-    scratch.claims.assign(n, 0);
+    // The claims and their sort's other half share one room with the moves that come of them.
+    static_assert(sizeof(Move) <= 2 * sizeof(Keyed) && alignof(Move) <= alignof(std::max_align_t));
+    const size_t roomBytes = std::max(sizeof(Move), 2 * sizeof(Keyed) * size_t(n));
+    if (scratch.roomBytes < roomBytes) {
+        scratch.room.reset(new std::byte[roomBytes]);
+        scratch.roomBytes = roomBytes;
+    }
+    // Every row writes its slot of the claims (an id of -1: no claim); the claims are then closed up.
+    Keyed* claimSlots = inRoom<Keyed>(scratch);
 
     // 1. In request order: the new name, the old one, a repeat. The first request naming a file claims
     // its new name, also when the file is missing. Each request is judged on its own, so in parts.
@@ -195,16 +204,17 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
             // their way at once instead of one after the other.
             if (i + kAhead < int(end))
                 __builtin_prefetch(rows[i + kAhead].to->constData());
-            const RowRef& r = rows[i];
+            const RowRef r = rows[i];
             if (const Reason reason = nameReason(r); reason != Reason::None) {
                 results[i] = { false, reason };
+                claimSlots[i] = Keyed();
                 continue;
             }
             const int first = sources.firstOf[i];
             const bool file = first >= 0 && sources.kind[first] == diskfs::Kind::File;
             const int folder = sources.folderOf[i];
             const quint64 hash = folder >= 0 ? nameHash(folder, *r.to) : 0;
-            const bool keepsName = folder >= 0 && hash == sources.fromHash[i] && *r.to == *r.from;
+            const bool keepsName = folder >= 0 && quint32(hash) == sources.fromHash[i] && *r.to == *r.from;
             if (!file && first >= 0 && sources.kind[first] == diskfs::Kind::Unknown) {
                 const int error = sources.lookupErrors.value(first);
                 results[i] = { false, reasonForError(error), -1, error };
@@ -214,44 +224,46 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
                 plan.states[i] = State::Duplicate;
             else if (keepsName)
                 plan.states[i] = State::Staying;
-            scratch.toHash[i] = hash;
-            scratch.claims[i] = first == i && !keepsName;
+            claimSlots[i] = Keyed(hash, first == i && !keepsName ? i : -1);
         }
     });
-    std::vector<Keyed>& claims = scratch.claimed;
-    claims.clear();
-    claims.reserve(n);
+    size_t claimCount = 0;
     for (int i = 0; i < n; ++i) {
-        if (scratch.claims[i])
-            claims.push_back({ scratch.toHash[i], i, static_cast<qint32>(rows[i].to->size()) });
+        if (claimSlots[i].id >= 0)
+            claimSlots[claimCount++] = claimSlots[i];
     }
 
     // 2. Claims by hash: among requests claiming one name the first in request order wins (the sort
     // keeps request order among equal hashes). The winners' new names are matched with the known
     // names in one sweep over both sorted lists.
-    sortByHash(claims, scratch.sorting);
-    std::vector<int>& targetName = scratch.targetName;
-    targetName.assign(n, -1);
+    // Until the moves are numbered, moveOf holds each winner's target entry in Sources::names.
+    const Keyed* claims = sortByHash(claimSlots, claimSlots + claimCount, claimCount);
+    std::vector<int>& targetName = plan.moveOf;
     std::vector<bool>& wins = scratch.wins;
     wins.assign(n, false);
     auto sameClaim = [&](const Keyed& a, const Keyed& b) {
-        return a.hash == b.hash && a.size == b.size && sources.folderOf[a.id] == sources.folderOf[b.id]
+        return a.hash() == b.hash() && sources.folderOf[a.id] == sources.folderOf[b.id]
             && *rows[a.id].to == *rows[b.id].to;
     };
     auto sameKnown = [&](const Keyed& claim, const Keyed& name) {
-        if (claim.hash != name.hash || claim.size != name.size)
+        if (claim.hash() != name.hash())
             return false;
         const KnownName& known = sources.names[name.id];
-        return known.folder == sources.folderOf[claim.id] && (!exact || known.text == *rows[claim.id].to);
+        const QString& to = *rows[claim.id].to;
+        if (known.folder != sources.folderOf[claim.id] || known.size != to.size())
+            return false;
+        Q_ASSERT(!exact || known.sourceRequest >= 0);
+        return !exact || *rows[known.sourceRequest].from == to;
     };
     const std::vector<Keyed>& known = sources.sortedNames;
     constexpr int kShift = 64 - 33;
     size_t k = 0;
-    for (size_t run = 0; run < claims.size();) {
+    for (size_t run = 0; run < claimCount;) {
         size_t end = run + 1;
-        while (end < claims.size() && (claims[end].hash >> kShift) == (claims[run].hash >> kShift))
+        const quint64 key = claims[run].hash() >> kShift;
+        while (end < claimCount && (claims[end].hash() >> kShift) == key)
             ++end;
-        while (k < known.size() && (known[k].hash >> kShift) < (claims[run].hash >> kShift))
+        while (k < known.size() && (known[k].hash() >> kShift) < key)
             ++k;
         for (size_t j = run; j < end; ++j) {
             const Keyed& claim = claims[j];
@@ -266,7 +278,7 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
                 continue;
             }
             wins[claim.id] = true;
-            for (size_t e = k; e < known.size() && (known[e].hash >> kShift) == (claim.hash >> kShift); ++e) {
+            for (size_t e = k; e < known.size() && (known[e].hash() >> kShift) == key; ++e) {
                 if (sameKnown(claim, known[e])) {
                     targetName[claim.id] = known[e].id;
                     break;
@@ -276,14 +288,21 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
         run = end;
     }
 
-    // 3. The winners with a file move; moves are numbered in request order.
+    // 3. The winners with a file move; moves are numbered in request order. The claims are done with: the
+    // moves take their room.
+    Move* moves = inRoom<Move>(scratch);
+    int moveCount = 0;
     for (int i = 0; i < n; ++i) {
-        if (!wins[i] || plan.results[i].reason != Reason::None)
+        if (!wins[i])
+            continue;
+        const int target = std::exchange(plan.moveOf[i], -1);
+        if (plan.results[i].reason != Reason::None)
             continue;
         plan.states[i] = State::Moving;
-        plan.moveOf[i] = static_cast<int>(plan.moves.size());
-        plan.moves.push_back({ i, sources.folderOf[i], -1, targetName[i] });
+        moves[moveCount] = { i, -1, target };
+        plan.moveOf[i] = moveCount++;
     }
+    plan.moves = std::span<Move>(moves, size_t(moveCount));
 
     // Each move waits for at most one move (the one leaving its target) and is waited for by at most
     // one (new names are unique), so the moves form disjoint chains and cycles.
@@ -294,7 +313,12 @@ void makePlan(const std::vector<RowRef>& rows, const Sources& sources, bool exac
             plan.moves[move.blocker].blocking = true;
         }
     }
+}
 
+void laySteps(Plan& plan)
+{
+    plan.order.clear();
+    plan.steps.clear();
     // Chains start where nobody waits and are made from the move whose target is free; what is left
     // lies on cycles.
     plan.order.reserve(plan.moves.size());

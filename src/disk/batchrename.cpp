@@ -90,8 +90,8 @@ private:
 // Performs the moves of a pass; results go into the plan.
 class Performer {
 public:
-    Performer(Plan& plan, const std::vector<plan::RowRef>& rows, const plan::Sources& sources, FolderHandles& folders,
-        Progress& progress)
+    Performer(
+        Plan& plan, const plan::Rows& rows, const plan::Sources& sources, FolderHandles& folders, Progress& progress)
         : m_plan(plan)
         , m_rows(rows)
         , m_sources(sources)
@@ -106,7 +106,7 @@ public:
         const plan::Move& move = m_plan.moves[m];
         int err = 0;
         QByteArrayList names;
-        const int fd = m_folders.fdOf(move.folder, &err);
+        const int fd = m_folders.fdOf(m_sources.folderOf[move.request], &err);
         if (fd >= 0)
             err = diskfs::renameAt(fd, sourceOf(m), targetOf(m).constData(), &names);
         m_plan.results[move.request] = err == 0 ? Result { true } : failure(err, names);
@@ -122,7 +122,7 @@ public:
         const int* order = m_plan.order.data() + step.first;
         const int k = step.count;
         int err = 0;
-        const int fd = m_folders.fdOf(m_plan.moves[order[0]].folder, &err);
+        const int fd = m_folders.fdOf(m_sources.folderOf[m_plan.moves[order[0]].request], &err);
         if (fd < 0) {
             m_progress.advance(k);
             settle(order, k, homes(order, k), err);
@@ -263,7 +263,7 @@ private:
     }
 
     Plan& m_plan;
-    const std::vector<plan::RowRef>& m_rows;
+    const plan::Rows& m_rows;
     const plan::Sources& m_sources;
     FolderHandles& m_folders;
     Progress& m_progress;
@@ -310,9 +310,10 @@ Reason reasonForError(int error)
 QList<Result> renameBatch(const QList<Request>& requests, const PassControl& control)
 {
     LiveDisk disk;
-    const std::vector<plan::RowRef> rows = plan::rowRefs(requests);
+    const plan::Rows rows(requests);
     const plan::Sources sources = plan::resolveSources(rows, disk);
     Plan plan = plan::makePlan(rows, sources);
+    plan::laySteps(plan);
     Progress progress(control, static_cast<int>(plan.moves.size()));
     Performer performer(plan, rows, sources, disk.handles, progress);
     // A step is one move of a chain or one whole cycle; cancel is read before each.

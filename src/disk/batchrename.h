@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 
 #include <QList>
 #include <QString>
@@ -39,6 +41,49 @@ enum class Reason : quint8 {
     NotReached, // the pass was cancelled before this request's move: its row is left as it was
 };
 
+/// A list of names that takes one pointer while it is empty, as it is in nearly every result: a million
+/// results are planned for every keystroke's check.
+class NameList {
+public:
+    NameList() = default;
+    NameList(const QStringList& names)
+        : m_names(names.isEmpty() ? nullptr : std::make_unique<QStringList>(names))
+    {
+    }
+    NameList(std::initializer_list<QString> names)
+        : NameList(QStringList(names))
+    {
+    }
+    NameList(const NameList& other)
+        : NameList(other.list())
+    {
+    }
+    NameList(NameList&&) noexcept = default;
+    NameList& operator=(const NameList& other)
+    {
+        if (this != &other)
+            m_names = other.isEmpty() ? nullptr : std::make_unique<QStringList>(*other.m_names);
+        return *this;
+    }
+    NameList& operator=(NameList&&) noexcept = default;
+
+    bool isEmpty() const { return !m_names; }
+    qsizetype size() const { return m_names ? m_names->size() : 0; }
+    QStringList list() const { return m_names ? *m_names : QStringList(); }
+    const QString* begin() const { return m_names ? m_names->constData() : nullptr; }
+    const QString* end() const { return m_names ? m_names->constData() + m_names->size() : nullptr; }
+    void append(const QString& name)
+    {
+        if (!m_names)
+            m_names = std::make_unique<QStringList>();
+        m_names->append(name);
+    }
+    friend bool operator==(const NameList& a, const NameList& b) { return a.list() == b.list(); }
+
+private:
+    std::unique_ptr<QStringList> m_names; // null: no name
+};
+
 /// What became (or would become) of one request.
 struct Result {
     bool done = false; // the outcome word: 成功 / 还原成功 when true
@@ -48,7 +93,7 @@ struct Result {
     /// Set only when a failure left the file elsewhere than under its old name alone: every name it bears
     /// now (one: another name of the batch or a temporary one; two: it bears both, as a file system without
     /// a no-replace rename can leave it). The reason's text tells them.
-    QStringList names = {};
+    NameList names = {};
 };
 
 /// The reason a move failed with errno `error` (EEXIST: NameTaken, ENOENT: SourceMissing).

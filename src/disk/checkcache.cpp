@@ -43,7 +43,7 @@ public:
         names.reserve(names.size() + facts->entries.size());
         for (auto it = facts->entries.cbegin(); it != facts->entries.cend(); ++it) {
             const diskfs::Kind held = it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
-            names.add({ it.key(), id, plan::nameHash(id, it.key()), -1, held });
+            names.add({ id, -1, plan::KnownName::sizeOf(it.key()), held }, &it.key(), plan::nameHash(id, it.key()));
         }
         return id;
     }
@@ -70,7 +70,7 @@ private:
 
 } // namespace
 
-bool CheckCache::sameStrings(const std::vector<plan::RowRef>& rows, Columns columns) const
+bool CheckCache::sameStrings(const plan::Rows& rows, Columns columns) const
 {
     if (!m_known || m_folders.size() != qsizetype(rows.size()))
         return false;
@@ -80,14 +80,15 @@ bool CheckCache::sameStrings(const std::vector<plan::RowRef>& rows, Columns colu
     for (size_t i = 0; i < rows.size(); ++i) {
         const QString& folder = m_folders[qsizetype(i)];
         const QString& from = m_froms[qsizetype(i)];
-        if (rows[i].folder->constData() != folder.constData() || rows[i].folder->size() != folder.size()
-            || rows[i].from->constData() != from.constData() || rows[i].from->size() != from.size())
+        const plan::RowRef r = rows[i];
+        if (r.folder->constData() != folder.constData() || r.folder->size() != folder.size()
+            || r.from->constData() != from.constData() || r.from->size() != from.size())
             return false;
     }
     return true;
 }
 
-CheckCache::Known& CheckCache::known(const std::vector<plan::RowRef>& rows, Columns columns, const FolderFacts& facts)
+CheckCache::Known& CheckCache::known(const plan::Rows& rows, Columns columns, const FolderFacts& facts)
 {
     if (sameStrings(rows, columns))
         return *m_known;
@@ -104,9 +105,9 @@ CheckCache::Known& CheckCache::known(const std::vector<plan::RowRef>& rows, Colu
         m_froms.clear();
         m_folders.reserve(qsizetype(rows.size()));
         m_froms.reserve(qsizetype(rows.size()));
-        for (const plan::RowRef& r : rows) {
-            m_folders.append(*r.folder);
-            m_froms.append(*r.from);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            m_folders.append(*rows[i].folder);
+            m_froms.append(*rows[i].from);
         }
     }
     m_known = std::move(known);

@@ -36,23 +36,19 @@ public:
         const QStringList* froms = nullptr;
     };
 
-    /// Calls `fill(rows)` to lay out the rows to check, then `use(rows, known)` with what is known of them
-    /// (learnt from `facts` unless these very rows were seen last), and returns what it returns; one call at
-    /// a time. The rows' list is kept for the next call, like the plan's lists.
-    template <typename Fill, typename Use> auto use(const FolderFacts& facts, Columns columns, Fill fill, Use use)
+    /// Calls `use(rows, known)` with what is known of `rows` (learnt from `facts` unless these very rows
+    /// were seen last), and returns what it returns; one call at a time.
+    template <typename Use> auto use(const FolderFacts& facts, Columns columns, const plan::Rows& rows, Use use)
     {
         std::lock_guard lock(m_mutex);
-        m_rows.clear();
-        fill(m_rows);
-        return use(m_rows, known(m_rows, columns, facts));
+        return use(rows, known(rows, columns, facts));
     }
 
 private:
-    Known& known(const std::vector<plan::RowRef>& rows, Columns columns, const FolderFacts& facts);
-    bool sameStrings(const std::vector<plan::RowRef>& rows, Columns columns) const;
+    Known& known(const plan::Rows& rows, Columns columns, const FolderFacts& facts);
+    bool sameStrings(const plan::Rows& rows, Columns columns) const;
 
     std::mutex m_mutex;
-    std::vector<plan::RowRef> m_rows;
     // The strings the rows were learnt from, kept alive so that the same string data means the same text:
     // whole lists shared with the caller when it handed columns (then the lists' data identify the rows),
     // else one copy per row.

@@ -5,24 +5,24 @@
 #pragma once
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
+#include <QString>
 #include <QStringView>
 
 namespace batchrename::plan {
 
 /**
- * An open-addressed table from (folder number, name) to an entry, with 8-byte slots so that a lookup
- * of a name the table does not hold usually costs one cache line. `Entry` has `folder`, `hash` and
- * `const QString& name(const Context&)`.
+ * A table of names, each in a folder number, filled once and then read by number. While it is filled, an
+ * open-addressed index from (folder number, name) to the entry's number answers find(), with 8-byte slots so
+ * that a lookup of a name the table does not hold usually costs one cache line; a slot holds the upper half
+ * of its name's hash and is placed by it, so the index grows from its slots alone. finish() lets the index
+ * and the texts go and hands the hashes over: a finished table keeps only its entries, for the planner
+ * matches names by sorted hashes, never by looking them up. `Entry` has `folder`.
  */
-template <typename Entry, typename Context> class NameTable {
+template <typename Entry> class NameTable {
 public:
-    explicit NameTable(Context context = {})
-        : m_context(context)
-    {
-    }
-
     void reserve(size_t names)
     {
         size_t capacity = 16;
@@ -31,34 +31,48 @@ public:
         if (capacity > m_slots.size())
             rehash(capacity);
         m_entries.reserve(names);
+        m_texts.reserve(names);
+        m_hashes.reserve(names);
     }
 
-    /// The entry of (folder, name), or -1.
+    /// The entry of (folder, name), or -1 (before finish()).
     int find(int folder, QStringView name, size_t hash) const
     {
         const quint32 tag = quint32(hash >> 32);
-        for (size_t at = hash & m_mask;; at = (at + 1) & m_mask) {
+        for (size_t at = tag & m_mask;; at = (at + 1) & m_mask) {
             const quint64 slot = m_slots[at];
             if (slot == 0)
                 return -1;
             if (quint32(slot >> 32) == tag) {
                 const int id = int(quint32(slot)) - 1;
-                const Entry& e = m_entries[id];
-                if (e.folder == folder && e.name(m_context) == name)
+                if (m_entries[id].folder == folder && *m_texts[id] == name)
                     return id;
             }
         }
     }
 
-    /// Adds an entry known not to be there; returns its number.
-    int add(Entry entry)
+    /// Adds an entry known not to be there, named `text` (which has the hash `hash` and outlives the
+    /// filling); returns its number. Before finish().
+    int add(Entry entry, const QString* text, size_t hash)
     {
         if ((m_entries.size() + 1) * 4 > m_slots.size() * 3)
             rehash(std::max<size_t>(16, m_slots.size() * 2));
         const int id = static_cast<int>(m_entries.size());
-        place(entry.hash, id);
+        place(quint64(quint32(hash >> 32)) << 32 | quint32(id + 1));
         m_entries.push_back(std::move(entry));
+        m_texts.push_back(text);
+        m_hashes.push_back(hash);
         return id;
+    }
+
+    /// Ends the filling: returns the hash of every entry by number and lets the index and the texts go.
+    std::vector<quint64> finish()
+    {
+        // Assigned fresh lists, not cleared: a cleared list keeps its memory.
+        m_slots = std::vector<quint64>();
+        m_mask = 0;
+        m_texts = std::vector<const QString*>();
+        return std::exchange(m_hashes, std::vector<quint64>());
     }
 
     Entry& operator[](int id) { return m_entries[id]; }
@@ -66,34 +80,48 @@ public:
     size_t size() const { return m_entries.size(); }
 
 private:
-    void place(size_t hash, int id)
+    void place(quint64 slot)
     {
-        size_t at = hash & m_mask;
+        size_t at = size_t(slot >> 32) & m_mask;
         while (m_slots[at] != 0)
             at = (at + 1) & m_mask;
-        m_slots[at] = (quint64(quint32(hash >> 32)) << 32) | quint32(id + 1);
+        m_slots[at] = slot;
     }
 
     void rehash(size_t capacity)
     {
-        m_slots.assign(capacity, 0);
+        std::vector<quint64> old(capacity, 0);
+        old.swap(m_slots);
         m_mask = capacity - 1;
-        for (size_t id = 0; id < m_entries.size(); ++id)
-            place(m_entries[id].hash, static_cast<int>(id));
+        for (const quint64 slot : old) {
+            if (slot != 0)
+                place(slot);
+        }
     }
 
-    Context m_context;
     std::vector<quint64> m_slots = std::vector<quint64>(16, 0);
     size_t m_mask = 15;
     std::vector<Entry> m_entries;
+    std::vector<const QString*> m_texts; // while filling
+    std::vector<quint64> m_hashes; // while filling
 };
 
 /// A name by its hash, for the sorted sweeps that match new names with known ones without a random
-/// memory access per name.
+/// memory access per name. Twelve bytes: the hash is kept in halves, so that a million of them take no
+/// padding.
 struct Keyed {
-    quint64 hash = 0;
+    quint32 hashLow = 0;
+    quint32 hashHigh = 0;
     qint32 id = -1; // a request, or an entry of Sources::names
-    qint32 size = 0; // the name's length (a longer name never matches anything: it is refused)
+
+    Keyed() = default;
+    Keyed(quint64 hash, qint32 id)
+        : hashLow(quint32(hash))
+        , hashHigh(quint32(hash >> 32))
+        , id(id)
+    {
+    }
+    quint64 hash() const { return quint64(hashHigh) << 32 | hashLow; }
 };
 
 } // namespace batchrename::plan
