@@ -45,7 +45,9 @@ void FolderIntake::next()
         }
         m_underWay = item.folder;
         m_listing.start([folder = item.folder, generation = m_generation] {
-            return Listed { generation, intake::listFolder(folder) };
+            Listed listed { generation, intake::listFolder(folder) };
+            background::returnFreedMemory(); // what the listing and the sort used on the way
+            return listed;
         });
     }
     if (m_announce && !isBusy()) {

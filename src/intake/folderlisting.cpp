@@ -35,12 +35,24 @@ QStringList sortedVisible(const diskfs::FolderEntries& listing)
             continue;
         listed.append(entry.name);
     }
-    // As the file manager shows the folder; digits as text, as its plain sort by name does.
-    QStringList names;
-    names.reserve(listed.size());
-    for (const int position : NameOrder(DigitRuns::AsText).sortedPositions(listed))
-        names.append(std::move(listed[position]));
-    return names;
+    // As the file manager shows the folder; digits as text, as its plain sort by name does. The names are
+    // put in that order where they lie, one cycle of the permutation at a time, rather than into a second list.
+    std::vector<int> order = NameOrder(DigitRuns::AsText).sortedPositions(listed);
+    QString* names = listed.data();
+    for (int start = 0; start < int(order.size()); ++start) {
+        if (order[size_t(start)] < 0)
+            continue;
+        QString first = std::move(names[start]);
+        int at = start;
+        for (int from = order[size_t(at)]; from != start; from = order[size_t(at)]) {
+            names[at] = std::move(names[from]);
+            order[size_t(at)] = -1;
+            at = from;
+        }
+        names[at] = std::move(first);
+        order[size_t(at)] = -1;
+    }
+    return listed;
 }
 
 } // namespace
