@@ -45,9 +45,7 @@ void FolderIntake::next()
         }
         m_underWay = item.folder;
         m_listing.start([folder = item.folder, generation = m_generation] {
-            Listed listed { generation, intake::listFolder(folder) };
-            background::returnFreedMemory(); // what the listing and the sort used on the way
-            return listed;
+            return Listed { generation, intake::listFolder(folder) };
         });
     }
     if (m_announce && !isBusy()) {

@@ -5,10 +5,6 @@
 
 #include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
 
@@ -37,11 +33,4 @@ void background::inParts(qsizetype count, qsizetype parts, const std::function<v
         ranges.emplace_back(count * i / parts, count * (i + 1) / parts);
     QtConcurrent::blockingMap(
         pool(), ranges, [&work](const std::pair<qsizetype, qsizetype>& range) { work(range.first, range.second); });
-}
-
-void background::returnFreedMemory()
-{
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
 }

@@ -19,11 +19,6 @@ QThreadPool* pool();
 /// no free thread takes, so it never waits for a thread to come free.
 void inParts(qsizetype count, qsizetype parts, const std::function<void(qsizetype begin, qsizetype end)>& work);
 
-/// Hands the memory freed so far back to the system. Memory a worker thread freed stays with that thread's
-/// heap, where the work that follows on other threads does not reuse it: after a listing of a million files
-/// that is a hundred megabytes the window would go on holding.
-void returnFreedMemory();
-
 } // namespace background
 
 /**

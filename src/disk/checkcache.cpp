@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QPair>
 
-#include "background/backgroundtask.h"
 #include "disk/folderfacts.h"
 
 namespace batchrename {
@@ -112,9 +111,6 @@ CheckCache::Known& CheckCache::known(const plan::Rows& rows, Columns columns, co
         }
     }
     m_known = std::move(known);
-    // The index that learnt the names is gone (a third of what was learnt at a million rows): its memory goes
-    // back rather than staying with this thread.
-    background::returnFreedMemory();
     return *m_known;
 }
 
