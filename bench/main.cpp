@@ -7,10 +7,12 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include "background/processheap.h"
 #include "benchstage.h"
 
 int main(int argc, char* argv[])
 {
+    background::shareOneHeap(); // as the program does, so that the window's figures are the program's
     bench::Options options;
     QStringList only;
     bool million = false;

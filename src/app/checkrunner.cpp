@@ -77,6 +77,11 @@ void CheckRunner::workerDone(Checked result)
             m_next.newNames = result.column->names;
             releaseOffThread(std::exchange(m_next.column, {}));
         }
+        // When the list took the column, this reference is not the last and costs nothing to drop here. Kept
+        // until the release below runs, it could still share the column when the next keystroke writes its
+        // names into it: a million names would then be made beside the million kept.
+        if (!result.column->names.isDetached())
+            result.column->names = {};
     }
     if (m_pending) {
         start(); // this result is already out of date

@@ -25,7 +25,7 @@ class CheckRunner : public QObject {
 public:
     /// The columns of the list at the time of a request, and what is known of their folders.
     struct Input {
-        QStringList folders;
+        batchrename::RowFolders folders;
         QStringList oldNames;
         QStringList newNames; // or, while they are not made, what makes them:
         RenameList::ColumnJob column;

@@ -51,7 +51,7 @@ FolderCheck::~FolderCheck() = default;
 
 QStringList FolderCheck::listedFolders(const RenameList& list)
 {
-    return listedFolders(list.folders());
+    return list.folders().distinct();
 }
 
 QStringList FolderCheck::listedFolders(const QStringList& rowFolders)
@@ -112,7 +112,7 @@ void FolderCheck::relist()
     // The folder column is shared, not copied: even finding the distinct folders of a million rows is left
     // to the worker.
     m_relisting.start([rows = m_list.folders(), generation = m_factsGeneration, known = m_facts] {
-        const QStringList folders = listedFolders(rows);
+        const QStringList folders = rows.distinct();
         Listing listing { generation, false, batchrename::readFolderFacts(folders, &known) };
         // Mostly nothing changed while the window was away: the facts then stay, and with them what the
         // check has learnt from them; the fresh listing is freed here rather than on the caller's thread.

@@ -33,7 +33,7 @@ public:
 
     /// Each distinct folder of `list`'s rows once, in the order of the rows.
     static QStringList listedFolders(const RenameList& list);
-    /// The same over the rows' folder column.
+    /// The same over the folders of some rows, in their order.
     static QStringList listedFolders(const QStringList& rowFolders);
 
     /// Files were just added from `folders`: lists them now, so the new rows are judged by what is there.

@@ -6,6 +6,7 @@
 
 #include "app/fmmain.h"
 #include "app/qttranslations.h"
+#include "background/processheap.h"
 #include "intake/pathintake.h"
 
 namespace {
@@ -44,6 +45,7 @@ void setIdentity()
 
 int main(int argc, char* argv[])
 {
+    background::shareOneHeap();
     if (asksOnlyForText(argc, argv)) {
         QCoreApplication app(argc, argv);
         setIdentity();

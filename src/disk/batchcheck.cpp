@@ -75,13 +75,13 @@ QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& fact
 }
 
 QList<Result> checkColumns(
-    const QStringList& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts)
+    const RowFolders& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts)
 {
     Q_ASSERT(folders.size() == froms.size() && froms.size() == tos.size());
     const qsizetype n = std::min({ folders.size(), froms.size(), tos.size() });
     const bool whole = n == folders.size() && n == froms.size();
     return checkRows(facts, whole ? CheckCache::Columns { &folders, &froms } : CheckCache::Columns {},
-        plan::Rows(folders.constData(), froms.constData(), tos.constData(), size_t(n)));
+        plan::Rows(folders, froms.constData(), tos.constData(), size_t(n)));
 }
 
 } // namespace batchrename

@@ -6,6 +6,7 @@
 
 #include "disk/batchrename.h"
 #include "disk/folderfacts.h"
+#include "disk/rowfolders.h"
 
 namespace batchrename {
 
@@ -25,9 +26,9 @@ namespace batchrename {
  * are added or removed, before a pass and when the window is activated.
  */
 QList<Result> checkBatch(const QList<Request>& requests, const FolderFacts& facts);
-/// checkBatch of request i = (folders[i], froms[i], tos[i]), without copying a name (the lists are of
+/// checkBatch of request i = (folders.at(i), froms[i], tos[i]), without copying a name (the columns are of
 /// equal length).
 QList<Result> checkColumns(
-    const QStringList& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts);
+    const RowFolders& folders, const QStringList& froms, const QStringList& tos, const FolderFacts& facts);
 
 } // namespace batchrename

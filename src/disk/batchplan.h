@@ -15,6 +15,7 @@
 #include "disk/batchrename.h"
 #include "disk/diskfs.h"
 #include "disk/plantables.h"
+#include "disk/rowfolders.h"
 
 namespace batchrename::plan {
 
@@ -34,8 +35,8 @@ public:
         , m_size(size_t(requests.size()))
     {
     }
-    Rows(const QString* folders, const QString* froms, const QString* tos, size_t size)
-        : m_folders(folders)
+    Rows(const RowFolders& folders, const QString* froms, const QString* tos, size_t size)
+        : m_folders(&folders)
         , m_froms(froms)
         , m_tos(tos)
         , m_size(size)
@@ -46,13 +47,13 @@ public:
     {
         if (m_requests)
             return { &m_requests[i].folder, &m_requests[i].from, &m_requests[i].to };
-        return { m_folders + i, m_froms + i, m_tos + i };
+        return { &m_folders->at(qsizetype(i)), m_froms + i, m_tos + i };
     }
     size_t size() const { return m_size; }
 
 private:
     const Request* m_requests = nullptr;
-    const QString* m_folders = nullptr;
+    const RowFolders* m_folders = nullptr;
     const QString* m_froms = nullptr;
     const QString* m_tos = nullptr;
     size_t m_size = 0;

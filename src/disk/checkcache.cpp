@@ -72,10 +72,10 @@ private:
 
 bool CheckCache::sameStrings(const plan::Rows& rows, Columns columns) const
 {
-    if (!m_known || m_folders.size() != qsizetype(rows.size()))
+    if (!m_known || m_froms.size() != qsizetype(rows.size()))
         return false;
-    if (m_columns || columns.folders) // lists held here cannot change: their data are their texts
-        return m_columns && columns.folders && columns.folders->constData() == m_folders.constData()
+    if (m_columns || columns.folders) // columns held here cannot change: their data are their texts
+        return m_columns && columns.folders && columns.folders->isSameColumn(m_folderColumn)
             && columns.froms->constData() == m_froms.constData() && columns.froms->size() == m_froms.size();
     for (size_t i = 0; i < rows.size(); ++i) {
         const QString& folder = m_folders[qsizetype(i)];
@@ -98,9 +98,11 @@ CheckCache::Known& CheckCache::known(const plan::Rows& rows, Columns columns, co
     known->sources = plan::resolveSources(rows, disk);
     m_columns = columns.folders && columns.froms;
     if (m_columns) {
-        m_folders = *columns.folders;
+        m_folderColumn = *columns.folders;
+        m_folders.clear();
         m_froms = *columns.froms;
     } else {
+        m_folderColumn.clear();
         m_folders.clear();
         m_froms.clear();
         m_folders.reserve(qsizetype(rows.size()));

@@ -32,7 +32,7 @@ public:
 
     /// The rows' folders and old names as whole lists, when the rows are laid out from such lists.
     struct Columns {
-        const QStringList* folders = nullptr;
+        const RowFolders* folders = nullptr;
         const QStringList* froms = nullptr;
     };
 
@@ -50,8 +50,9 @@ private:
 
     std::mutex m_mutex;
     // The strings the rows were learnt from, kept alive so that the same string data means the same text:
-    // whole lists shared with the caller when it handed columns (then the lists' data identify the rows),
-    // else one copy per row.
+    // whole columns shared with the caller when it handed columns (then the columns' data identify the
+    // rows), else one copy per row.
+    RowFolders m_folderColumn;
     QList<QString> m_folders;
     QList<QString> m_froms;
     bool m_columns = false;

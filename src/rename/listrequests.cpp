@@ -20,8 +20,8 @@ QList<Request> renameRequests(const RenameList& list)
     return requests;
 }
 
-RowRequests continueRequests(
-    const QStringList& folders, const QStringList& oldNames, const QStringList& newNames, const QStringList& givenNames)
+RowRequests continueRequests(const batchrename::RowFolders& folders, const QStringList& oldNames,
+    const QStringList& newNames, const QStringList& givenNames)
 {
     const qsizetype n = std::min({ folders.size(), oldNames.size(), newNames.size() });
     const bool anyDone = givenNames.size() == n

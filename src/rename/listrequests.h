@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "disk/batchrename.h"
+#include "disk/rowfolders.h"
 
 class RenameList;
 
@@ -27,8 +28,8 @@ struct RowRequests {
  * given, so that no other row can rename that file or claim its name. Every other row is requested as it
  * reads. `givenNames` may be empty (no row is done).
  */
-RowRequests continueRequests(const QStringList& folders, const QStringList& oldNames, const QStringList& newNames,
-    const QStringList& givenNames);
+RowRequests continueRequests(const batchrename::RowFolders& folders, const QStringList& oldNames,
+    const QStringList& newNames, const QStringList& givenNames);
 RowRequests continueRequests(const RenameList& list);
 /// The requests of 还原: every row reading exactly "成功" whose given name is set, from that name back to the
 /// old name.

@@ -125,7 +125,7 @@ void RenameList::append(const QList<Entry>& entries)
         m_oldNames[first + i] = e.oldName;
         // Rows of one folder share one text of it, rather than a copy with its "/" each.
         const bool sameFolder = i > 0 && e.folder == entries.at(i - 1).folder;
-        m_folders[first + i] = sameFolder ? m_folders.at(first + i - 1) : withClosingSeparator(e.folder);
+        m_folders.set(first + i, sameFolder ? m_folders.at(first + i - 1) : withClosingSeparator(e.folder));
         m_icons[first + i] = e.icon;
     }
     endInsertRows();
@@ -141,7 +141,7 @@ void RenameList::appendFolder(const QString& folder, const QStringList& names)
     beginInsertRows({}, first, static_cast<int>(total) - 1);
     editRows([&](auto& field) {
         // A first fill takes the room it needs; growing by the lists' policy would set aside three quarters
-        // more (18 MB more for the folders of a million rows). The old names share the listed ones.
+        // more (18 MB more for a million texts). The old names share the listed ones.
         if (field.isEmpty() && static_cast<const void*>(&field) != &m_oldNames)
             field.reserve(total);
         if constexpr (std::is_same_v<std::decay_t<decltype(field)>, QStringList>) {
@@ -152,11 +152,9 @@ void RenameList::appendFolder(const QString& folder, const QStringList& names)
                     field.append(names);
                 return;
             }
-            if (&field == &m_folders) {
-                field.resize(total, closed);
-                return;
-            }
             field.resize(total);
+        } else if constexpr (std::is_same_v<std::decay_t<decltype(field)>, batchrename::RowFolders>) {
+            field.resize(total, closed);
         } else {
             field.resize(total, RowIcon::Added);
         }
@@ -175,7 +173,7 @@ void RenameList::insert(int position, const Entry& entry)
     beginInsertRows({}, position, position);
     editRows([position](auto& field) { field.insert(position, {}); });
     m_oldNames[position] = entry.oldName;
-    m_folders[position] = withClosingSeparator(entry.folder);
+    m_folders.set(position, withClosingSeparator(entry.folder));
     m_icons[position] = entry.icon;
     endInsertRows();
 }
@@ -283,7 +281,7 @@ void RenameList::makeColumn() const
     if (!m_extensions)
         m_extensions = std::make_shared<const Extensions>(m_oldNames);
     QStringList names = columnStorage(std::exchange(m_spareColumn, {}), m_oldNames.size());
-    m_recipe->fill(m_oldNames, m_extensions.get(), names.data(), 0, names.size());
+    m_recipe->fillAll(m_oldNames, m_extensions.get(), names.data());
     m_newNames = std::move(names);
     m_columnCurrent = true;
 }

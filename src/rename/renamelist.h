@@ -7,6 +7,7 @@
 #include <QList>
 #include <QStringList>
 
+#include "disk/rowfolders.h"
 #include "rename/namegenerator.h"
 #include "rename/renamerow.h"
 
@@ -127,7 +128,7 @@ public:
     const QStringList& oldNames() const { return m_oldNames; }
     /// Every row's new name for the settings in force; makes the column here when it is not made yet.
     const QStringList& newNames() const;
-    const QStringList& folders() const { return m_folders; }
+    const batchrename::RowFolders& folders() const { return m_folders; }
     /// Every row's given name; may hold no entry at all while no row has one (restorableCount() is 0).
     const QStringList& givenNames() const { return m_givenNames; }
     /// Every row's check reason; holds no entry at all while no row fails.
@@ -163,7 +164,7 @@ private:
     // given name and no reasons: those lists hold nothing until a row has one (a million rows would spend 24
     // MB on each list of empty texts, and a check that finds nothing wrong would make one per keystroke).
     QStringList m_oldNames;
-    QStringList m_folders;
+    batchrename::RowFolders m_folders; // a row holds its folder's number: rows mostly share a few folders
     mutable QStringList m_newNames; // sparse; the names of the settings in force when m_columnCurrent
     QStringList m_outcomes; // sparse
     QList<RowIcon> m_icons;

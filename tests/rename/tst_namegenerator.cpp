@@ -180,6 +180,11 @@ void TestNameGenerator::extension()
     const QStringList names { QStringLiteral("other.jpeg"), oldName, QStringLiteral("noextension"), oldName };
     QCOMPARE(generateNewNames(s, names, Extensions(names)), generateNewNames(s, names));
     QCOMPARE(NameRecipe(s).name(3, oldName), generateNewNames(s, names).at(3));
+    // More distinct extensions than the layout remembers at once, each met twice.
+    QStringList many { oldName };
+    for (int i = 0; i < 600; ++i)
+        many << QStringLiteral("n.%1").arg(i % 300);
+    QCOMPARE(generateNewNames(s, many, Extensions(many)), generateNewNames(s, many));
 }
 
 void TestNameGenerator::paddingWidth_data()
