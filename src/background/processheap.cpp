@@ -1,6 +1,8 @@
 // processheap: the heap settings of the C library's allocator.
 #include "background/processheap.h"
 
+#include <cstdlib> // defines __GLIBC__ with the C library's version
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
