@@ -41,9 +41,11 @@ public:
         if (!facts->listed)
             return id;
         names.reserve(names.size() + facts->entries.size());
-        for (auto it = facts->entries.cbegin(); it != facts->entries.cend(); ++it) {
-            const diskfs::Kind held = it.value() == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
-            names.add({ id, -1, plan::KnownName::sizeOf(it.key()), held }, &it.key(), plan::nameHash(id, it.key()));
+        for (qsizetype i = 0; i < facts->entries.size(); ++i) {
+            const QString& name = facts->entries.nameAt(i);
+            const diskfs::Kind held
+                = facts->entries.kindAt(i) == FolderFacts::Entry::File ? diskfs::Kind::File : diskfs::Kind::Other;
+            names.add({ id, -1, plan::KnownName::sizeOf(name), held }, &name, plan::nameHash(id, name));
         }
         return id;
     }

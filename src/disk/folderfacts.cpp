@@ -30,8 +30,8 @@ bool readsAs(const QByteArray& path, const FolderFacts::Folder& known)
     qsizetype entries = 0;
     const diskfs::FolderEntries listing = diskfs::visitFolderEntries(path, [&](const diskfs::FolderEntry& entry) {
         ++entries;
-        const auto it = known.entries.constFind(entry.name);
-        return it != known.entries.cend() && it.value() == entryKind(entry);
+        const FolderFacts::Entry* kind = known.entries.kind(entry.name);
+        return kind && *kind == entryKind(entry);
     });
     // A folder holds each name once: as many names, all known alike, are the same names.
     return listing.listed && listing.searchable && listing.error == known.error && listing.device == known.device

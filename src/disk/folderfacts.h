@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "disk/foldernames.h"
+
 namespace diskfs {
 struct FolderEntries;
 }
@@ -33,7 +35,7 @@ public:
         int error = 0; // why the folder was not found or not listed (an errno)
         quint64 device = 0;
         quint64 inode = 0;
-        QHash<QString, Entry> entries; // every entry whose name decodes to text, hidden ones included
+        FolderNames<Entry> entries; // every entry whose name decodes to text, hidden ones included
     };
 
     /// Starts a cache of its own (defined beside CheckCache, in checkcache.cpp, as insert() is).
