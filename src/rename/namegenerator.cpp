@@ -7,7 +7,6 @@
 #include <limits>
 #include <cmath>
 
-#include "background/backgroundtask.h"
 #include "rename/numbertext.h"
 #include "rename/spacetext.h"
 
@@ -156,15 +155,6 @@ void NameRecipe::fill(
     // The extensions are read in order rather than from each old name wherever it lies in memory.
     for (qsizetype i = begin; i < end; ++i)
         out[i] = numbered(i, extensions->at(i));
-}
-
-void NameRecipe::fillAll(const QStringList& oldNames, const Extensions* extensions, QString* out) const
-{
-    // A part of fewer rows costs more to hand out (waking a thread, on two busy cores) than it saves.
-    constexpr qsizetype kPartRows = 262144;
-    const qsizetype n = oldNames.size();
-    background::inParts(
-        n, n / kPartRows, [&](qsizetype begin, qsizetype end) { fill(oldNames, extensions, out, begin, end); });
 }
 
 namespace {

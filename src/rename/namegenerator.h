@@ -86,9 +86,6 @@ public:
     /// null, are those of `oldNames` laid out.
     void fill(
         const QStringList& oldNames, const Extensions* extensions, QString* out, qsizetype begin, qsizetype end) const;
-    /// fill() of every row of `oldNames`, in parts on background::pool() and the calling thread (which may be
-    /// one of the pool's).
-    void fillAll(const QStringList& oldNames, const Extensions* extensions, QString* out) const;
 
 private:
     QString numbered(qsizetype row, QStringView extension) const;

@@ -123,7 +123,7 @@ void RenameList::append(const QList<Entry>& entries)
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const Entry& e = entries.at(i);
         m_oldNames[first + i] = e.oldName;
-        // Rows of one folder share one text of it, rather than a copy with its "/" each.
+        // A run of rows of one folder makes its text with the closing "/" once, not once a row.
         const bool sameFolder = i > 0 && e.folder == entries.at(i - 1).folder;
         m_folders.set(first + i, sameFolder ? m_folders.at(first + i - 1) : withClosingSeparator(e.folder));
         m_icons[first + i] = e.icon;
